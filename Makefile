@@ -1,0 +1,40 @@
+# Thin front end over the CMake presets. Every target first installs what is missing.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
+
+.PHONY: all build run test test-asan fuzz package screenshot format clean
+
+all: build
+
+deps-%:
+	@scripts/install-deps.sh $*
+
+build: deps-build
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: deps-run build
+	./build/app/tickora
+
+test: deps-test build
+	ctest --preset default -j $(JOBS)
+
+test-asan: deps-test
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+fuzz: deps-fuzz
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+package: deps-package build
+	cd build && cpack -G DEB
+
+screenshot: deps-screenshot build
+	scripts/screenshot.sh
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-asan build-fuzz

@@ -1,0 +1,51 @@
+#include "calcpass.h"
+
+#include "dialogservices.h"
+#include "numbertext.h"
+
+namespace tickora {
+namespace {
+
+const QString& messageFor(CalcOutcome outcome) {
+    switch (outcome) {
+    case CalcOutcome::BadCrystal:
+        return messages::badCrystal;
+    case CalcOutcome::OutOfRange:
+        return messages::outOfRange;
+    case CalcOutcome::Ok:
+    case CalcOutcome::Fault:
+        break;
+    }
+    return messages::fault;
+}
+
+CalcOutcome parseAndCalculate(const QString& intervalText, const QString& crystalText,
+                              CalcState& state, const NumberText& numbers) {
+    // Each value is stored as soon as it parses, as the pass has always done.
+    const auto interval = numbers.parseSingle(intervalText);
+    if (!interval)
+        return CalcOutcome::Fault;
+    state.timeUs = *interval;
+    const auto crystal = numbers.parseSingle(crystalText);
+    if (!crystal)
+        return CalcOutcome::Fault;
+    state.crystalMhz = *crystal;
+    return calculate(state);
+}
+
+} // namespace
+
+std::optional<ResultTexts> cal(const QString& intervalText, const QString& crystalText,
+                               CalcState& state, const NumberText& numbers,
+                               DialogServices& dialogs) {
+    const CalcOutcome outcome = parseAndCalculate(intervalText, crystalText, state, numbers);
+    if (outcome != CalcOutcome::Ok) {
+        dialogs.showMessage(messageFor(outcome));
+        return std::nullopt;
+    }
+    return ResultTexts{NumberText::formatDecimal(state.maxTimeUs),
+                       NumberText::formatHex(state.initValue), numbers.formatFixed3(state.cycleUs),
+                       numbers.formatFixed3(state.initErrorUs)};
+}
+
+} // namespace tickora

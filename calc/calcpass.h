@@ -1,0 +1,38 @@
+// The calculation pass that every calculating action of the main window ends in.
+#pragma once
+
+#include "calculator.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tickora {
+
+class DialogServices;
+class NumberText;
+
+// The four texts written to the result boxes Text3 to Text6.
+struct ResultTexts {
+    QString maxTime;    // Text3: longest interval, decimal
+    QString initValue;  // Text4: initial value, hexadecimal
+    QString cycle;      // Text5: machine-cycle time
+    QString error;      // Text6: error of the initial value
+
+    friend bool operator==(const ResultTexts&, const ResultTexts&) = default;
+};
+
+// The three messages; the fault message covers every fault, whatever its cause.
+namespace messages {
+inline const QString badCrystal = QStringLiteral("晶体频率设置不当，请重新设置");
+inline const QString outOfRange = QStringLiteral("超出定时范围，请重新输入定时时间或晶体频率");
+inline const QString fault = QStringLiteral("你输入的值中含有字符，请修正，重新输入数字");
+} // namespace messages
+
+// Parses both texts into state, calculates, and either returns the result texts or shows
+// exactly one message through dialogs and returns nothing.
+std::optional<ResultTexts> cal(const QString& intervalText, const QString& crystalText,
+                               CalcState& state, const NumberText& numbers,
+                               DialogServices& dialogs);
+
+} // namespace tickora

@@ -1,0 +1,151 @@
+#include "numbertext.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace tickora {
+namespace {
+
+// Full-width forms are what a Chinese input method types in its full-width mode.
+constexpr char16_t fullWidthZero = u'\uFF10';
+constexpr char16_t fullWidthNine = u'\uFF19';
+
+std::optional<QChar> singleChar(const QString& text) {
+    if (text.size() == 1)
+        return text.front();
+    return std::nullopt;
+}
+
+// Maps one character onto the ASCII alphabet of a decimal number, or '\0' when it has no
+// place in one.
+class CharMapper {
+public:
+    explicit CharMapper(const QLocale& locale)
+        : decimalPoint_(singleChar(locale.decimalPoint()))
+        , minusSign_(singleChar(locale.negativeSign()))
+        , plusSign_(singleChar(locale.positiveSign())) {}
+
+    char operator()(QChar c) const {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9')
+            return static_cast<char>(u);
+        if (u >= fullWidthZero && u <= fullWidthNine)
+            return static_cast<char>('0' + (u - fullWidthZero));
+        if (u == u'.' || u == u'\uFF0E' || c == decimalPoint_)
+            return '.';
+        if (u == u'-' || u == u'\uFF0D' || u == u'\u2212' || c == minusSign_)
+            return '-';
+        if (u == u'+' || u == u'\uFF0B' || c == plusSign_)
+            return '+';
+        if (u == u'e' || u == u'E' || u == u'\uFF45' || u == u'\uFF25')
+            return 'e';
+        return '\0';
+    }
+
+private:
+    std::optional<QChar> decimalPoint_;
+    std::optional<QChar> minusSign_;
+    std::optional<QChar> plusSign_;
+};
+
+QStringView trimmed(QStringView text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first].isSpace())
+        ++first;
+    while (last > first && text[last - 1].isSpace())
+        --last;
+    return text.sliced(first, last - first);
+}
+
+// from_chars reports both overflow and total underflow as out of range; only the decimal
+// exponent tells them apart. True when the magnitude of a well-formed unsigned number is
+// below one.
+bool magnitudeBelowOne(const std::string& digits) {
+    const auto ePos = digits.find('e');
+    const std::string mantissa = digits.substr(0, ePos);
+    const auto pointPos = mantissa.find('.');
+    const std::string integerPart = mantissa.substr(0, pointPos);
+    const std::string fraction = pointPos == std::string::npos ? "" : mantissa.substr(pointPos + 1);
+
+    long long adjusted = 0;
+    const auto firstNonZero = integerPart.find_first_not_of('0');
+    if (firstNonZero != std::string::npos) {
+        adjusted = static_cast<long long>(integerPart.size() - firstNonZero) - 1;
+    } else {
+        const auto inFraction = fraction.find_first_not_of('0');
+        adjusted = -static_cast<long long>(inFraction == std::string::npos ? 0 : inFraction) - 1;
+    }
+    if (ePos != std::string::npos) {
+        long long exponent = 0;
+        bool negative = false;
+        for (char c : digits.substr(ePos + 1)) {
+            if (c == '-')
+                negative = true;
+            else if (c >= '0' && c <= '9' && exponent < 1'000'000'000)
+                exponent = exponent * 10 + (c - '0');
+        }
+        adjusted += negative ? -exponent : exponent;
+    }
+    return adjusted < 0;
+}
+
+} // namespace
+
+NumberText::NumberText(QLocale locale) : locale_(std::move(locale)) {}
+
+std::optional<float> NumberText::parseSingle(QStringView text) const {
+    const QStringView number = trimmed(text);
+    const CharMapper map(locale_);
+    std::string ascii;
+    ascii.reserve(static_cast<std::size_t>(number.size()));
+    for (QChar c : number) {
+        const char mapped = map(c);
+        if (mapped == '\0')
+            return std::nullopt;
+        ascii.push_back(mapped);
+    }
+
+    bool negative = false;
+    std::size_t start = 0;
+    if (!ascii.empty() && (ascii[0] == '-' || ascii[0] == '+')) {
+        negative = ascii[0] == '-';
+        start = 1;
+    }
+    // from_chars takes its own leading minus; the digits must begin right after our sign.
+    if (start >= ascii.size() || !(std::isdigit(static_cast<unsigned char>(ascii[start])) ||
+                                   ascii[start] == '.'))
+        return std::nullopt;
+
+    const std::string digits = ascii.substr(start);
+    float value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
+    if (ptr != end)
+        return std::nullopt;
+    if (ec == std::errc::result_out_of_range) {
+        if (!magnitudeBelowOne(digits))
+            return std::nullopt;
+        value = 0;
+    } else if (ec != std::errc()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+QString NumberText::formatDecimal(std::int32_t value) { return QString::number(value); }
+
+QString NumberText::formatHex(std::int32_t value) {
+    return QString::number(static_cast<std::uint32_t>(value), 16).toUpper();
+}
+
+QString NumberText::formatFixed3(float value) const {
+    const QString magnitude = locale_.toString(std::abs(static_cast<double>(value)), 'f', 3);
+    if (magnitude == locale_.toString(0.0, 'f', 3))
+        return magnitude;
+    return locale_.toString(static_cast<double>(value), 'f', 3);
+}
+
+} // namespace tickora

@@ -1,0 +1,34 @@
+// Number text in and out of the calculator: what the user types and what the result boxes show.
+// The user's regional settings come in from outside as a QLocale, so tests can pin them.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <optional>
+
+namespace tickora {
+
+class NumberText {
+public:
+    explicit NumberText(QLocale locale = QLocale());
+
+    // A decimal number rounded correctly to float, or nothing when the text is not one
+    // number within the float range.
+    std::optional<float> parseSingle(QStringView text) const;
+
+    static QString formatDecimal(std::int32_t value);
+    // Upper-case hex of the 32-bit two's complement, no prefix or leading zeros.
+    static QString formatHex(std::int32_t value);
+    // Three decimals in the user's regional format; a value that rounds to zero has no sign.
+    QString formatFixed3(float value) const;
+
+    const QLocale& locale() const { return locale_; }
+
+private:
+    QLocale locale_;
+};
+
+} // namespace tickora

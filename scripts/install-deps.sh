@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs whatever system packages the build, the tests and the tools need and are missing.
+# Usage: scripts/install-deps.sh [build|test|run|fuzz|package|screenshot]...
+set -euo pipefail
+
+declare -A groups=(
+  [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-wqy-microhei"
+  [test]=""
+  [run]=""
+  [fuzz]="clang libclang-rt-14-dev"
+  [package]="dpkg-dev file desktop-file-utils appstream"
+  [screenshot]="xvfb xauth imagemagick"
+)
+
+wanted="${groups[build]}"
+for group in "$@"; do
+  [[ -v "groups[$group]" ]] || { echo "install-deps: unknown group '$group'" >&2; exit 2; }
+  wanted+=" ${groups[$group]}"
+done
+
+missing=()
+for pkg in $wanted; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if ! command -v apt-get >/dev/null 2>&1; then
+  echo "install-deps: this is not a Debian/Ubuntu system; please install: ${missing[*]}" >&2
+  echo "(Qt 6 base development files, CMake >= 3.25, a C++20 compiler and a font with Chinese glyphs)" >&2
+  exit 1
+fi
+
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null 2>&1 || { echo "install-deps: need root or sudo to install: ${missing[*]}" >&2; exit 1; }
+  sudo="sudo"
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,254 @@
+#include "form1.h"
+
+#include "buildinfo.h"
+#include "dialogservices.h"
+#include "form2.h"
+#include "form3.h"
+#include "selectinglineedit.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tickora {
+namespace {
+
+namespace colour {
+const QColor magenta(0xFF, 0x00, 0xFF);
+const QColor red(0xFF, 0x00, 0x00);
+const QColor blue(0x00, 0x00, 0xFF);
+const QColor white(0xFF, 0xFF, 0xFF);
+} // namespace colour
+
+void setColours(QWidget* box, const QColor& text, const QColor& background) {
+    QPalette palette = box->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::Base, background);
+    }
+    box->setPalette(palette);
+}
+
+QString windowCaption() {
+    return QString::fromUtf8(buildinfo::makerLabel) + QStringLiteral(" 工具(Tickora) --") +
+           QString::fromUtf8(buildinfo::authorName);
+}
+
+} // namespace
+
+Form1::Form1(DialogServices& dialogs, NumberText numbers, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint)
+    , dialogs_(dialogs)
+    , numbers_(std::move(numbers)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(windowCaption());
+
+    // No layout: the controls keep their places and sizes whatever size the window takes.
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    createFrame(client);
+    createInputs(client);
+    createResults(client);
+    createCommand(client);
+    createMenus();
+    setTabChain();
+    connectEvents();
+    resize(layout::form1::client.width(),
+           layout::form1::client.height() + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+QLabel* Form1::createLabel(QWidget* client, const char* name, const QString& caption,
+                           const layout::Twips& place) {
+    auto* label = new QLabel(caption, client);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(layout::toPixels(place));
+    return label;
+}
+
+SelectingLineEdit* Form1::createTextBox(QWidget* client, const char* name,
+                                        const layout::Twips& place) {
+    auto* box = new SelectingLineEdit(client);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(layout::toPixels(place));
+    return box;
+}
+
+void Form1::createFrame(QWidget* client) {
+    Frame1 = new QGroupBox(QStringLiteral("定时器方式"), client);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(layout::toPixels(layout::form1::frame1));
+    const auto createOption = [this](const char* name, const QString& caption,
+                                     const layout::Twips& place) {
+        auto* option = new QRadioButton(caption, Frame1);
+        option->setObjectName(QString::fromLatin1(name));
+        option->setGeometry(layout::toPixels(place));
+        return option;
+    };
+    Option1 = createOption("Option1", QStringLiteral("方式 &0"), layout::form1::option1);
+    Option2 = createOption("Option2", QStringLiteral("方式 &1"), layout::form1::option2);
+    Option3 = createOption("Option3", QStringLiteral("方式 &2,3"), layout::form1::option3);
+}
+
+void Form1::createInputs(QWidget* client) {
+    Label2 = createLabel(client, "Label2", QStringLiteral("需要的定时时间(uS):"),
+                         layout::form1::label2);
+    Text1 = createTextBox(client, "Text1", layout::form1::text1);
+    Label3 = createLabel(client, "Label3", QStringLiteral("晶体振荡频率(MHZ):"),
+                         layout::form1::label3);
+    Text2 = createTextBox(client, "Text2", layout::form1::text2);
+    Label2->setBuddy(Text1);
+    Label3->setBuddy(Text2);
+}
+
+void Form1::createResults(QWidget* client) {
+    Label1 = createLabel(client, "Label1", QStringLiteral("定时最大值(uS):"),
+                         layout::form1::label1);
+    Text3 = createTextBox(client, "Text3", layout::form1::text3);
+    Label4 = createLabel(client, "Label4", QStringLiteral("定时初始值(Hex):"),
+                         layout::form1::label4);
+    Text4 = createTextBox(client, "Text4", layout::form1::text4);
+    Label5 = createLabel(client, "Label5", QStringLiteral("定时最小值(uS):"),
+                         layout::form1::label5);
+    Text5 = createTextBox(client, "Text5", layout::form1::text5);
+    Label6 = createLabel(client, "Label6", QStringLiteral("初始值误差(uS):"),
+                         layout::form1::label6);
+    Text6 = createTextBox(client, "Text6", layout::form1::text6);
+
+    const std::pair<QLabel*, SelectingLineEdit*> pairs[] = {
+        {Label1, Text3}, {Label4, Text4}, {Label5, Text5}, {Label6, Text6}};
+    for (auto [label, box] : pairs) {
+        label->setBuddy(box);
+        box->setReadOnly(true);
+    }
+    setColours(Text3, colour::magenta, colour::white);
+    setColours(Text5, colour::magenta, colour::white);
+    setColours(Text6, colour::red, colour::white);
+    // The value people copy into their firmware stands out: white on blue.
+    setColours(Text4, colour::white, colour::blue);
+}
+
+void Form1::createCommand(QWidget* client) {
+    Command1 = new QPushButton(QStringLiteral("计算初始值(&C)"), client);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(layout::toPixels(layout::form1::command1));
+    Command1->setDefault(true);
+}
+
+QAction* Form1::createMenuItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+void Form1::createMenus() {
+    QMenu* input = menuBar()->addMenu(QStringLiteral("输入(&I)"));
+    input->setObjectName(QStringLiteral("VbMenuInput"));
+    VbMenuFrequency = createMenuItem(input, "VbMenuFrequency", QStringLiteral("晶体频率(&F)"));
+    VbMenuTime = createMenuItem(input, "VbMenuTime", QStringLiteral("定时时间(&T)"));
+    QMenu* info = menuBar()->addMenu(QStringLiteral("说明(&E)"));
+    info->setObjectName(QStringLiteral("VbMenuInfo"));
+    VbMenuHelp = createMenuItem(info, "VbMenuHelp", QStringLiteral("帮助(&H)"));
+    VbMenuAbort = createMenuItem(info, "VbMenuAbort", QStringLiteral("关于(&A)"));
+}
+
+void Form1::setTabChain() {
+    QWidget* const chain[] = {Option1, Option2, Option3, Text1,    Text2,
+                              Text3,   Text4,   Command1, Text5, Text6};
+    for (std::size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void Form1::connectEvents() {
+    connect(Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
+    connect(Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
+    connect(Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Text1, &SelectingLineEdit::gotFocus, this, &Form1::Text1_GotFocus);
+    connect(Text2, &SelectingLineEdit::gotFocus, this, &Form1::Text2_GotFocus);
+    connect(Text3, &SelectingLineEdit::gotFocus, this, &Form1::Text3_GotFocus);
+    connect(Text4, &SelectingLineEdit::gotFocus, this, &Form1::Text4_GotFocus);
+    connect(Text5, &SelectingLineEdit::gotFocus, this, &Form1::Text5_GotFocus);
+    connect(Text6, &SelectingLineEdit::gotFocus, this, &Form1::Text6_GotFocus);
+    connect(VbMenuFrequency, &QAction::triggered, this, &Form1::VbMenuFrequency_Click);
+    connect(VbMenuTime, &QAction::triggered, this, &Form1::VbMenuTime_Click);
+    connect(VbMenuHelp, &QAction::triggered, this, &Form1::VbMenuHelp_Click);
+    connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    // A main window has no default button of its own: Enter that no control took presses
+    // Command1, as in a dialog.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        Command1->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void Form1::Form_Load() {
+    Text1->setText(QStringLiteral("100"));
+    Text2->setText(QStringLiteral("12"));
+}
+
+void Form1::chooseMode(ModeCount mode) {
+    state_.modeCount = mode;
+    cal();
+}
+
+void Form1::Option1_Click() { chooseMode(Mode0); }
+void Form1::Option2_Click() { chooseMode(Mode1); }
+void Form1::Option3_Click() { chooseMode(Mode2And3); }
+void Form1::Command1_Click() { cal(); }
+
+void Form1::selectWholeText(SelectingLineEdit* box) { box->setSelection(0, box->text().size()); }
+
+void Form1::Text1_GotFocus() { selectWholeText(Text1); }
+void Form1::Text2_GotFocus() { selectWholeText(Text2); }
+void Form1::Text3_GotFocus() { selectWholeText(Text3); }
+void Form1::Text4_GotFocus() { selectWholeText(Text4); }
+void Form1::Text5_GotFocus() { selectWholeText(Text5); }
+void Form1::Text6_GotFocus() { selectWholeText(Text6); }
+
+void Form1::askAndCalculate(SelectingLineEdit* box, const QString& prompt,
+                            const QString& caption, const QString& defaultText) {
+    const QString answer = dialogs_.askText(prompt, caption, defaultText);
+    if (answer.isEmpty())
+        return;
+    box->setText(answer);
+    cal();
+}
+
+void Form1::VbMenuFrequency_Click() {
+    askAndCalculate(Text2, QStringLiteral("请输入晶振频率(MHZ)"), QStringLiteral("输入频率值"),
+                    QStringLiteral("12"));
+}
+
+void Form1::VbMenuTime_Click() {
+    askAndCalculate(Text1, QStringLiteral("请输入您需要的定时时间(uS)"),
+                    QStringLiteral("输入定时时间"), QStringLiteral("100"));
+}
+
+void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
+void Form1::VbMenuAbort_Click() { form2::showModal(this); }
+
+void Form1::cal() {
+    if (const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_))
+        showResults(*results);
+}
+
+void Form1::showResults(const ResultTexts& results) {
+    Text3->setText(results.maxTime);
+    Text4->setText(results.initValue);
+    Text5->setText(results.cycle);
+    Text6->setText(results.error);
+}
+
+} // namespace tickora

@@ -1,0 +1,62 @@
+// Every position and size of the windows, in twips as they were designed, converted to pixels
+// in one place.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+namespace tickora::layout {
+
+// 1440 twips make an inch; at 96 dpi that is 15 twips a pixel. Qt scales pixels for high dpi.
+inline constexpr int twipsPerPixel = 15;
+
+struct Twips {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+constexpr int toPixels(int twips) { return twips / twipsPerPixel; }
+constexpr QRect toPixels(Twips t) {
+    return {toPixels(t.left), toPixels(t.top), toPixels(t.width), toPixels(t.height)};
+}
+constexpr QSize clientSize(int widthTwips, int heightTwips) {
+    return {toPixels(widthTwips), toPixels(heightTwips)};
+}
+
+namespace form1 {
+inline constexpr QSize client = clientSize(5310, 3585);
+inline constexpr Twips frame1{240, 120, 1695, 1335};
+// The mode buttons are measured from Frame1's corner.
+inline constexpr Twips option1{240, 240, 1335, 255};
+inline constexpr Twips option2{240, 600, 1335, 255};
+inline constexpr Twips option3{240, 960, 1335, 255};
+inline constexpr Twips label1{120, 1800, 1455, 255};
+inline constexpr Twips label2{2400, 360, 1815, 255};
+inline constexpr Twips text1{4200, 240, 975, 375};
+inline constexpr Twips label3{2400, 1080, 1695, 255};
+inline constexpr Twips text2{4200, 960, 975, 375};
+inline constexpr Twips text3{1560, 1680, 975, 375};
+inline constexpr Twips label4{120, 2520, 1455, 255};
+inline constexpr Twips text4{1560, 2400, 975, 375};
+inline constexpr Twips command1{1800, 3000, 1575, 375};
+inline constexpr Twips label5{2760, 1800, 1455, 255};
+inline constexpr Twips text5{4200, 1680, 975, 375};
+inline constexpr Twips label6{2760, 2520, 1575, 255};
+inline constexpr Twips text6{4200, 2400, 975, 375};
+} // namespace form1
+
+namespace form3 {
+inline constexpr QSize client = clientSize(4125, 2325);
+inline constexpr Twips label1{360, 360, 3330, 1260};
+inline constexpr Twips command1{1200, 1680, 1575, 375};
+} // namespace form3
+
+namespace form2 {
+inline constexpr QSize client = clientSize(4065, 2355);
+inline constexpr Twips label1{360, 120, 3330, 1545};
+inline constexpr Twips command1{1200, 1800, 1575, 375};
+} // namespace form2
+
+} // namespace tickora::layout
