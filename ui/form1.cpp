@@ -6,6 +6,7 @@
 #include "form3.h"
 #include "selectinglineedit.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -158,11 +159,27 @@ void Form1::createMenus() {
     VbMenuAbort = createMenuItem(info, "VbMenuAbort", QStringLiteral("关于(&A)"));
 }
 
+QList<QWidget*> Form1::tabChain() const {
+    return {Option1, Option2, Option3, Text1, Text2, Text3, Text4, Command1, Text5, Text6};
+}
+
 void Form1::setTabChain() {
-    QWidget* const chain[] = {Option1, Option2, Option3, Text1,    Text2,
-                              Text3,   Text4,   Command1, Text5, Text6};
-    for (std::size_t i = 1; i < std::size(chain); ++i)
+    const QList<QWidget*> chain = tabChain();
+    for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
+}
+
+bool Form1::focusNextPrevChild(bool next) {
+    // Qt lets Tab visit only one button of an exclusive group; here every mode button is a
+    // stop of its own, in the designed order.
+    const QList<QWidget*> chain = tabChain();
+    const qsizetype current = chain.indexOf(QApplication::focusWidget());
+    if (current < 0)
+        return QMainWindow::focusNextPrevChild(next);
+    const qsizetype step = next ? 1 : chain.size() - 1;
+    chain[(current + step) % chain.size()]->setFocus(next ? Qt::TabFocusReason
+                                                          : Qt::BacktabFocusReason);
+    return true;
 }
 
 void Form1::connectEvents() {

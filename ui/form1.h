@@ -30,6 +30,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void createFrame(QWidget* client);
@@ -38,6 +39,7 @@ private:
     void createCommand(QWidget* client);
     void createMenus();
     void setTabChain();
+    QList<QWidget*> tabChain() const;
     void connectEvents();
     QLabel* createLabel(QWidget* client, const char* name, const QString& caption,
                         const layout::Twips& place);
