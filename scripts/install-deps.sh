@@ -4,7 +4,7 @@
 set -euo pipefail
 
 declare -A groups=(
-  [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-wqy-microhei"
+  [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-dejavu-core fonts-arphic-uming"
   [test]=""
   [run]=""
   [fuzz]="clang libclang-rt-14-dev"
