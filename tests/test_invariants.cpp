@@ -62,7 +62,9 @@ QString brokenProperty(int mode, float crystal, int interval) {
         return {};
     }
     // Half a cycle, plus what storing the exact count as float may have rounded away.
-    const double countRounding = std::ldexp(1.0, std::ilogb(mode - interval / q) - 24);
+    const double exactCount = mode - interval / q;
+    const double countRounding =
+        exactCount == 0 ? 0.0 : std::ldexp(1.0, std::ilogb(exactCount) - 24);
     const double bound = q * (0.5 + countRounding) + interval * floatEpsilon;
     if (std::abs(state.initErrorUs) > bound)
         return QStringLiteral("error %1 beyond %2").arg(state.initErrorUs).arg(bound);
