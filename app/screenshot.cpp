@@ -1,12 +1,16 @@
-// Renders the main window, as a user sees it after choosing mode 1, to a PNG file. Runs
-// headless: scripts/screenshot.sh starts it on the offscreen platform.
+// Renders the main window, as a user sees it after choosing mode 1, to a PNG file, and
+// optionally a second picture after choosing mode 0 with the register tooltip open over the
+// initial value. Runs headless: scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
 #include "form1.h"
 #include "translation.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPainter>
 #include <QRadioButton>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -21,12 +25,43 @@ public:
     QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };
 
+void choose(tickora::Form1& window, const char* option) {
+    window.findChild<QRadioButton*>(QString::fromLatin1(option))->click();
+    QApplication::processEvents();
+}
+
+QWidget* openToolTip() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->inherits("QTipLabel") && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+// The window with the tooltip painted where it stands on the screen.
+QImage windowWithToolTip(tickora::Form1& window) {
+    auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text4"));
+    QToolTip::showText(box->mapToGlobal(QPoint(box->width() / 2, box->height())), box->toolTip(), box);
+    QApplication::processEvents();
+    const QPixmap windowPicture = window.grab();
+    QWidget* tip = openToolTip();
+    if (tip == nullptr)
+        return {};
+    const QPoint tipOffset = tip->pos() - window.mapToGlobal(QPoint(0, 0));
+    const QRect canvas = QRect(QPoint(0, 0), windowPicture.size()).united(QRect(tipOffset, tip->size()));
+    QImage picture(canvas.size(), QImage::Format_ARGB32);
+    picture.fill(QColor(0xE0, 0xE0, 0xE0));
+    QPainter painter(&picture);
+    painter.drawPixmap(-canvas.topLeft(), windowPicture);
+    painter.drawPixmap(tipOffset - canvas.topLeft(), tip->grab());
+    return picture;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png]\n", argv[0]);
         return 2;
     }
     tickora::installChineseQtTranslation(app);
@@ -36,7 +71,11 @@ int main(int argc, char* argv[]) {
     ReportingDialogs dialogs;
     tickora::Form1 window(dialogs, tickora::NumberText(QLocale(QLocale::Chinese, QLocale::China)));
     window.show();
-    window.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
-    QApplication::processEvents();
-    return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    choose(window, "Option2");
+    if (!window.grab().save(QString::fromLocal8Bit(argv[1])))
+        return 1;
+    if (argc < 3)
+        return 0;
+    choose(window, "Option1");
+    return windowWithToolTip(window).save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

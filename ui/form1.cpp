@@ -4,6 +4,7 @@
 #include "dialogservices.h"
 #include "form2.h"
 #include "form3.h"
+#include "initcodemenu.h"
 #include "selectinglineedit.h"
 
 #include <QApplication>
@@ -133,6 +134,7 @@ void Form1::createResults(QWidget* client) {
     setColours(Text6, colour::red, colour::white);
     // The value people copy into their firmware stands out: white on blue.
     setColours(Text4, colour::white, colour::blue);
+    initCodeMenu_ = new InitCodeMenu(Text4);
 }
 
 void Form1::createCommand(QWidget* client) {
@@ -257,8 +259,12 @@ void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
 void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 
 void Form1::cal() {
-    if (const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_))
-        showResults(*results);
+    const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_);
+    if (!results)
+        return;
+    showResults(*results);
+    initCodeMenu_->showSetup({state_.initValue, state_.modeCount, state_.timeUs,
+                              state_.crystalMhz, state_.initErrorUs});
 }
 
 void Form1::showResults(const ResultTexts& results) {

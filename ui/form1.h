@@ -19,6 +19,7 @@ class QRadioButton;
 namespace tickora {
 
 class DialogServices;
+class InitCodeMenu;
 class SelectingLineEdit;
 
 class Form1 : public QMainWindow {
@@ -94,6 +95,7 @@ private:
     QAction* VbMenuTime = nullptr;
     QAction* VbMenuHelp = nullptr;
     QAction* VbMenuAbort = nullptr;
+    InitCodeMenu* initCodeMenu_ = nullptr;
 };
 
 } // namespace tickora

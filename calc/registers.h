@@ -1,0 +1,37 @@
+// What a user actually writes into an 8051 timer for an initial value: the THx and TLx bytes
+// and the TMOD mode bits, and ready-to-paste C that does it. Standard C++ only.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tickora {
+
+struct TimerRegisters {
+    std::uint8_t th;        // THx
+    std::uint8_t tl;        // TLx
+    std::uint8_t modeBits;  // TMOD M1 M0 of one timer: 0, 1 or 2
+
+    friend bool operator==(const TimerRegisters&, const TimerRegisters&) = default;
+};
+
+// Mode 0 is 13 bits: THx the upper eight, TLx only the low five. Mode 1 is 16 bits. Modes 2
+// and 3 are eight bits with THx the reload value, so both bytes are the count. Nothing when
+// the mode count is not a timer mode or the value does not fit it.
+std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, std::int32_t modeCount);
+
+// One successful calculation, as shown in the result boxes.
+struct TimerSetup {
+    std::int32_t initValue;
+    std::int32_t modeCount;
+    float timeUs;
+    float crystalMhz;
+    float errorUs;
+};
+
+// C lines for timer 0 or 1 that compile with Keil C51 and SDCC alike: plain SFR assignments,
+// the other timer's TMOD nibble kept, and an ASCII-only comment.
+std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup);
+
+} // namespace tickora

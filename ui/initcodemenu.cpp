@@ -1,0 +1,69 @@
+#include "initcodemenu.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+#include <memory>
+
+namespace tickora {
+
+QString registerDescription(const TimerRegisters& registers) {
+    static const QString modeNotes[] = {QStringLiteral("方式 0：TL 只用低 5 位"),
+                                        QStringLiteral("方式 1：16 位"),
+                                        QStringLiteral("方式 2,3：TH 为重装值")};
+    const auto byte = [](std::uint8_t value) {
+        return QStringLiteral("0x") + QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    };
+    return QStringLiteral("TH0/TH1 = %1，TL0/TL1 = %2 (%3)")
+        .arg(byte(registers.th), byte(registers.tl), modeNotes[registers.modeBits]);
+}
+
+InitCodeMenu::InitCodeMenu(QLineEdit* box)
+    : QObject(box)
+    , box_(box)
+    , copyTimer0Code_(createCopyAction(0))
+    , copyTimer1Code_(createCopyAction(1)) {
+    box_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(box_, &QLineEdit::customContextMenuRequested, this, &InitCodeMenu::openMenu);
+}
+
+QAction* InitCodeMenu::createCopyAction(int timer) {
+    auto* action = new QAction(QStringLiteral("复制定时器 %1 初始化代码").arg(timer), this);
+    action->setObjectName(QStringLiteral("copyTimer%1Code").arg(timer));
+    action->setEnabled(false);  // until a pass has succeeded
+    connect(action, &QAction::triggered, this, [this, timer] { copyCode(timer); });
+    return action;
+}
+
+void InitCodeMenu::showSetup(const TimerSetup& setup) {
+    const auto registers = splitRegisters(setup.initValue, setup.modeCount);
+    if (!registers)
+        return;
+    shown_ = setup;
+    const QString description = registerDescription(*registers);
+    box_->setToolTip(description);
+    box_->setAccessibleDescription(description);
+    copyTimer0Code_->setEnabled(true);
+    copyTimer1Code_->setEnabled(true);
+}
+
+void InitCodeMenu::openMenu(const QPoint& position) {
+    // The standard entries (copy, select all) stay; ours follow them.
+    std::unique_ptr<QMenu> menu(box_->createStandardContextMenu());
+    menu->addSeparator();
+    menu->addAction(copyTimer0Code_);
+    menu->addAction(copyTimer1Code_);
+    menu->exec(box_->mapToGlobal(position));
+}
+
+void InitCodeMenu::copyCode(int timer) {
+    if (!shown_)
+        return;
+    if (const auto code = timerInitCode(timer, *shown_))
+        QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
+}
+
+} // namespace tickora

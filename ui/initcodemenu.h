@@ -1,0 +1,39 @@
+// The register bytes behind the initial value: a tooltip on its box, and two context-menu
+// entries that copy C initialisation code for timer 0 or timer 1.
+#pragma once
+
+#include "registers.h"
+
+#include <QObject>
+
+#include <optional>
+
+class QAction;
+class QLineEdit;
+class QPoint;
+
+namespace tickora {
+
+class InitCodeMenu : public QObject {
+    Q_OBJECT
+public:
+    explicit InitCodeMenu(QLineEdit* box);
+
+    // Describes the value a successful pass has just shown in the box.
+    void showSetup(const TimerSetup& setup);
+
+private:
+    QAction* createCopyAction(int timer);
+    void openMenu(const QPoint& position);
+    void copyCode(int timer);
+
+    QLineEdit* box_;
+    QAction* copyTimer0Code_;
+    QAction* copyTimer1Code_;
+    std::optional<TimerSetup> shown_;
+};
+
+// "TH0/TH1 = 0xFC，TL0/TL1 = 0x1C (方式 0：TL 只用低 5 位)"
+QString registerDescription(const TimerRegisters& registers);
+
+} // namespace tickora
