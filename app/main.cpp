@@ -1,4 +1,5 @@
 #include "appearance.h"
+#include "buildinfo.h"
 #include "form1.h"
 #include "qtdialogservices.h"
 #include "translation.h"
@@ -8,6 +9,9 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tickora"));
+    QApplication::setApplicationVersion(QString::fromLatin1(tickora::buildinfo::version));
+    // Lets the desktop match the window to its desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(tickora::buildinfo::appId));
     tickora::installChineseQtTranslation(app);
     tickora::applyInterfaceFont(app);
     tickora::applyApplicationIcon(app);

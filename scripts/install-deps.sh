@@ -5,7 +5,7 @@ set -euo pipefail
 
 declare -A groups=(
   [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-dejavu-core fonts-arphic-uming"
-  [test]=""
+  [test]="desktop-file-utils appstream dpkg-dev file"
   [run]=""
   [fuzz]="clang libclang-rt-14-dev"
   [package]="dpkg-dev file desktop-file-utils appstream"

@@ -1,0 +1,34 @@
+# Installed layout and the Debian package.
+include(GNUInstallDirs)
+
+configure_file(${PROJECT_SOURCE_DIR}/app/tickora.desktop.in
+               ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.desktop @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/app/tickora.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml @ONLY)
+
+install(TARGETS tickora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/ui/icons/tickora.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+        RENAME ${TICKORA_APP_ID}.svg)
+
+set(CPACK_PACKAGE_NAME "tickora")
+set(CPACK_PACKAGE_VENDOR "${TICKORA_MAKER_LABEL}")
+set(CPACK_PACKAGE_CONTACT "${TICKORA_AUTHOR_NAME} <tickora@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "8051 timer initial-value calculator")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Computes the initial value of an 8051-family timer from the crystal frequency, the\ninterval and the timer mode, with the longest interval, the machine-cycle time and the\nrounding error. Simplified Chinese interface.")
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TICKORA_AUTHOR_URL}")
+# Libraries the program links come from dpkg-shlibdeps; what Qt loads as plugins, and the fonts
+# the fixed layout is measured in, do not show up there.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, fonts-arphic-uming, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+include(CPack)
