@@ -40,14 +40,16 @@ QWidget* openToolTip() {
 // The window with the tooltip painted where it stands on the screen.
 QImage windowWithToolTip(tickora::Form1& window) {
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text4"));
-    QToolTip::showText(box->mapToGlobal(QPoint(box->width() / 2, box->height())), box->toolTip(), box);
+    QToolTip::showText(box->mapToGlobal(QPoint(box->width() / 2, box->height())), box->toolTip(),
+                       box);
     QApplication::processEvents();
     const QPixmap windowPicture = window.grab();
     QWidget* tip = openToolTip();
     if (tip == nullptr)
         return {};
     const QPoint tipOffset = tip->pos() - window.mapToGlobal(QPoint(0, 0));
-    const QRect canvas = QRect(QPoint(0, 0), windowPicture.size()).united(QRect(tipOffset, tip->size()));
+    const QRect canvas =
+        QRect(QPoint(0, 0), windowPicture.size()).united(QRect(tipOffset, tip->size()));
     QImage picture(canvas.size(), QImage::Format_ARGB32);
     picture.fill(QColor(0xE0, 0xE0, 0xE0));
     QPainter painter(&picture);

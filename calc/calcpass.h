@@ -14,10 +14,10 @@ class NumberText;
 
 // The four texts written to the result boxes Text3 to Text6.
 struct ResultTexts {
-    QString maxTime;    // Text3: longest interval, decimal
-    QString initValue;  // Text4: initial value, hexadecimal
-    QString cycle;      // Text5: machine-cycle time
-    QString error;      // Text6: error of the initial value
+    QString maxTime;   // Text3: longest interval, decimal
+    QString initValue; // Text4: initial value, hexadecimal
+    QString cycle;     // Text5: machine-cycle time
+    QString error;     // Text6: error of the initial value
 
     friend bool operator==(const ResultTexts&, const ResultTexts&) = default;
 };

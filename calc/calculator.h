@@ -8,10 +8,10 @@ namespace tickora {
 
 // Counts from the initial value to overflow that each timer mode offers at most.
 enum ModeCount : std::int32_t {
-    NoMode = 0,       // no mode chosen yet
-    Mode0 = 8192,     // 13-bit
-    Mode1 = 65536,    // 16-bit
-    Mode2And3 = 256,  // 8-bit (auto-reload, split)
+    NoMode = 0,      // no mode chosen yet
+    Mode0 = 8192,    // 13-bit
+    Mode1 = 65536,   // 16-bit
+    Mode2And3 = 256, // 8-bit (auto-reload, split)
 };
 
 enum class CalcOutcome { Ok, BadCrystal, OutOfRange, Fault };
@@ -19,14 +19,14 @@ enum class CalcOutcome { Ok, BadCrystal, OutOfRange, Fault };
 // The calculator's fields, in their declared order. `float` is the stored Single and
 // `std::int32_t` the stored Long: every value is rounded to these types only when stored.
 struct CalcState {
-    float timeUs = 0;              // required interval, µs
-    std::int32_t modeCount = 0;    // ModeCount of the chosen mode, 0 until one is chosen
-    float countExact = 0;          // unrounded initial count, N - t / q
-    float crystalMhz = 0;          // crystal frequency, MHz
-    std::int32_t maxTimeUs = 0;    // longest interval of the mode, whole µs
-    float cycleUs = 0;             // machine-cycle time q = 12 / f, µs
-    float initErrorUs = 0;         // required interval minus the interval the initial value gives
-    std::int32_t initValue = 0;    // value to load into the timer
+    float timeUs = 0;           // required interval, µs
+    std::int32_t modeCount = 0; // ModeCount of the chosen mode, 0 until one is chosen
+    float countExact = 0;       // unrounded initial count, N - t / q
+    float crystalMhz = 0;       // crystal frequency, MHz
+    std::int32_t maxTimeUs = 0; // longest interval of the mode, whole µs
+    float cycleUs = 0;          // machine-cycle time q = 12 / f, µs
+    float initErrorUs = 0;      // required interval minus the interval the initial value gives
+    std::int32_t initValue = 0; // value to load into the timer
 };
 
 // Reads timeUs, crystalMhz and modeCount; updates the other fields. A fault stops the

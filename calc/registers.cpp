@@ -20,7 +20,7 @@ std::string fixed3(float value) {
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                       static_cast<double>(value), std::chars_format::fixed, 3);
     std::string text(buffer.data(), result.ptr);
-    if (text == "-0.000")  // as the error box shows it: no sign on zero
+    if (text == "-0.000") // as the error box shows it: no sign on zero
         text.erase(0, 1);
     return text;
 }
@@ -62,11 +62,10 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
     const std::string mode = std::to_string(registers->modeBits);
 
     return "TMOD = (TMOD & " + keepOther + ") | " + hexByte(registers->modeBits << shift) +
-           ";  /* timer " + index + ", mode " + mode + " */\n" +
-           "TH" + index + " = " + hexByte(registers->th) + ";\n" +
-           "TL" + index + " = " + hexByte(registers->tl) + ";  /* " + shortest(setup.timeUs) +
-           " us at " + shortest(setup.crystalMhz) + " MHz, error " + fixed3(setup.errorUs) +
-           " us */\n";
+           ";  /* timer " + index + ", mode " + mode + " */\n" + "TH" + index + " = " +
+           hexByte(registers->th) + ";\n" + "TL" + index + " = " + hexByte(registers->tl) +
+           ";  /* " + shortest(setup.timeUs) + " us at " + shortest(setup.crystalMhz) +
+           " MHz, error " + fixed3(setup.errorUs) + " us */\n";
 }
 
 } // namespace tickora

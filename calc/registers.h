@@ -9,9 +9,9 @@
 namespace tickora {
 
 struct TimerRegisters {
-    std::uint8_t th;        // THx
-    std::uint8_t tl;        // TLx
-    std::uint8_t modeBits;  // TMOD M1 M0 of one timer: 0, 1 or 2
+    std::uint8_t th;       // THx
+    std::uint8_t tl;       // TLx
+    std::uint8_t modeBits; // TMOD M1 M0 of one timer: 0, 1 or 2
 
     friend bool operator==(const TimerRegisters&, const TimerRegisters&) = default;
 };

@@ -94,7 +94,8 @@ bool magnitudeBelowOne(const std::string& digits) {
 
 } // namespace
 
-NumberText::NumberText(QLocale locale) : locale_(std::move(locale)) {}
+NumberText::NumberText(QLocale locale)
+    : locale_(std::move(locale)) {}
 
 std::optional<float> NumberText::parseSingle(QStringView text) const {
     const QStringView number = trimmed(text);
@@ -115,8 +116,8 @@ std::optional<float> NumberText::parseSingle(QStringView text) const {
         start = 1;
     }
     // from_chars takes its own leading minus; the digits must begin right after our sign.
-    if (start >= ascii.size() || !(std::isdigit(static_cast<unsigned char>(ascii[start])) ||
-                                   ascii[start] == '.'))
+    if (start >= ascii.size() ||
+        !(std::isdigit(static_cast<unsigned char>(ascii[start])) || ascii[start] == '.'))
         return std::nullopt;
 
     const std::string digits = ascii.substr(start);
@@ -135,7 +136,9 @@ std::optional<float> NumberText::parseSingle(QStringView text) const {
     return negative ? -value : value;
 }
 
-QString NumberText::formatDecimal(std::int32_t value) { return QString::number(value); }
+QString NumberText::formatDecimal(std::int32_t value) {
+    return QString::number(value);
+}
 
 QString NumberText::formatHex(std::int32_t value) {
     return QString::number(static_cast<std::uint32_t>(value), 16).toUpper();

@@ -26,7 +26,7 @@ public:
 
     QStringList messages;
     QList<Question> questions;
-    QStringList answers;  // given in turn; empty text (a cancel) once used up
+    QStringList answers; // given in turn; empty text (a cancel) once used up
 };
 
 } // namespace tickora::test

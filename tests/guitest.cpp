@@ -44,7 +44,7 @@ void pollForModal() {
         return;
     }
     if (pollingFor.elapsed() > modalDeadlineMs) {
-        pendingInspection = nullptr;  // the test sees modalSeen() stay false
+        pendingInspection = nullptr; // the test sees modalSeen() stay false
         return;
     }
     QTimer::singleShot(0, pollForModal);
@@ -71,6 +71,8 @@ void whenModalShown(std::function<void(QWidget*)> inspect) {
     QTimer::singleShot(0, pollForModal);
 }
 
-bool modalSeen() { return inspected; }
+bool modalSeen() {
+    return inspected;
+}
 
 } // namespace tickora::test

@@ -44,15 +44,17 @@ Observed act(Route route, const QString& text) {
     case Route::IntervalMenu:
     case Route::CrystalMenu:
         dialogs.answers = {text};
-        window.findChild<QAction*>(interval ? QStringLiteral("VbMenuTime")
-                                            : QStringLiteral("VbMenuFrequency"))
+        window
+            .findChild<QAction*>(interval ? QStringLiteral("VbMenuTime")
+                                          : QStringLiteral("VbMenuFrequency"))
             ->trigger();
         break;
     }
-    return {{box("Text3")->text(), box("Text4")->text(), box("Text5")->text(), box("Text6")->text()},
-            dialogs.messages,
-            box(interval ? "Text2" : "Text1")->text(),
-            window.state().modeCount};
+    return {
+        {box("Text3")->text(), box("Text4")->text(), box("Text5")->text(), box("Text6")->text()},
+        dialogs.messages,
+        box(interval ? "Text2" : "Text1")->text(),
+        window.state().modeCount};
 }
 
 const QStringList startResults{"65536", "FF9C", "1.000", "0.000"};
@@ -72,6 +74,7 @@ void TestBadInput::sweep_data() {
     QTest::addColumn<QString>("meaning");
 
     const QString noNumber;
+    // clang-format off
     QTest::newRow("empty") << "" << noNumber;
     QTest::newRow("blank") << "   " << noNumber;
     QTest::newRow("tab") << "\t" << noNumber;
@@ -103,21 +106,22 @@ void TestBadInput::sweep_data() {
     QTest::newRow("100000 nines") << QString(100000, QLatin1Char('9')) << noNumber;
     // A text box keeps the first 32767 characters of a paste, as Qt's line edit does.
     QTest::newRow("100000 characters, one number") << "12." + QString(99997, QLatin1Char('0')) << "12";
+    // clang-format on
 }
 
 void TestBadInput::sweep() {
     QFETCH(QString, text);
     QFETCH(QString, meaning);
 
-    for (const Route route : {Route::IntervalBox, Route::CrystalBox, Route::IntervalMenu,
-                              Route::CrystalMenu}) {
+    for (const Route route :
+         {Route::IntervalBox, Route::CrystalBox, Route::IntervalMenu, Route::CrystalMenu}) {
         const bool viaMenu = route == Route::IntervalMenu || route == Route::CrystalMenu;
         const Observed seen = act(route, text);
         QCOMPARE(seen.modeCount, 65536);
         QCOMPARE(seen.otherBox, (route == Route::IntervalBox || route == Route::IntervalMenu)
                                     ? QStringLiteral("12")
                                     : QStringLiteral("100"));
-        if (viaMenu && text.isEmpty()) {  // no answer: nothing happens
+        if (viaMenu && text.isEmpty()) { // no answer: nothing happens
             QVERIFY(seen.messages.isEmpty());
             QCOMPARE(seen.results, startResults);
         } else if (meaning.isNull()) {

@@ -19,10 +19,11 @@ void TestCalcPass::oneOutcomePerPass_data() {
     QTest::addColumn<QString>("interval");
     QTest::addColumn<QString>("crystal");
     QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("message");  // empty when the pass succeeds
+    QTest::addColumn<QString>("message"); // empty when the pass succeeds
     QTest::addColumn<QStringList>("results");
 
     const QStringList none;
+    // clang-format off
     QTest::newRow("typical request") << "100" << "12" << 65536 << "" << QStringList{"65536", "FF9C", "1.000", "0.000"};
     QTest::newRow("grouped cycle and error") << "100000" << "0.006" << 8192 << "" << QStringList{"16384000", "1FCE", "2,000.000", "0.001"};
     QTest::newRow("empty interval") << "" << "12" << 65536 << messages::fault << none;
@@ -36,6 +37,7 @@ void TestCalcPass::oneOutcomePerPass_data() {
     QTest::newRow("interval beyond float") << "1e39" << "12" << 256 << messages::fault << none;
     QTest::newRow("longest interval beyond 32 bits") << "100" << "0.0001" << 65536 << messages::fault << none;
     QTest::newRow("tiny crystal is a fault") << "100" << "3e-38" << 256 << messages::fault << none;
+    // clang-format on
 }
 
 void TestCalcPass::oneOutcomePerPass() {

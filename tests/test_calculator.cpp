@@ -41,12 +41,13 @@ void TestCalculator::workedExamples_data() {
     QTest::addColumn<int>("n");
     QTest::addColumn<CalcOutcome>("outcome");
     QTest::addColumn<int>("maxTime");
-    QTest::addColumn<QString>("initValue");  // hex text, or empty when unchanged
+    QTest::addColumn<QString>("initValue"); // hex text, or empty when unchanged
     QTest::addColumn<QString>("cycle");
-    QTest::addColumn<QString>("error");  // empty when unchanged
+    QTest::addColumn<QString>("error"); // empty when unchanged
 
     const auto ok = CalcOutcome::Ok;
     const auto out = CalcOutcome::OutOfRange;
+    // clang-format off
     QTest::newRow("mode 0, 100us at 12MHz") << 100.f << 12.f << 8192 << ok << 8192 << "1F9C" << "1.000" << "0.000";
     QTest::newRow("mode 1, 100us at 12MHz") << 100.f << 12.f << 65536 << ok << 65536 << "FF9C" << "1.000" << "0.000";
     QTest::newRow("mode 2, 100us at 12MHz") << 100.f << 12.f << 256 << ok << 256 << "9C" << "1.000" << "0.000";
@@ -71,6 +72,7 @@ void TestCalculator::workedExamples_data() {
     // A negative crystal gives a negative cycle that a zero or negative interval clears.
     QTest::newRow("zero interval, negative crystal") << 0.f << -1e9f << 256 << out << 0 << "" << "-0.000" << "";
     QTest::newRow("negative interval, no mode") << -0.5f << -12.f << 0 << out << 0 << "" << "-1.000" << "";
+    // clang-format on
 }
 
 void TestCalculator::workedExamples() {
@@ -103,12 +105,14 @@ void TestCalculator::faultsAndBadCrystal_data() {
     QTest::addColumn<int>("n");
     QTest::addColumn<CalcOutcome>("outcome");
 
+    // clang-format off
     QTest::newRow("zero crystal") << 100.f << 0.f << 256 << CalcOutcome::BadCrystal;
     QTest::newRow("negative zero crystal") << 100.f << -0.f << 65536 << CalcOutcome::BadCrystal;
     QTest::newRow("cycle beyond float") << 100.f << 3e-38f << 256 << CalcOutcome::Fault;
     QTest::newRow("longest interval beyond 32 bits") << 100.f << 0.0001f << 65536 << CalcOutcome::Fault;
     QTest::newRow("same crystal, 8-bit mode") << 100.f << 0.0001f << 256 << CalcOutcome::OutOfRange;
     QTest::newRow("count beyond float") << 3e38f << 1200.f << 256 << CalcOutcome::Fault;
+    // clang-format on
 }
 
 void TestCalculator::faultsAndBadCrystal() {

@@ -40,7 +40,7 @@ QStringList shownLines(const QLabel* label) {
     document.setDefaultFont(label->font());
     document.setPlainText(label->text());
     document.setTextWidth(label->contentsRect().width());
-    document.documentLayout()->documentSize();  // lays the text out
+    document.documentLayout()->documentSize(); // lays the text out
     QStringList lines;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QTextLayout* layout = block.layout();
@@ -84,14 +84,16 @@ void TestDialogs::messageBoxHasTitleTextAndOkOnly() {
 }
 
 void TestDialogs::inputDialogAnswers_data() {
-    QTest::addColumn<QString>("typed");  // null: leave the default alone
+    QTest::addColumn<QString>("typed"); // null: leave the default alone
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("answer");
 
+    // clang-format off
     QTest::newRow("OK keeps the default") << QString() << int(Qt::Key_Return) << "12";
     QTest::newRow("OK gives the edited line") << "11.0592" << int(Qt::Key_Return) << "11.0592";
     QTest::newRow("OK on a cleared line") << "" << int(Qt::Key_Return) << "";
     QTest::newRow("Cancel gives nothing") << "20" << int(Qt::Key_Escape) << "";
+    // clang-format on
 }
 
 void TestDialogs::inputDialogAnswers() {
@@ -106,7 +108,8 @@ void TestDialogs::inputDialogAnswers() {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("输入频率值"));
         QCOMPARE(dialog->labelText(), QStringLiteral("请输入晶振频率(MHZ)"));
         QCOMPARE(dialog->textValue(), QStringLiteral("12"));
-        QCOMPARE(buttonTexts(dialog), (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
+        QCOMPARE(buttonTexts(dialog),
+                 (QStringList{QStringLiteral("取消"), QStringLiteral("确定")}));
         auto* line = dialog->findChild<QLineEdit*>();
         if (!typed.isNull()) {
             line->selectAll();
@@ -128,12 +131,16 @@ void TestDialogs::infoWindows_data() {
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QRect>("label");
     QTest::addColumn<QRect>("button");
-    QTest::addColumn<QStringList>("firstLines");  // what the first shown lines read
+    QTest::addColumn<QStringList>("firstLines"); // what the first shown lines read
 
-    QTest::newRow("Help") << "VbMenuHelp" << "Form3" << "说明" << QSize(4125 / 15, 2325 / 15)
+    QTest::newRow("Help") << "VbMenuHelp"
+                          << "Form3"
+                          << "说明" << QSize(4125 / 15, 2325 / 15)
                           << fromTwips(360, 360, 3330, 1260) << fromTwips(1200, 1680, 1575, 375)
                           << QStringList{"这个估计大部分51爱好者都会用吧："};
-    QTest::newRow("About") << "VbMenuAbort" << "form2" << "Tickora" << QSize(4065 / 15, 2355 / 15)
+    QTest::newRow("About") << "VbMenuAbort"
+                           << "form2"
+                           << "Tickora" << QSize(4065 / 15, 2355 / 15)
                            << fromTwips(360, 120, 3330, 1545) << fromTwips(1200, 1800, 1575, 375)
                            << QStringList{"Quillet：Tickora测试版  REV2.0", "作者：Tickora Team",
                                           "Date:2005/2/1"};
@@ -174,7 +181,7 @@ void TestDialogs::infoWindows() {
         });
         main.findChild<QAction*>(item)->trigger();
         QVERIFY(test::modalSeen());
-        QTRY_VERIFY(shown.isNull());  // destroyed on close, made anew next time
+        QTRY_VERIFY(shown.isNull()); // destroyed on close, made anew next time
     }
 }
 

@@ -45,12 +45,15 @@ private:
 
 void TestForm1Events::init() {
     dialogs = {};
-    window = std::make_unique<Form1>(dialogs, NumberText(QLocale(QLocale::English, QLocale::UnitedStates)));
+    window = std::make_unique<Form1>(dialogs,
+                                     NumberText(QLocale(QLocale::English, QLocale::UnitedStates)));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
-void TestForm1Events::cleanup() { window.reset(); }
+void TestForm1Events::cleanup() {
+    window.reset();
+}
 
 void TestForm1Events::modeButtonsCalculateFromTheStartValues() {
     click("Option2");
@@ -99,7 +102,7 @@ void TestForm1Events::menuDialogs_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("defaultText");
     QTest::addColumn<QString>("target");
-    QTest::addColumn<QStringList>("expectedResults");  // empty: no pass ran
+    QTest::addColumn<QStringList>("expectedResults"); // empty: no pass ran
     QTest::addColumn<QStringList>("messages");
 
     const QString frequencyPrompt = QStringLiteral("请输入晶振频率(MHZ)");
@@ -108,6 +111,7 @@ void TestForm1Events::menuDialogs_data() {
     const QString timeCaption = QStringLiteral("输入定时时间");
     const QStringList none;
     // Every row starts from mode 1 with the interval box at 50000 and the crystal box at 6.
+    // clang-format off
     QTest::newRow("crystal 11.0592") << "VbMenuFrequency" << "11.0592" << frequencyPrompt << frequencyCaption << "12" << "Text2" << QStringList{"71111", "4C00", "1.085", "0.001"} << none;
     QTest::newRow("crystal cancelled") << "VbMenuFrequency" << "" << frequencyPrompt << frequencyCaption << "12" << "Text2" << none << none;
     QTest::newRow("crystal zero") << "VbMenuFrequency" << "0" << frequencyPrompt << frequencyCaption << "12" << "Text2" << none << QStringList{messages::badCrystal};
@@ -115,6 +119,7 @@ void TestForm1Events::menuDialogs_data() {
     QTest::newRow("interval 100") << "VbMenuTime" << "100" << timePrompt << timeCaption << "100" << "Text1" << QStringList{"131072", "FFCE", "2.000", "0.000"} << none;
     QTest::newRow("interval cancelled") << "VbMenuTime" << "" << timePrompt << timeCaption << "100" << "Text1" << none << none;
     QTest::newRow("interval zero") << "VbMenuTime" << "0" << timePrompt << timeCaption << "100" << "Text1" << none << QStringList{messages::outOfRange};
+    // clang-format on
 }
 
 void TestForm1Events::menuDialogs() {

@@ -22,7 +22,9 @@ using namespace tickora;
 namespace {
 constexpr int twipsPerPixel = 15;
 
-QString withoutAccessMarks(QString caption) { return caption.remove(QLatin1Char('&')); }
+QString withoutAccessMarks(QString caption) {
+    return caption.remove(QLatin1Char('&'));
+}
 } // namespace
 
 class TestForm1Layout : public QObject {
@@ -59,12 +61,15 @@ private:
 
 void TestForm1Layout::init() {
     dialogs = {};
-    window = std::make_unique<Form1>(dialogs, NumberText(QLocale(QLocale::Chinese, QLocale::China)));
+    window =
+        std::make_unique<Form1>(dialogs, NumberText(QLocale(QLocale::Chinese, QLocale::China)));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
-void TestForm1Layout::cleanup() { window.reset(); }
+void TestForm1Layout::cleanup() {
+    window.reset();
+}
 
 void TestForm1Layout::controlsStandWhereDesigned_data() {
     QTest::addColumn<QString>("name");
@@ -77,6 +82,7 @@ void TestForm1Layout::controlsStandWhereDesigned_data() {
                         const char* container, QRect twips) {
         QTest::newRow(name) << name << kind << caption << container << twips;
     };
+    // clang-format off
     row("Frame1", "QGroupBox", "定时器方式", "client", {240, 120, 1695, 1335});
     row("Option1", "QRadioButton", "方式 &0", "Frame1", {240, 240, 1335, 255});
     row("Option2", "QRadioButton", "方式 &1", "Frame1", {240, 600, 1335, 255});
@@ -94,6 +100,7 @@ void TestForm1Layout::controlsStandWhereDesigned_data() {
     row("Text5", "QLineEdit", "", "client", {4200, 1680, 975, 375});
     row("Label6", "QLabel", "初始值误差(uS):", "client", {2760, 2520, 1575, 255});
     row("Text6", "QLineEdit", "", "client", {4200, 2400, 975, 375});
+    // clang-format on
 }
 
 void TestForm1Layout::controlsStandWhereDesigned() {
@@ -127,7 +134,8 @@ void TestForm1Layout::captionsFitTheirControls() {
         QVERIFY2(label->fontMetrics().height() <= label->height(), qPrintable(label->objectName()));
     }
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-        const int textWidth = button->fontMetrics().horizontalAdvance(withoutAccessMarks(button->text()));
+        const int textWidth =
+            button->fontMetrics().horizontalAdvance(withoutAccessMarks(button->text()));
         QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(button->objectName()));
         QVERIFY2(textWidth < button->width(), qPrintable(button->objectName()));
     }
@@ -172,8 +180,8 @@ void TestForm1Layout::menusHoldTheirItems() {
 }
 
 void TestForm1Layout::tabWalksTheChainAndWrapsAround() {
-    const QStringList chain{"Option1", "Option2", "Option3", "Text1",  "Text2", "Text3",
-                            "Text4",   "Command1", "Text5",  "Text6", "Option1"};
+    const QStringList chain{"Option1", "Option2",  "Option3", "Text1", "Text2",  "Text3",
+                            "Text4",   "Command1", "Text5",   "Text6", "Option1"};
     QCOMPARE(QApplication::focusWidget()->objectName(), chain.first());
     QStringList walked{QApplication::focusWidget()->objectName()};
     for (int i = 1; i < chain.size(); ++i) {
@@ -187,12 +195,14 @@ void TestForm1Layout::accessKeysReachTheirControls_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("target");
 
+    // clang-format off
     QTest::newRow("Alt+0 mode 0") << int(Qt::Key_0) << "Option1";
     QTest::newRow("Alt+1 mode 1") << int(Qt::Key_1) << "Option2";
     QTest::newRow("Alt+2 modes 2,3") << int(Qt::Key_2) << "Option3";
     QTest::newRow("Alt+C calculate") << int(Qt::Key_C) << "Command1";
     QTest::newRow("Alt+I input menu") << int(Qt::Key_I) << "VbMenuInput";
     QTest::newRow("Alt+E info menu") << int(Qt::Key_E) << "VbMenuInfo";
+    // clang-format on
 }
 
 void TestForm1Layout::accessKeysReachTheirControls() {
@@ -201,7 +211,8 @@ void TestForm1Layout::accessKeysReachTheirControls() {
 
     if (target.startsWith(QLatin1String("VbMenu"))) {
         QTest::keyClick(window.get(), Qt::Key(key), Qt::AltModifier);
-        QTRY_COMPARE(QApplication::activePopupWidget(), child<QMenu>(target.toLatin1().constData()));
+        QTRY_COMPARE(QApplication::activePopupWidget(),
+                     child<QMenu>(target.toLatin1().constData()));
         QApplication::activePopupWidget()->close();
         return;
     }
@@ -216,9 +227,11 @@ void TestForm1Layout::accessKeysReachTheirControls() {
 void TestForm1Layout::enterInAnInputBoxPressesCalculate_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<int>("key");
+    // clang-format off
     QTest::newRow("Return in Text1") << "Text1" << int(Qt::Key_Return);
     QTest::newRow("Return in Text2") << "Text2" << int(Qt::Key_Return);
     QTest::newRow("keypad Enter in Text2") << "Text2" << int(Qt::Key_Enter);
+    // clang-format on
 }
 
 void TestForm1Layout::enterInAnInputBoxPressesCalculate() {
@@ -271,7 +284,8 @@ void TestForm1Layout::resultBoxesCarryTheirColours() {
     QCOMPARE(colours("Text6").first, 0xFF0000u);
     QCOMPARE(colours("Text4"), (std::pair{0xFFFFFFu, 0x0000FFu}));
     QCOMPARE(colours("Text1"), colours("Text2"));
-    QCOMPARE(colours("Text1").second, QApplication::palette().color(QPalette::Base).rgb() & 0xFFFFFF);
+    QCOMPARE(colours("Text1").second,
+             QApplication::palette().color(QPalette::Base).rgb() & 0xFFFFFF);
 }
 
 void TestForm1Layout::startsWithNoModeAndEmptyResults() {

@@ -15,10 +15,10 @@
 using namespace tickora;
 
 namespace {
-const QString mode0Timer0Code = QStringLiteral(
-    "TMOD = (TMOD & 0xF0) | 0x00;  /* timer 0, mode 0 */\n"
-    "TH0 = 0xFC;\n"
-    "TL0 = 0x1C;  /* 100 us at 12 MHz, error 0.000 us */\n");
+const QString mode0Timer0Code =
+    QStringLiteral("TMOD = (TMOD & 0xF0) | 0x00;  /* timer 0, mode 0 */\n"
+                   "TH0 = 0xFC;\n"
+                   "TL0 = 0x1C;  /* 100 us at 12 MHz, error 0.000 us */\n");
 } // namespace
 
 class TestInitCode : public QObject {
@@ -47,18 +47,21 @@ private:
 
 void TestInitCode::init() {
     dialogs = {};
-    window = std::make_unique<Form1>(dialogs, NumberText(QLocale(QLocale::English, QLocale::UnitedStates)));
+    window = std::make_unique<Form1>(dialogs,
+                                     NumberText(QLocale(QLocale::English, QLocale::UnitedStates)));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
-void TestInitCode::cleanup() { window.reset(); }
+void TestInitCode::cleanup() {
+    window.reset();
+}
 
 void TestInitCode::entriesWaitForASuccessfulPass() {
     QVERIFY(!action("copyTimer0Code")->isEnabled());
     QVERIFY(!action("copyTimer1Code")->isEnabled());
     window->findChild<QWidget*>(QStringLiteral("Command1"))->setFocus();
-    QTest::keyClick(window.get(), Qt::Key_Return);  // no mode yet: out of range
+    QTest::keyClick(window.get(), Qt::Key_Return); // no mode yet: out of range
     QVERIFY(!action("copyTimer0Code")->isEnabled());
     QVERIFY(text4()->toolTip().isEmpty());
     choose("Option1");
@@ -68,11 +71,13 @@ void TestInitCode::entriesWaitForASuccessfulPass() {
 
 void TestInitCode::tooltipNamesTheRegisterBytes() {
     choose("Option1");
-    const QString expected = QStringLiteral("TH0/TH1 = 0xFC，TL0/TL1 = 0x1C (方式 0：TL 只用低 5 位)");
+    const QString expected =
+        QStringLiteral("TH0/TH1 = 0xFC，TL0/TL1 = 0x1C (方式 0：TL 只用低 5 位)");
     QCOMPARE(text4()->toolTip(), expected);
     QCOMPARE(text4()->accessibleDescription(), expected);
     choose("Option3");
-    QCOMPARE(text4()->toolTip(), QStringLiteral("TH0/TH1 = 0x9C，TL0/TL1 = 0x9C (方式 2,3：TH 为重装值)"));
+    QCOMPARE(text4()->toolTip(),
+             QStringLiteral("TH0/TH1 = 0x9C，TL0/TL1 = 0x9C (方式 2,3：TH 为重装值)"));
 }
 
 void TestInitCode::copyPutsTheCodeOnTheClipboard() {
@@ -88,7 +93,7 @@ void TestInitCode::failedPassKeepsDescribingTheShownValue() {
     choose("Option1");
     const QString tooltip = text4()->toolTip();
     window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("abc"));
-    choose("Option2");  // mode 1 is chosen, but its pass fails and 1F9C stays on screen
+    choose("Option2"); // mode 1 is chosen, but its pass fails and 1F9C stays on screen
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(text4()->text(), QStringLiteral("1F9C"));
     QCOMPARE(text4()->toolTip(), tooltip);
@@ -107,12 +112,14 @@ void TestInitCode::contextMenuKeepsStandardEntries() {
                 entries << entry->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
         menu->close();
     });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), text4()->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            text4()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(text4(), &event);
     QVERIFY(entries.contains(QStringLiteral("复制(C)")));
     QVERIFY(entries.contains(QStringLiteral("全选")));
     QCOMPARE(entries.mid(entries.size() - 2),
-             (QStringList{QStringLiteral("复制定时器 0 初始化代码"), QStringLiteral("复制定时器 1 初始化代码")}));
+             (QStringList{QStringLiteral("复制定时器 0 初始化代码"),
+                          QStringLiteral("复制定时器 1 初始化代码")}));
 }
 
 TICKORA_GUI_TEST_MAIN(TestInitCode)

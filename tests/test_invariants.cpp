@@ -18,8 +18,8 @@ private slots:
 void TestInvariants::everyAcceptedInterval_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<float>("crystal");
-    const float crystals[] = {1,  1.8432f, 3.579545f, 4,  6,       7.3728f, 8,  11.0592f, 12,
-                              14.7456f, 16, 18.432f, 20, 22.1184f, 24, 33, 40};
+    const float crystals[] = {1,        1.8432f, 3.579545f, 4,  6,        7.3728f, 8,  11.0592f, 12,
+                              14.7456f, 16,      18.432f,   20, 22.1184f, 24,      33, 40};
     for (const int mode : {8192, 65536, 256})
         for (const float crystal : crystals)
             QTest::addRow("N=%d f=%g", mode, double(crystal)) << mode << crystal;
@@ -46,7 +46,7 @@ QString brokenProperty(int mode, float crystal, int interval) {
     if (outcome != CalcOutcome::Ok && interval >= state.cycleUs)
         return QStringLiteral("not Ok");
     if (outcome != CalcOutcome::Ok)
-        return {};  // within a float rounding of one cycle, either way is right
+        return {}; // within a float rounding of one cycle, either way is right
     if (state.initValue < 0 || state.initValue > mode - 1)
         return QStringLiteral("initial value %1 outside the timer").arg(state.initValue);
 

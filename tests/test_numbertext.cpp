@@ -32,6 +32,7 @@ void TestNumberText::parsesNumbers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<float>("value");
 
+    // clang-format off
     QTest::newRow("plain") << usEnglish << "100" << 100.f;
     QTest::newRow("decimal") << usEnglish << "11.0592" << 11.0592f;
     QTest::newRow("negative") << usEnglish << "-12" << -12.f;
@@ -49,6 +50,7 @@ void TestNumberText::parsesNumbers_data() {
     QTest::newRow("subnormal") << usEnglish << "1e-45" << std::numeric_limits<float>::denorm_min();
     QTest::newRow("regional comma") << german << "11,0592" << 11.0592f;
     QTest::newRow("point under a comma locale") << german << "11.0592" << 11.0592f;
+    // clang-format on
 }
 
 void TestNumberText::parsesNumbers() {
@@ -64,6 +66,7 @@ void TestNumberText::rejectsNonNumbers_data() {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("text");
 
+    // clang-format off
     QTest::newRow("empty") << usEnglish << "";
     QTest::newRow("blank") << usEnglish << "   ";
     QTest::newRow("letters") << usEnglish << "abc";
@@ -87,6 +90,7 @@ void TestNumberText::rejectsNonNumbers_data() {
     QTest::newRow("arabic-indic digits") << usEnglish << "١٢";
     QTest::newRow("embedded nul") << usEnglish << QString::fromUtf16(u"1\u00002", 3);
     QTest::newRow("right-to-left mark") << usEnglish << "\u200F12";
+    // clang-format on
 }
 
 void TestNumberText::rejectsNonNumbers() {
@@ -98,7 +102,8 @@ void TestNumberText::rejectsNonNumbers() {
 void TestNumberText::roundsCorrectlyToFloat() {
     // Halfway between 1 and the next float, plus a little far past double precision: going
     // through double would round it down to 1.
-    const auto parsed = NumberText(usEnglish).parseSingle(QStringLiteral("1.00000005960464477539062500000000001"));
+    const auto parsed =
+        NumberText(usEnglish).parseSingle(QStringLiteral("1.00000005960464477539062500000000001"));
     QVERIFY(parsed.has_value());
     QCOMPARE(*parsed, std::nextafter(1.f, 2.f));
 }
@@ -108,6 +113,7 @@ void TestNumberText::formatsFixed3_data() {
     QTest::addColumn<float>("value");
     QTest::addColumn<QString>("text");
 
+    // clang-format off
     QTest::newRow("us one") << usEnglish << 1.f << "1.000";
     QTest::newRow("us leading zero") << usEnglish << 0.3f << "0.300";
     QTest::newRow("us negative") << usEnglish << -0.434f << "-0.434";
@@ -116,6 +122,7 @@ void TestNumberText::formatsFixed3_data() {
     QTest::newRow("de negative") << german << -0.434f << "-0,434";
     QTest::newRow("rounds to zero, no sign") << usEnglish << -0.0004f << "0.000";
     QTest::newRow("negative zero") << german << -0.f << "0,000";
+    // clang-format on
 }
 
 void TestNumberText::formatsFixed3() {

@@ -23,6 +23,7 @@ void TestRegisters::splitsEachMode_data() {
     QTest::addColumn<int>("tl");
     QTest::addColumn<int>("modeBits");
 
+    // clang-format off
     QTest::newRow("mode 0, 1F9C") << 0x1F9C << 8192 << 0xFC << 0x1C << 0;
     QTest::newRow("mode 0, 0C78") << 0x0C78 << 8192 << 0x63 << 0x18 << 0;
     QTest::newRow("mode 0, 0") << 0 << 8192 << 0x00 << 0x00 << 0;
@@ -33,6 +34,7 @@ void TestRegisters::splitsEachMode_data() {
     QTest::newRow("modes 2,3, 9C") << 0x9C << 256 << 0x9C << 0x9C << 2;
     QTest::newRow("modes 2,3, 0") << 0 << 256 << 0x00 << 0x00 << 2;
     QTest::newRow("modes 2,3, N-1") << 255 << 256 << 0xFF << 0xFF << 2;
+    // clang-format on
 }
 
 void TestRegisters::splitsEachMode() {
@@ -51,11 +53,13 @@ void TestRegisters::splitsEachMode() {
 void TestRegisters::refusesWhatNoTimerHolds_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("mode");
+    // clang-format off
     QTest::newRow("no mode") << 0 << 0;
     QTest::newRow("negative") << -1 << 65536;
     QTest::newRow("mode 0, N") << 8192 << 8192;
     QTest::newRow("modes 2,3, N") << 256 << 256;
     QTest::newRow("not a mode") << 5 << 1000;
+    // clang-format on
 }
 
 void TestRegisters::refusesWhatNoTimerHolds() {
@@ -74,6 +78,7 @@ void TestRegisters::writesInitCode_data() {
     QTest::addColumn<float>("error");
     QTest::addColumn<QString>("code");
 
+    // clang-format off
     QTest::newRow("timer 0, mode 1") << 0 << 0xFF9C << 65536 << 100.f << 12.f << 0.f
         << "TMOD = (TMOD & 0xF0) | 0x01;  /* timer 0, mode 1 */\n"
            "TH0 = 0xFF;\n"
@@ -94,6 +99,7 @@ void TestRegisters::writesInitCode_data() {
         << "TMOD = (TMOD & 0xF0) | 0x02;  /* timer 0, mode 2 */\n"
            "TH0 = 0x00;\n"
            "TL0 = 0x00;  /* 0.5 us at 24 MHz, error 0.000 us */\n";
+    // clang-format on
 }
 
 void TestRegisters::writesInitCode() {

@@ -14,7 +14,8 @@ constexpr qreal interfacePointSize = 9.0;
 // Latin from DejaVu Sans, Chinese from a Ming face like the classic 9 pt Song of Chinese
 // desktops: its short line height lets the Help and About texts fit their fixed labels,
 // which a taller CJK face overflows.
-const QStringList interfaceFamilies{QStringLiteral("DejaVu Sans"), QStringLiteral("AR PL UMing CN")};
+const QStringList interfaceFamilies{QStringLiteral("DejaVu Sans"),
+                                    QStringLiteral("AR PL UMing CN")};
 } // namespace
 
 void applyInterfaceFont(QApplication& app) {

@@ -99,28 +99,28 @@ void Form1::createFrame(QWidget* client) {
 }
 
 void Form1::createInputs(QWidget* client) {
-    Label2 = createLabel(client, "Label2", QStringLiteral("需要的定时时间(uS):"),
-                         layout::form1::label2);
+    Label2 =
+        createLabel(client, "Label2", QStringLiteral("需要的定时时间(uS):"), layout::form1::label2);
     Text1 = createTextBox(client, "Text1", layout::form1::text1);
-    Label3 = createLabel(client, "Label3", QStringLiteral("晶体振荡频率(MHZ):"),
-                         layout::form1::label3);
+    Label3 =
+        createLabel(client, "Label3", QStringLiteral("晶体振荡频率(MHZ):"), layout::form1::label3);
     Text2 = createTextBox(client, "Text2", layout::form1::text2);
     Label2->setBuddy(Text1);
     Label3->setBuddy(Text2);
 }
 
 void Form1::createResults(QWidget* client) {
-    Label1 = createLabel(client, "Label1", QStringLiteral("定时最大值(uS):"),
-                         layout::form1::label1);
+    Label1 =
+        createLabel(client, "Label1", QStringLiteral("定时最大值(uS):"), layout::form1::label1);
     Text3 = createTextBox(client, "Text3", layout::form1::text3);
-    Label4 = createLabel(client, "Label4", QStringLiteral("定时初始值(Hex):"),
-                         layout::form1::label4);
+    Label4 =
+        createLabel(client, "Label4", QStringLiteral("定时初始值(Hex):"), layout::form1::label4);
     Text4 = createTextBox(client, "Text4", layout::form1::text4);
-    Label5 = createLabel(client, "Label5", QStringLiteral("定时最小值(uS):"),
-                         layout::form1::label5);
+    Label5 =
+        createLabel(client, "Label5", QStringLiteral("定时最小值(uS):"), layout::form1::label5);
     Text5 = createTextBox(client, "Text5", layout::form1::text5);
-    Label6 = createLabel(client, "Label6", QStringLiteral("初始值误差(uS):"),
-                         layout::form1::label6);
+    Label6 =
+        createLabel(client, "Label6", QStringLiteral("初始值误差(uS):"), layout::form1::label6);
     Text6 = createTextBox(client, "Text6", layout::form1::text6);
 
     const std::pair<QLabel*, SelectingLineEdit*> pairs[] = {
@@ -222,22 +222,44 @@ void Form1::chooseMode(ModeCount mode) {
     cal();
 }
 
-void Form1::Option1_Click() { chooseMode(Mode0); }
-void Form1::Option2_Click() { chooseMode(Mode1); }
-void Form1::Option3_Click() { chooseMode(Mode2And3); }
-void Form1::Command1_Click() { cal(); }
+void Form1::Option1_Click() {
+    chooseMode(Mode0);
+}
+void Form1::Option2_Click() {
+    chooseMode(Mode1);
+}
+void Form1::Option3_Click() {
+    chooseMode(Mode2And3);
+}
+void Form1::Command1_Click() {
+    cal();
+}
 
-void Form1::selectWholeText(SelectingLineEdit* box) { box->setSelection(0, box->text().size()); }
+void Form1::selectWholeText(SelectingLineEdit* box) {
+    box->setSelection(0, box->text().size());
+}
 
-void Form1::Text1_GotFocus() { selectWholeText(Text1); }
-void Form1::Text2_GotFocus() { selectWholeText(Text2); }
-void Form1::Text3_GotFocus() { selectWholeText(Text3); }
-void Form1::Text4_GotFocus() { selectWholeText(Text4); }
-void Form1::Text5_GotFocus() { selectWholeText(Text5); }
-void Form1::Text6_GotFocus() { selectWholeText(Text6); }
+void Form1::Text1_GotFocus() {
+    selectWholeText(Text1);
+}
+void Form1::Text2_GotFocus() {
+    selectWholeText(Text2);
+}
+void Form1::Text3_GotFocus() {
+    selectWholeText(Text3);
+}
+void Form1::Text4_GotFocus() {
+    selectWholeText(Text4);
+}
+void Form1::Text5_GotFocus() {
+    selectWholeText(Text5);
+}
+void Form1::Text6_GotFocus() {
+    selectWholeText(Text6);
+}
 
-void Form1::askAndCalculate(SelectingLineEdit* box, const QString& prompt,
-                            const QString& caption, const QString& defaultText) {
+void Form1::askAndCalculate(SelectingLineEdit* box, const QString& prompt, const QString& caption,
+                            const QString& defaultText) {
     const QString answer = dialogs_.askText(prompt, caption, defaultText);
     if (answer.isEmpty())
         return;
@@ -255,16 +277,20 @@ void Form1::VbMenuTime_Click() {
                     QStringLiteral("输入定时时间"), QStringLiteral("100"));
 }
 
-void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
-void Form1::VbMenuAbort_Click() { form2::showModal(this); }
+void Form1::VbMenuHelp_Click() {
+    Form3::showModal(this);
+}
+void Form1::VbMenuAbort_Click() {
+    form2::showModal(this);
+}
 
 void Form1::cal() {
     const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_);
     if (!results)
         return;
     showResults(*results);
-    initCodeMenu_->showSetup({state_.initValue, state_.modeCount, state_.timeUs,
-                              state_.crystalMhz, state_.initErrorUs});
+    initCodeMenu_->showSetup(
+        {state_.initValue, state_.modeCount, state_.timeUs, state_.crystalMhz, state_.initErrorUs});
 }
 
 void Form1::showResults(const ResultTexts& results) {

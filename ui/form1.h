@@ -44,8 +44,7 @@ private:
     void connectEvents();
     QLabel* createLabel(QWidget* client, const char* name, const QString& caption,
                         const layout::Twips& place);
-    SelectingLineEdit* createTextBox(QWidget* client, const char* name,
-                                     const layout::Twips& place);
+    SelectingLineEdit* createTextBox(QWidget* client, const char* name, const layout::Twips& place);
     QAction* createMenuItem(QMenu* menu, const char* name, const QString& caption);
 
     void Form_Load();

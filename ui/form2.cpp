@@ -11,7 +11,8 @@ QString form2::aboutText() {
         QStringLiteral("Quillet：Tickora测试版  REV2.0"),
         QStringLiteral("作者：") + QString::fromUtf8(buildinfo::authorName),
         QStringLiteral("Date:2005/2/1"),
-        QStringLiteral("本系列软件献给广大懒惰的单片机爱好者 若使用中发现不妥及Bug请通知本人修正 谢谢！"),
+        QStringLiteral(
+            "本系列软件献给广大懒惰的单片机爱好者 若使用中发现不妥及Bug请通知本人修正 谢谢！"),
         QStringLiteral("作者网址：") + QString::fromUtf8(buildinfo::authorUrl),
     }
         .join(QLatin1Char('\n'));
@@ -19,7 +20,6 @@ QString form2::aboutText() {
 
 form2::form2(QWidget* parent)
     : InfoWindow("form2", QStringLiteral("Tickora"), aboutText(),
-                 {layout::form2::client, layout::form2::label1, layout::form2::command1},
-                 parent) {}
+                 {layout::form2::client, layout::form2::label1, layout::form2::command1}, parent) {}
 
 } // namespace tickora

@@ -9,7 +9,6 @@ const QString Form3::helpText = QStringLiteral(
 
 Form3::Form3(QWidget* parent)
     : InfoWindow("Form3", QStringLiteral("说明"), helpText,
-                 {layout::form3::client, layout::form3::label1, layout::form3::command1},
-                 parent) {}
+                 {layout::form3::client, layout::form3::label1, layout::form3::command1}, parent) {}
 
 } // namespace tickora

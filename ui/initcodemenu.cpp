@@ -15,7 +15,8 @@ QString registerDescription(const TimerRegisters& registers) {
                                         QStringLiteral("方式 1：16 位"),
                                         QStringLiteral("方式 2,3：TH 为重装值")};
     const auto byte = [](std::uint8_t value) {
-        return QStringLiteral("0x") + QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+        return QStringLiteral("0x") +
+               QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
     };
     return QStringLiteral("TH0/TH1 = %1，TL0/TL1 = %2 (%3)")
         .arg(byte(registers.th), byte(registers.tl), modeNotes[registers.modeBits]);
@@ -33,7 +34,7 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
 QAction* InitCodeMenu::createCopyAction(int timer) {
     auto* action = new QAction(QStringLiteral("复制定时器 %1 初始化代码").arg(timer), this);
     action->setObjectName(QStringLiteral("copyTimer%1Code").arg(timer));
-    action->setEnabled(false);  // until a pass has succeeded
+    action->setEnabled(false); // until a pass has succeeded
     connect(action, &QAction::triggered, this, [this, timer] { copyCode(timer); });
     return action;
 }

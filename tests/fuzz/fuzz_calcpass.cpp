@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.modeCount = modes[data[0] % 4];
     RecordingDialogs dialogs;
     const tickora::NumberText numbers(germanFormat ? german : usEnglish);
-    const auto texts = tickora::cal(
-        QString::fromUtf8(interval.data(), qsizetype(interval.size())),
-        QString::fromUtf8(crystal.data(), qsizetype(crystal.size())), state, numbers, dialogs);
+    const auto texts = tickora::cal(QString::fromUtf8(interval.data(), qsizetype(interval.size())),
+                                    QString::fromUtf8(crystal.data(), qsizetype(crystal.size())),
+                                    state, numbers, dialogs);
 
     require(texts.has_value() != (dialogs.messages.size() == 1), "one outcome per pass");
     require(dialogs.messages.size() <= 1, "at most one message");
