@@ -1,6 +1,7 @@
 #include "guitest.h"
 
 #include "appearance.h"
+#include "form1.h"
 #include "translation.h"
 
 #include <QElapsedTimer>
@@ -73,6 +74,14 @@ void whenModalShown(std::function<void(QWidget*)> inspect) {
 
 bool modalSeen() {
     return inspected;
+}
+
+std::unique_ptr<Form1> showMainWindow(DialogServices& dialogs, const QLocale& locale) {
+    auto window = std::make_unique<Form1>(dialogs, NumberText(locale));
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return nullptr;
+    return window;
 }
 
 } // namespace tickora::test

@@ -7,8 +7,20 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+
+class QLocale;
+
+namespace tickora {
+class DialogServices;
+class Form1;
+} // namespace tickora
 
 namespace tickora::test {
+
+// A main window over the given dialogs and regional format, shown and exposed; null if it
+// never was.
+std::unique_ptr<Form1> showMainWindow(DialogServices& dialogs, const QLocale& locale);
 
 void prepareEnvironment();
 void prepareApplication(QApplication& app);

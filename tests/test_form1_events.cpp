@@ -45,10 +45,8 @@ private:
 
 void TestForm1Events::init() {
     dialogs = {};
-    window = std::make_unique<Form1>(dialogs,
-                                     NumberText(QLocale(QLocale::English, QLocale::UnitedStates)));
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window = test::showMainWindow(dialogs, QLocale(QLocale::English, QLocale::UnitedStates));
+    QVERIFY(window != nullptr);
 }
 
 void TestForm1Events::cleanup() {

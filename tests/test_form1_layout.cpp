@@ -61,10 +61,8 @@ private:
 
 void TestForm1Layout::init() {
     dialogs = {};
-    window =
-        std::make_unique<Form1>(dialogs, NumberText(QLocale(QLocale::Chinese, QLocale::China)));
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window = test::showMainWindow(dialogs, QLocale(QLocale::Chinese, QLocale::China));
+    QVERIFY(window != nullptr);
 }
 
 void TestForm1Layout::cleanup() {

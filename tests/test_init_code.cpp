@@ -47,10 +47,8 @@ private:
 
 void TestInitCode::init() {
     dialogs = {};
-    window = std::make_unique<Form1>(dialogs,
-                                     NumberText(QLocale(QLocale::English, QLocale::UnitedStates)));
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window = test::showMainWindow(dialogs, QLocale(QLocale::English, QLocale::UnitedStates));
+    QVERIFY(window != nullptr);
 }
 
 void TestInitCode::cleanup() {
