@@ -22,6 +22,7 @@ private slots:
     void calculatingBeforeAnyModeIsOutOfRange();
     void failingPassKeepsResultsButNotTheOldMode();
     void clickingTheChosenModeCalculatesAgain();
+    void arrowKeysChooseTheNextMode();
     void menuDialogs_data();
     void menuDialogs();
     void tabbingIntoABoxSelectsItsText();
@@ -91,6 +92,14 @@ void TestForm1Events::clickingTheChosenModeCalculatesAgain() {
     box("Text2")->setText(QStringLiteral("11.0592"));
     click("Option2");
     QCOMPARE(results(), (QStringList{"71111", "4C00", "1.085", "0.001"}));
+}
+
+void TestForm1Events::arrowKeysChooseTheNextMode() {
+    click("Option1");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QVERIFY(window->findChild<QRadioButton*>(QStringLiteral("Option2"))->isChecked());
+    QCOMPARE(window->state().modeCount, 65536);
+    QCOMPARE(results(), (QStringList{"65536", "FF9C", "1.000", "0.000"}));
 }
 
 void TestForm1Events::menuDialogs_data() {
