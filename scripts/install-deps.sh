@@ -7,16 +7,25 @@ declare -A groups=(
   [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-dejavu-core fonts-arphic-uming"
   [test]="desktop-file-utils appstream dpkg-dev file"
   [run]=""
-  [fuzz]="clang libclang-rt-14-dev"
+  [fuzz]="clang"
   [package]="dpkg-dev file desktop-file-utils appstream"
-  [screenshot]="xvfb xauth imagemagick"
+  [screenshot]=""
 )
+
+# libFuzzer's runtime comes in a package named after the default clang's major version.
+clang_runtime() {
+  local major
+  major=$(clang --version 2>/dev/null | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -n 1)
+  echo "libclang-rt-${major:-14}-dev"
+}
 
 wanted="${groups[build]}"
 for group in "$@"; do
   [[ -v "groups[$group]" ]] || { echo "install-deps: unknown group '$group'" >&2; exit 2; }
   wanted+=" ${groups[$group]}"
 done
+
+[[ " $* " == *" fuzz "* ]] && command -v clang >/dev/null 2>&1 && wanted+=" $(clang_runtime)"
 
 missing=()
 for pkg in $wanted; do
@@ -40,3 +49,8 @@ echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# A fresh machine gets clang only now; its runtime follows.
+if [[ " $* " == *" fuzz "* ]] && ! dpkg-query -W -f='${Status}' "$(clang_runtime)" 2>/dev/null | grep -q "install ok installed"; then
+  $sudo apt-get install -y -qq --no-install-recommends "$(clang_runtime)"
+fi
