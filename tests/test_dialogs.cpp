@@ -131,19 +131,23 @@ void TestDialogs::infoWindows_data() {
     QTest::addColumn<QSize>("client");
     QTest::addColumn<QRect>("label");
     QTest::addColumn<QRect>("button");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("firstLines"); // what the first shown lines read
 
-    QTest::newRow("Help") << "VbMenuHelp"
-                          << "Form3"
-                          << "说明" << QSize(4125 / 15, 2325 / 15)
-                          << fromTwips(360, 360, 3330, 1260) << fromTwips(1200, 1680, 1575, 375)
-                          << QStringList{"这个估计大部分51爱好者都会用吧："};
-    QTest::newRow("About") << "VbMenuAbort"
-                           << "form2"
-                           << "Tickora" << QSize(4065 / 15, 2355 / 15)
-                           << fromTwips(360, 120, 3330, 1545) << fromTwips(1200, 1800, 1575, 375)
-                           << QStringList{"Quillet：Tickora测试版  REV2.0", "作者：Tickora Team",
-                                          "Date:2005/2/1"};
+    // clang-format off
+    QTest::newRow("Help") << "VbMenuHelp" << "Form3" << "说明" << QSize(4125 / 15, 2325 / 15)
+        << fromTwips(360, 360, 3330, 1260) << fromTwips(1200, 1680, 1575, 375)
+        << "这个估计大部分51爱好者都会用吧：      在方式选择栏中先选择定时器工作方式，"
+           "输入你需要的定时时间及晶体振荡频率，然后按下计算就可以了。"
+           "在定时初始值栏中即可得到你要的值了。"
+        << QStringList{"这个估计大部分51爱好者都会用吧："};
+    QTest::newRow("About") << "VbMenuAbort" << "form2" << "Tickora" << QSize(4065 / 15, 2355 / 15)
+        << fromTwips(360, 120, 3330, 1545) << fromTwips(1200, 1800, 1575, 375)
+        << "Quillet：Tickora测试版  REV2.0\n作者：Tickora Team\nDate:2005/2/1\n"
+           "本系列软件献给广大懒惰的单片机爱好者 若使用中发现不妥及Bug请通知本人修正 谢谢！\n"
+           "作者网址：https://example.org"
+        << QStringList{"Quillet：Tickora测试版  REV2.0", "作者：Tickora Team", "Date:2005/2/1"};
+    // clang-format on
 }
 
 void TestDialogs::infoWindows() {
@@ -153,6 +157,7 @@ void TestDialogs::infoWindows() {
     QFETCH(QSize, client);
     QFETCH(QRect, label);
     QFETCH(QRect, button);
+    QFETCH(QString, text);
     QFETCH(QStringList, firstLines);
 
     test::FakeDialogs fake;
@@ -169,14 +174,16 @@ void TestDialogs::infoWindows() {
             QCOMPARE(modal->size(), client);
             QVERIFY(!modal->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
             QVERIFY(!modal->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-            auto* text = modal->findChild<QLabel*>(QStringLiteral("Label1"));
+            auto* shownText = modal->findChild<QLabel*>(QStringLiteral("Label1"));
             auto* ok = modal->findChild<QPushButton*>(QStringLiteral("Command1"));
-            QCOMPARE(text->geometry(), label);
+            QCOMPARE(shownText->text(), text);
+            QCOMPARE(shownText->geometry(), label);
             QCOMPARE(ok->geometry(), button);
             QCOMPARE(ok->text(), QStringLiteral("确定(&E)"));
             QVERIFY(ok->isDefault());
-            QVERIFY2(text->heightForWidth(text->width()) <= text->height(), "text is clipped");
-            QCOMPARE(shownLines(text).mid(0, firstLines.size()), firstLines);
+            QVERIFY2(shownText->heightForWidth(shownText->width()) <= shownText->height(),
+                     "text is clipped");
+            QCOMPARE(shownLines(shownText).mid(0, firstLines.size()), firstLines);
             QTest::keyClick(modal, closeKey);
         });
         main.findChild<QAction*>(item)->trigger();
