@@ -100,6 +100,7 @@ void TestNumberText::formatsFixed3_data() {
     QTest::newRow("us grouped") << usEnglish << 1234.5f << "1,234.500";
     QTest::newRow("de grouped") << german << 1234.5f << "1.234,500";
     QTest::newRow("de negative") << german << -0.434f << "-0,434";
+    QTest::newRow("exact tie away from zero") << usEnglish << -1.0625f << "-1.063";
     QTest::newRow("rounds to zero, no sign") << usEnglish << -0.0004f << "0.000";
     QTest::newRow("negative zero") << german << -0.f << "0,000";
     // clang-format on
