@@ -25,8 +25,6 @@ public:
     // Three decimals in the user's regional format; a value that rounds to zero has no sign.
     QString formatFixed3(float value) const;
 
-    const QLocale& locale() const { return locale_; }
-
 private:
     QLocale locale_;
 };
