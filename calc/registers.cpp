@@ -25,13 +25,13 @@ std::string fixed3(float value) {
     return text;
 }
 
-std::string hexByte(unsigned value) {
+} // namespace
+
+std::string registerByteText(std::uint8_t value) {
     std::array<char, 8> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "0x%02X", value & 0xFFu);
+    std::snprintf(buffer.data(), buffer.size(), "0x%02X", unsigned{value});
     return buffer.data();
 }
-
-} // namespace
 
 std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, std::int32_t modeCount) {
     if (initValue < 0 || initValue >= modeCount)
@@ -61,11 +61,12 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
     const std::string keepOther = timer == 0 ? "0xF0" : "0x0F";
     const std::string mode = std::to_string(registers->modeBits);
 
-    return "TMOD = (TMOD & " + keepOther + ") | " + hexByte(registers->modeBits << shift) +
+    return "TMOD = (TMOD & " + keepOther + ") | " +
+           registerByteText(static_cast<std::uint8_t>(registers->modeBits << shift)) +
            ";  /* timer " + index + ", mode " + mode + " */\n" + "TH" + index + " = " +
-           hexByte(registers->th) + ";\n" + "TL" + index + " = " + hexByte(registers->tl) +
-           ";  /* " + shortest(setup.timeUs) + " us at " + shortest(setup.crystalMhz) +
-           " MHz, error " + fixed3(setup.errorUs) + " us */\n";
+           registerByteText(registers->th) + ";\n" + "TL" + index + " = " +
+           registerByteText(registers->tl) + ";  /* " + shortest(setup.timeUs) + " us at " +
+           shortest(setup.crystalMhz) + " MHz, error " + fixed3(setup.errorUs) + " us */\n";
 }
 
 } // namespace tickora

@@ -21,6 +21,9 @@ struct TimerRegisters {
 // the mode count is not a timer mode or the value does not fit it.
 std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, std::int32_t modeCount);
 
+// A register byte as C writes it: "0x1C".
+std::string registerByteText(std::uint8_t value);
+
 // One successful calculation, as shown in the result boxes.
 struct TimerSetup {
     std::int32_t initValue;

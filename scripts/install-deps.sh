@@ -3,14 +3,19 @@
 # Usage: scripts/install-deps.sh [build|test|run|fuzz|package|screenshot]...
 set -euo pipefail
 
+packaging_tools="desktop-file-utils appstream dpkg-dev file"
 declare -A groups=(
   [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-dejavu-core fonts-arphic-uming"
-  [test]="desktop-file-utils appstream dpkg-dev file"
+  [test]="$packaging_tools"
   [run]=""
   [fuzz]="clang"
-  [package]="dpkg-dev file desktop-file-utils appstream"
+  [package]="$packaging_tools"
   [screenshot]=""
 )
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
 
 # libFuzzer's runtime comes in a package named after the default clang's major version.
 clang_runtime() {
@@ -29,7 +34,7 @@ done
 
 missing=()
 for pkg in $wanted; do
-  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  installed "$pkg" || missing+=("$pkg")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
@@ -51,6 +56,6 @@ $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 
 # A fresh machine gets clang only now; its runtime follows.
-if [[ " $* " == *" fuzz "* ]] && ! dpkg-query -W -f='${Status}' "$(clang_runtime)" 2>/dev/null | grep -q "install ok installed"; then
+if [[ " $* " == *" fuzz "* ]] && ! installed "$(clang_runtime)"; then
   $sudo apt-get install -y -qq --no-install-recommends "$(clang_runtime)"
 fi

@@ -15,8 +15,7 @@ QString registerDescription(const TimerRegisters& registers) {
                                         QStringLiteral("方式 1：16 位"),
                                         QStringLiteral("方式 2,3：TH 为重装值")};
     const auto byte = [](std::uint8_t value) {
-        return QStringLiteral("0x") +
-               QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+        return QString::fromStdString(registerByteText(value));
     };
     return QStringLiteral("TH0/TH1 = %1，TL0/TL1 = %2 (%3)")
         .arg(byte(registers.th), byte(registers.tl), modeNotes[registers.modeBits]);
