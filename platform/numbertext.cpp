@@ -136,9 +136,7 @@ std::optional<float> NumberText::parseSingle(QStringView text) const {
     return negative ? -value : value;
 }
 
-QString NumberText::formatDecimal(std::int32_t value) {
-    return QString::number(value);
-}
+QString NumberText::formatDecimal(std::int32_t value) { return QString::number(value); }
 
 QString NumberText::formatHex(std::int32_t value) {
     return QString::number(static_cast<std::uint32_t>(value), 16).toUpper();

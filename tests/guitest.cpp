@@ -72,9 +72,7 @@ void whenModalShown(std::function<void(QWidget*)> inspect) {
     QTimer::singleShot(0, pollForModal);
 }
 
-bool modalSeen() {
-    return inspected;
-}
+bool modalSeen() { return inspected; }
 
 std::unique_ptr<Form1> showMainWindow(DialogServices& dialogs, const QLocale& locale) {
     auto window = std::make_unique<Form1>(dialogs, NumberText(locale));

@@ -50,9 +50,7 @@ void TestForm1Events::init() {
     QVERIFY(window != nullptr);
 }
 
-void TestForm1Events::cleanup() {
-    window.reset();
-}
+void TestForm1Events::cleanup() { window.reset(); }
 
 void TestForm1Events::modeButtonsCalculateFromTheStartValues() {
     click("Option2");

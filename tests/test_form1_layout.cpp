@@ -22,9 +22,7 @@ using namespace tickora;
 namespace {
 constexpr int twipsPerPixel = 15;
 
-QString withoutAccessMarks(QString caption) {
-    return caption.remove(QLatin1Char('&'));
-}
+QString withoutAccessMarks(QString caption) { return caption.remove(QLatin1Char('&')); }
 } // namespace
 
 class TestForm1Layout : public QObject {
@@ -65,9 +63,7 @@ void TestForm1Layout::init() {
     QVERIFY(window != nullptr);
 }
 
-void TestForm1Layout::cleanup() {
-    window.reset();
-}
+void TestForm1Layout::cleanup() { window.reset(); }
 
 void TestForm1Layout::controlsStandWhereDesigned_data() {
     QTest::addColumn<QString>("name");

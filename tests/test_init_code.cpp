@@ -51,9 +51,7 @@ void TestInitCode::init() {
     QVERIFY(window != nullptr);
 }
 
-void TestInitCode::cleanup() {
-    window.reset();
-}
+void TestInitCode::cleanup() { window.reset(); }
 
 void TestInitCode::entriesWaitForASuccessfulPass() {
     QVERIFY(!action("copyTimer0Code")->isEnabled());

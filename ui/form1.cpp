@@ -222,41 +222,19 @@ void Form1::chooseMode(ModeCount mode) {
     cal();
 }
 
-void Form1::Option1_Click() {
-    chooseMode(Mode0);
-}
-void Form1::Option2_Click() {
-    chooseMode(Mode1);
-}
-void Form1::Option3_Click() {
-    chooseMode(Mode2And3);
-}
-void Form1::Command1_Click() {
-    cal();
-}
+void Form1::Option1_Click() { chooseMode(Mode0); }
+void Form1::Option2_Click() { chooseMode(Mode1); }
+void Form1::Option3_Click() { chooseMode(Mode2And3); }
+void Form1::Command1_Click() { cal(); }
 
-void Form1::selectWholeText(SelectingLineEdit* box) {
-    box->setSelection(0, box->text().size());
-}
+void Form1::selectWholeText(SelectingLineEdit* box) { box->setSelection(0, box->text().size()); }
 
-void Form1::Text1_GotFocus() {
-    selectWholeText(Text1);
-}
-void Form1::Text2_GotFocus() {
-    selectWholeText(Text2);
-}
-void Form1::Text3_GotFocus() {
-    selectWholeText(Text3);
-}
-void Form1::Text4_GotFocus() {
-    selectWholeText(Text4);
-}
-void Form1::Text5_GotFocus() {
-    selectWholeText(Text5);
-}
-void Form1::Text6_GotFocus() {
-    selectWholeText(Text6);
-}
+void Form1::Text1_GotFocus() { selectWholeText(Text1); }
+void Form1::Text2_GotFocus() { selectWholeText(Text2); }
+void Form1::Text3_GotFocus() { selectWholeText(Text3); }
+void Form1::Text4_GotFocus() { selectWholeText(Text4); }
+void Form1::Text5_GotFocus() { selectWholeText(Text5); }
+void Form1::Text6_GotFocus() { selectWholeText(Text6); }
 
 void Form1::askAndCalculate(SelectingLineEdit* box, const QString& prompt, const QString& caption,
                             const QString& defaultText) {
@@ -277,12 +255,8 @@ void Form1::VbMenuTime_Click() {
                     QStringLiteral("输入定时时间"), QStringLiteral("100"));
 }
 
-void Form1::VbMenuHelp_Click() {
-    Form3::showModal(this);
-}
-void Form1::VbMenuAbort_Click() {
-    form2::showModal(this);
-}
+void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
+void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 
 void Form1::cal() {
     const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_);

@@ -30,8 +30,6 @@ InfoWindow::InfoWindow(const char* name, const QString& caption, const QString& 
     connect(Command1, &QPushButton::clicked, this, &InfoWindow::Command1_Click);
 }
 
-void InfoWindow::Command1_Click() {
-    close();
-}
+void InfoWindow::Command1_Click() { close(); }
 
 } // namespace tickora

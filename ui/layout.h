@@ -17,9 +17,7 @@ struct Twips {
     int height;
 };
 
-constexpr int toPixels(int twips) {
-    return twips / twipsPerPixel;
-}
+constexpr int toPixels(int twips) { return twips / twipsPerPixel; }
 constexpr QRect toPixels(Twips t) {
     return {toPixels(t.left), toPixels(t.top), toPixels(t.width), toPixels(t.height)};
 }
