@@ -1,0 +1,115 @@
+// The calculation without any window: the core's worked examples, number text and the timer
+// registers.
+#include "calculator.h"
+#include "numbertext.h"
+#include "registers.h"
+
+#include <QtTest>
+
+using namespace tickora;
+
+namespace {
+const QLocale usEnglish(QLocale::English);
+const QLocale german(QLocale::German);
+} // namespace
+
+class TestCalculation : public QObject {
+    Q_OBJECT
+private slots:
+    void calculates_data() {
+        QTest::addColumn<float>("t");
+        QTest::addColumn<float>("f");
+        QTest::addColumn<int>("n");
+        // The outcome, then the fields as the result boxes would show them. Every row starts
+        // from maxTimeUs -7, cycleUs -7, initValue 0x3039 and initErrorUs 42.25, so what a
+        // calculation leaves alone shows.
+        QTest::addColumn<QString>("seen");
+
+        // clang-format off
+        QTest::newRow("mode 0 at 12") << 100.f << 12.f << 8192 << "Ok 8192 1.000 1F9C 0.000";
+        QTest::newRow("mode 1 at 12") << 100.f << 12.f << 65536 << "Ok 65536 1.000 FF9C 0.000";
+        QTest::newRow("modes 2,3 at 12") << 100.f << 12.f << 256 << "Ok 256 1.000 9C 0.000";
+        QTest::newRow("50ms at 11.0592") << 50000.f << 11.0592f << 65536 << "Ok 71111 1.085 4C00 0.001";
+        QTest::newRow("1ms at 11.0592") << 1000.f << 11.0592f << 65536 << "Ok 71111 1.085 FC66 -0.434";
+        QTest::newRow("250us at 11.0592") << 250.f << 11.0592f << 256 << "Ok 278 1.085 1A 0.434";
+        QTest::newRow("mode 0 at 6") << 1000.f << 6.f << 8192 << "Ok 16384 2.000 1E0C 0.000";
+        QTest::newRow("20us at 24") << 20.f << 24.f << 256 << "Ok 128 0.500 D8 0.000";
+        // The count and the error come from the exact cycle, not from the one stored as float.
+        QTest::newRow("count from the exact cycle") << 5456.f << 3.579545f << 8192 << "Ok 27463 3.352 19A4 -1.677";
+        QTest::newRow("error from the exact cycle") << 7000.f << 3.579545f << 8192 << "Ok 27463 3.352 17D8 0.228";
+        QTest::newRow("longest interval") << 65536.f << 12.f << 65536 << "Ok 65536 1.000 0 0.000";
+        QTest::newRow("one cycle") << 1.f << 12.f << 256 << "Ok 256 1.000 FF 0.000";
+        QTest::newRow("beyond q*N loads 0") << 77.f << 40.f << 256 << "Ok 77 0.300 0 0.200";
+        QTest::newRow("count tie to even") << 101.5f << 12.f << 256 << "Ok 256 1.000 9A -0.500";
+        QTest::newRow("mode 0 too long") << 10000.f << 11.0592f << 8192 << "OutOfRange 8889 1.085 3039 42.250";
+        QTest::newRow("one beyond mode 1") << 65537.f << 12.f << 65536 << "OutOfRange 65536 1.000 3039 42.250";
+        QTest::newRow("half a cycle") << 0.5f << 12.f << 256 << "OutOfRange 256 1.000 3039 42.250";
+        QTest::newRow("no mode") << 100.f << 12.f << 0 << "OutOfRange 0 1.000 3039 42.250";
+        QTest::newRow("negative crystal") << 100.f << -12.f << 256 << "OutOfRange -256 -1.000 3039 42.250";
+        QTest::newRow("zero interval") << 0.f << -1e9f << 256 << "OutOfRange 0 0.000 3039 42.250";
+        QTest::newRow("tiny crystal, 8 bits") << 100.f << 0.0001f << 256 << "OutOfRange 30720001 120,000.000 3039 42.250";
+        QTest::newRow("zero crystal") << 100.f << 0.f << 256 << "BadCrystal -7 -7.000 3039 42.250";
+        QTest::newRow("cycle beyond float") << 100.f << 3e-38f << 256 << "Fault -7 -7.000 3039 42.250";
+        QTest::newRow("cycle beyond float, no mode") << 100.f << 3e-38f << 0 << "Fault -7 -7.000 3039 42.250";
+        QTest::newRow("longest beyond 32 bits") << 100.f << 0.0001f << 65536 << "Fault -7 120,000.000 3039 42.250";
+        QTest::newRow("count beyond float") << 3e38f << 1200.f << 256 << "Fault -7 0.010 3039 42.250";
+        // clang-format on
+    }
+    void calculates() {
+        QFETCH(float, t);
+        QFETCH(float, f);
+        QFETCH(int, n);
+        QFETCH(QString, seen);
+        CalcState state{t, n, 0, f, -7, -7, 42.25f, 0x3039};
+        const char* outcomes[] = {"Ok", "BadCrystal", "OutOfRange", "Fault"};
+        const QString outcome = QString::fromLatin1(outcomes[int(calculate(state))]);
+        const NumberText numbers(usEnglish);
+        QCOMPARE(QStringList({outcome, NumberText::formatDecimal(state.maxTimeUs),
+                              numbers.formatFixed3(state.cycleUs),
+                              NumberText::formatHex(state.initValue),
+                              numbers.formatFixed3(state.initErrorUs)})
+                     .join(' '),
+                 seen);
+    }
+
+    void parses_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<float>("value"); // NaN: no number
+
+        const float no = std::numeric_limits<float>::quiet_NaN();
+        // clang-format off
+        const std::pair<const char*, float> usEnglishTexts[] = {
+            {"100", 100}, {"-12", -12}, {"\u221212", -12}, {"－１９．５", -19.5f}, {"\u3000 12 \t", 12},
+            {".5e1", 5}, {"11,0592", no}, {"1e-50", 0}, {"1e39", no}, {"3.4028236e38", no},
+            {"1.00000005960464477539062500000000001", std::nextafter(1.f, 2.f)}, {"", no}, {" ", no},
+            {"12abc", no}, {"1 2", no}, {"--1", no}, {"-", no}, {".", no}, {"1e", no}, {"0x10", no},
+            {"inf", no}, {"nan", no}, {"1.2.3", no}, {"١٢", no}};
+        for (const auto& [text, value] : usEnglishTexts)
+            QTest::addRow("'%s'", text) << QString::fromUtf8(text) << value;
+        // clang-format on
+    }
+    void parses() {
+        QFETCH(QString, text);
+        QFETCH(float, value);
+        const auto parsed = NumberText(usEnglish).parseSingle(text);
+        QCOMPARE(parsed.has_value(), !std::isnan(value));
+        if (parsed)
+            QCOMPARE(*parsed, value);
+    }
+
+    void followsTheRegionalFormat() {
+        const NumberText numbers(german);
+        QCOMPARE(numbers.parseSingle(u"11,0592").value_or(0), 11.0592f);
+        QCOMPARE(numbers.formatFixed3(-1234.5f) + ' ' + NumberText::formatHex(-1),
+                 QStringLiteral("-1.234,500 FFFFFFFF"));
+    }
+
+    void initCodeShowsNoMinusZeroAndNeedsARealTimer() {
+        const TimerSetup setup{0x1F9C, 8192, 0.5f, 24.f, -0.0001f};
+        QVERIFY(timerInitCode(1, setup).value_or("").find("error 0.000 us") != std::string::npos);
+        QVERIFY(!timerInitCode(2, setup) && !splitRegisters(8192, 8192)); // 13 bits hold 8191
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalculation)
+#include "test_calculation.moc"
