@@ -1,13 +1,17 @@
-// Renders the main window, as a user sees it after choosing mode 1, to a PNG file, and
-// optionally a second picture after choosing mode 0 with the register tooltip open over the
-// initial value. Runs headless: scripts/screenshot.sh starts it on the offscreen platform.
+// Renders the main window, as a user sees it after choosing mode 1, to a PNG file; optionally
+// a second picture after choosing mode 0 with the register tooltip open over the initial value,
+// and a third at the 1T clock with the timer-clock menu open. Runs headless:
+// scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
 #include "form1.h"
 #include "translation.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QRadioButton>
 #include <QToolTip>
@@ -37,25 +41,40 @@ QWidget* openToolTip() {
     return nullptr;
 }
 
-// The window with the tooltip painted where it stands on the screen.
-QImage windowWithToolTip(tickora::Form1& window) {
-    auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text4"));
-    QToolTip::showText(box->mapToGlobal(QPoint(box->width() / 2, box->height())), box->toolTip(),
-                       box);
-    QApplication::processEvents();
+// The window with a popup (tooltip or menu) painted where it stands on the screen.
+QImage windowWithPopup(tickora::Form1& window, QWidget* popup) {
     const QPixmap windowPicture = window.grab();
-    QWidget* tip = openToolTip();
-    if (tip == nullptr)
+    if (popup == nullptr)
         return {};
-    const QPoint tipOffset = tip->pos() - window.mapToGlobal(QPoint(0, 0));
+    const QPoint popupOffset = popup->pos() - window.mapToGlobal(QPoint(0, 0));
     const QRect canvas =
-        QRect(QPoint(0, 0), windowPicture.size()).united(QRect(tipOffset, tip->size()));
+        QRect(QPoint(0, 0), windowPicture.size()).united(QRect(popupOffset, popup->size()));
     QImage picture(canvas.size(), QImage::Format_ARGB32);
     picture.fill(QColor(0xE0, 0xE0, 0xE0));
     QPainter painter(&picture);
     painter.drawPixmap(-canvas.topLeft(), windowPicture);
-    painter.drawPixmap(tipOffset - canvas.topLeft(), tip->grab());
+    painter.drawPixmap(popupOffset - canvas.topLeft(), popup->grab());
     return picture;
+}
+
+QImage withRegisterToolTip(tickora::Form1& window) {
+    choose(window, "Option1");
+    auto* box = window.findChild<QLineEdit*>(QStringLiteral("Text4"));
+    QToolTip::showText(box->mapToGlobal(QPoint(box->width() / 2, box->height())), box->toolTip(),
+                       box);
+    QApplication::processEvents();
+    return windowWithPopup(window, openToolTip());
+}
+
+QImage withClockMenu(tickora::Form1& window) {
+    window.findChild<QAction*>(QStringLiteral("VbMenuClock1T"))->trigger();
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1000"));
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
+    choose(window, "Option2");
+    auto* menu = window.findChild<QMenu*>(QStringLiteral("VbMenuClock"));
+    window.menuBar()->setActiveAction(menu->menuAction());
+    QApplication::processEvents();
+    return windowWithPopup(window, menu);
 }
 
 } // namespace
@@ -63,7 +82,7 @@ QImage windowWithToolTip(tickora::Form1& window) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CLOCKMENU.png]]\n", argv[0]);
         return 2;
     }
     tickora::installChineseQtTranslation(app);
@@ -76,8 +95,9 @@ int main(int argc, char* argv[]) {
     choose(window, "Option2");
     if (!window.grab().save(QString::fromLocal8Bit(argv[1])))
         return 1;
-    if (argc < 3)
-        return 0;
-    choose(window, "Option1");
-    return windowWithToolTip(window).save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    if (argc > 2 && !withRegisterToolTip(window).save(QString::fromLocal8Bit(argv[2])))
+        return 1;
+    if (argc > 3 && !withClockMenu(window).save(QString::fromLocal8Bit(argv[3])))
+        return 1;
+    return 0;
 }

@@ -7,8 +7,6 @@
 namespace tickora {
 namespace {
 
-constexpr double oscillatorClocksPerCycle = 12.0;
-
 // Rounding to a stored Single: an invalid operation or an overflow (including one caused by
 // the rounding itself) is a fault; underflow is not.
 std::optional<float> toSingle(double value) {
@@ -42,7 +40,7 @@ CalcOutcome calculate(CalcState& state) {
     if (f == 0)
         return CalcOutcome::BadCrystal;
 
-    const double q = oscillatorClocksPerCycle / f;
+    const double q = state.timerClock / f;
     const auto cycle = toSingle(q);
     if (!cycle)
         return CalcOutcome::Fault;
@@ -82,6 +80,11 @@ CalcOutcome calculate(CalcState& state) {
         return CalcOutcome::Fault;
     state.initErrorUs = *error;
     return CalcOutcome::Ok;
+}
+
+double achievedIntervalUs(const CalcState& state) {
+    return state.timerClock / double{state.crystalMhz} *
+           (std::int64_t{state.modeCount} - state.initValue);
 }
 
 } // namespace tickora

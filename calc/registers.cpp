@@ -52,21 +52,70 @@ std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, std::int32_
     }
 }
 
+namespace {
+
+// How common parts are switched to a faster timer clock; a plain 8051 has none of these
+// registers, so it is told, not written.
+std::string clockNote(int timer, std::int32_t timerClock) {
+    const std::string index = std::to_string(timer);
+    if (timerClock == Clock1T)
+        return " * 1T: switch the timer to count every clock. STC12/STC15/STC8: set T" + index +
+               "x12\n * in AUXR; N76E003: set T" + index + "M in CKCON.\n";
+    if (timerClock == Clock6T)
+        return " * 6T: STC89 parts count every 6 clocks once 6T (double speed) is chosen when\n"
+               " * the chip is programmed.\n";
+    return "";
+}
+
+const char* const isrMacro = "#ifndef TIMER_ISR\n"
+                             "#ifdef __SDCC\n"
+                             "#define TIMER_ISR(vector) __interrupt(vector)\n"
+                             "#else /* Keil C51 */\n"
+                             "#define TIMER_ISR(vector) interrupt vector\n"
+                             "#endif\n"
+                             "#endif\n\n";
+
+std::string headerComment(int timer, const TimerSetup& setup, std::uint8_t modeBits) {
+    const char* const modeNames[] = {"13-bit", "16-bit", "8-bit auto-reload"};
+    const char* const latency =
+        modeBits == 2 ? "" : " * The cycles from the overflow to the reload add to each period.\n";
+    return "/* Timer " + std::to_string(timer) + ", mode " + std::to_string(modeBits) + " (" +
+           modeNames[modeBits] + "), " + std::to_string(setup.timerClock) +
+           "T: " + shortest(setup.timeUs) + " us at " + shortest(setup.crystalMhz) +
+           " MHz, error " + fixed3(setup.errorUs) + " us.\n" + clockNote(timer, setup.timerClock) +
+           latency + " * Needs the chip's SFR header. */\n";
+}
+
+// THx and TLx loaded, indented as a statement of a function body.
+std::string loadStatements(const std::string& x, const TimerRegisters& registers) {
+    return "    TH" + x + " = " + registerByteText(registers.th) + ";\n    TL" + x + " = " +
+           registerByteText(registers.tl) + ";\n";
+}
+
+} // namespace
+
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
     const auto registers = splitRegisters(setup.initValue, setup.modeCount);
     if (!registers || (timer != 0 && timer != 1))
         return std::nullopt;
-    const std::string index = std::to_string(timer);
+    const std::string x = std::to_string(timer);
     const unsigned shift = timer == 0 ? 0 : 4;
     const std::string keepOther = timer == 0 ? "0xF0" : "0x0F";
-    const std::string mode = std::to_string(registers->modeBits);
+    const std::string modeBits =
+        registerByteText(static_cast<std::uint8_t>(registers->modeBits << shift));
+    const std::string reload =
+        registers->modeBits == 2
+            ? "    /* mode 2 reloads TL" + x + " from TH" + x + " by itself */\n"
+            : "    /* mode " + std::to_string(registers->modeBits) +
+                  " does not reload by itself */\n" + loadStatements(x, *registers);
 
-    return "TMOD = (TMOD & " + keepOther + ") | " +
-           registerByteText(static_cast<std::uint8_t>(registers->modeBits << shift)) +
-           ";  /* timer " + index + ", mode " + mode + " */\n" + "TH" + index + " = " +
-           registerByteText(registers->th) + ";\n" + "TL" + index + " = " +
-           registerByteText(registers->tl) + ";  /* " + shortest(setup.timeUs) + " us at " +
-           shortest(setup.crystalMhz) + " MHz, error " + fixed3(setup.errorUs) + " us */\n";
+    return headerComment(timer, setup, registers->modeBits) + isrMacro + "void timer" + x +
+           "_init(void)\n{\n    TMOD = (TMOD & " + keepOther + ") | " + modeBits +
+           ";  /* the other timer's bits kept */\n" + loadStatements(x, *registers) + "    TF" + x +
+           " = 0;  /* no overflow pending */\n    ET" + x + " = 1;\n    EA = 1;\n    TR" + x +
+           " = 1;  /* start */\n}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
+           (timer == 0 ? "1" : "3") + ")\n{\n" + reload + "    /* your code, every " +
+           shortest(setup.timeUs) + " us */\n}\n";
 }
 
 } // namespace tickora

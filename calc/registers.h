@@ -31,10 +31,13 @@ struct TimerSetup {
     float timeUs;
     float crystalMhz;
     float errorUs;
+    std::int32_t timerClock; // D: 12, 6 or 1
 };
 
-// C lines for timer 0 or 1 that compile with Keil C51 and SDCC alike: plain SFR assignments,
-// the other timer's TMOD nibble kept, and an ASCII-only comment.
+// A complete, ASCII-only C unit for timer 0 or 1 that compiles unchanged with Keil C51 and
+// SDCC, given the chip's SFR header: a header comment, the interrupt syntax picked per
+// compiler, an init function (the other timer's TMOD nibble kept, interrupt enabled, timer
+// started) and the interrupt routine, which in modes 0 and 1 reloads what the init loaded.
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup);
 
 } // namespace tickora

@@ -149,4 +149,16 @@ QString NumberText::formatFixed3(float value) const {
     return locale_.toString(static_cast<double>(value), 'f', 3);
 }
 
+QString NumberText::formatSignedFixed3(double value) const {
+    const QString text = formatFixed3(static_cast<float>(value));
+    const bool positive = value > 0 && text != locale_.toString(0.0, 'f', 3);
+    return positive ? locale_.positiveSign() + text : text;
+}
+
+QString NumberText::formatPlainFixed3(double value) const {
+    QLocale plain = locale_;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(value, 'f', 3);
+}
+
 } // namespace tickora

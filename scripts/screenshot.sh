@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Renders the main window to docs/screenshot.png, and with the register tooltip open to
-# docs/screenshot-registers.png, without a display (Qt's offscreen platform).
+# Renders the main window to docs/screenshot.png, with the register tooltip open to
+# docs/screenshot-registers.png and with the timer-clock menu open to docs/screenshot-clock.png,
+# without a display (Qt's offscreen platform).
 # Run through `make screenshot`, which builds the program first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-QT_QPA_PLATFORM=offscreen ./build/app/tickora-screenshot docs/screenshot.png docs/screenshot-registers.png
-echo "wrote docs/screenshot.png and docs/screenshot-registers.png"
+QT_QPA_PLATFORM=offscreen ./build/app/tickora-screenshot docs/screenshot.png \
+  docs/screenshot-registers.png docs/screenshot-clock.png
+echo "wrote docs/screenshot.png, docs/screenshot-registers.png and docs/screenshot-clock.png"

@@ -20,47 +20,52 @@ private slots:
         QTest::addColumn<float>("t");
         QTest::addColumn<float>("f");
         QTest::addColumn<int>("n");
+        QTest::addColumn<int>("clock"); // D
         // The outcome, then the fields as the result boxes would show them. Every row starts
         // from maxTimeUs -7, cycleUs -7, initValue 0x3039 and initErrorUs 42.25, so what a
         // calculation leaves alone shows.
         QTest::addColumn<QString>("seen");
 
         // clang-format off
-        QTest::newRow("mode 0 at 12") << 100.f << 12.f << 8192 << "Ok 8192 1.000 1F9C 0.000";
-        QTest::newRow("mode 1 at 12") << 100.f << 12.f << 65536 << "Ok 65536 1.000 FF9C 0.000";
-        QTest::newRow("modes 2,3 at 12") << 100.f << 12.f << 256 << "Ok 256 1.000 9C 0.000";
-        QTest::newRow("50ms at 11.0592") << 50000.f << 11.0592f << 65536 << "Ok 71111 1.085 4C00 0.001";
-        QTest::newRow("1ms at 11.0592") << 1000.f << 11.0592f << 65536 << "Ok 71111 1.085 FC66 -0.434";
-        QTest::newRow("250us at 11.0592") << 250.f << 11.0592f << 256 << "Ok 278 1.085 1A 0.434";
-        QTest::newRow("mode 0 at 6") << 1000.f << 6.f << 8192 << "Ok 16384 2.000 1E0C 0.000";
-        QTest::newRow("20us at 24") << 20.f << 24.f << 256 << "Ok 128 0.500 D8 0.000";
+        QTest::newRow("mode 0 at 12") << 100.f << 12.f << 8192 << 12 << "Ok 8192 1.000 1F9C 0.000";
+        QTest::newRow("mode 1 at 12") << 100.f << 12.f << 65536 << 12 << "Ok 65536 1.000 FF9C 0.000";
+        QTest::newRow("modes 2,3 at 12") << 100.f << 12.f << 256 << 12 << "Ok 256 1.000 9C 0.000";
+        QTest::newRow("50ms at 11.0592") << 50000.f << 11.0592f << 65536 << 12 << "Ok 71111 1.085 4C00 0.001";
+        QTest::newRow("1ms at 11.0592") << 1000.f << 11.0592f << 65536 << 12 << "Ok 71111 1.085 FC66 -0.434";
+        QTest::newRow("250us at 11.0592") << 250.f << 11.0592f << 256 << 12 << "Ok 278 1.085 1A 0.434";
+        QTest::newRow("mode 0 at 6") << 1000.f << 6.f << 8192 << 12 << "Ok 16384 2.000 1E0C 0.000";
+        QTest::newRow("20us at 24") << 20.f << 24.f << 256 << 12 << "Ok 128 0.500 D8 0.000";
         // The count and the error come from the exact cycle, not from the one stored as float.
-        QTest::newRow("count from the exact cycle") << 5456.f << 3.579545f << 8192 << "Ok 27463 3.352 19A4 -1.677";
-        QTest::newRow("error from the exact cycle") << 7000.f << 3.579545f << 8192 << "Ok 27463 3.352 17D8 0.228";
-        QTest::newRow("longest interval") << 65536.f << 12.f << 65536 << "Ok 65536 1.000 0 0.000";
-        QTest::newRow("one cycle") << 1.f << 12.f << 256 << "Ok 256 1.000 FF 0.000";
-        QTest::newRow("beyond q*N loads 0") << 77.f << 40.f << 256 << "Ok 77 0.300 0 0.200";
-        QTest::newRow("count tie to even") << 101.5f << 12.f << 256 << "Ok 256 1.000 9A -0.500";
-        QTest::newRow("mode 0 too long") << 10000.f << 11.0592f << 8192 << "OutOfRange 8889 1.085 3039 42.250";
-        QTest::newRow("one beyond mode 1") << 65537.f << 12.f << 65536 << "OutOfRange 65536 1.000 3039 42.250";
-        QTest::newRow("half a cycle") << 0.5f << 12.f << 256 << "OutOfRange 256 1.000 3039 42.250";
-        QTest::newRow("no mode") << 100.f << 12.f << 0 << "OutOfRange 0 1.000 3039 42.250";
-        QTest::newRow("negative crystal") << 100.f << -12.f << 256 << "OutOfRange -256 -1.000 3039 42.250";
-        QTest::newRow("zero interval") << 0.f << -1e9f << 256 << "OutOfRange 0 0.000 3039 42.250";
-        QTest::newRow("tiny crystal, 8 bits") << 100.f << 0.0001f << 256 << "OutOfRange 30720001 120,000.000 3039 42.250";
-        QTest::newRow("zero crystal") << 100.f << 0.f << 256 << "BadCrystal -7 -7.000 3039 42.250";
-        QTest::newRow("cycle beyond float") << 100.f << 3e-38f << 256 << "Fault -7 -7.000 3039 42.250";
-        QTest::newRow("cycle beyond float, no mode") << 100.f << 3e-38f << 0 << "Fault -7 -7.000 3039 42.250";
-        QTest::newRow("longest beyond 32 bits") << 100.f << 0.0001f << 65536 << "Fault -7 120,000.000 3039 42.250";
-        QTest::newRow("count beyond float") << 3e38f << 1200.f << 256 << "Fault -7 0.010 3039 42.250";
+        QTest::newRow("count from the exact cycle") << 5456.f << 3.579545f << 8192 << 12 << "Ok 27463 3.352 19A4 -1.677";
+        QTest::newRow("error from the exact cycle") << 7000.f << 3.579545f << 8192 << 12 << "Ok 27463 3.352 17D8 0.228";
+        QTest::newRow("1ms at 11.0592, 1T") << 1000.f << 11.0592f << 65536 << 1 << "Ok 5926 0.090 D4CD 0.018";
+        QTest::newRow("1ms at 11.0592, 6T") << 1000.f << 11.0592f << 65536 << 6 << "Ok 35556 0.543 F8CD 0.109";
+        QTest::newRow("mode 0 at 24, 6T") << 1000.f << 24.f << 8192 << 6 << "Ok 2048 0.250 1060 0.000";
+        QTest::newRow("longest interval") << 65536.f << 12.f << 65536 << 12 << "Ok 65536 1.000 0 0.000";
+        QTest::newRow("one cycle") << 1.f << 12.f << 256 << 12 << "Ok 256 1.000 FF 0.000";
+        QTest::newRow("beyond q*N loads 0") << 77.f << 40.f << 256 << 12 << "Ok 77 0.300 0 0.200";
+        QTest::newRow("count tie to even") << 101.5f << 12.f << 256 << 12 << "Ok 256 1.000 9A -0.500";
+        QTest::newRow("mode 0 too long") << 10000.f << 11.0592f << 8192 << 12 << "OutOfRange 8889 1.085 3039 42.250";
+        QTest::newRow("one beyond mode 1") << 65537.f << 12.f << 65536 << 12 << "OutOfRange 65536 1.000 3039 42.250";
+        QTest::newRow("half a cycle") << 0.5f << 12.f << 256 << 12 << "OutOfRange 256 1.000 3039 42.250";
+        QTest::newRow("no mode") << 100.f << 12.f << 0 << 12 << "OutOfRange 0 1.000 3039 42.250";
+        QTest::newRow("negative crystal") << 100.f << -12.f << 256 << 12 << "OutOfRange -256 -1.000 3039 42.250";
+        QTest::newRow("zero interval") << 0.f << -1e9f << 256 << 12 << "OutOfRange 0 0.000 3039 42.250";
+        QTest::newRow("tiny crystal, 8 bits") << 100.f << 0.0001f << 256 << 12 << "OutOfRange 30720001 120,000.000 3039 42.250";
+        QTest::newRow("zero crystal") << 100.f << 0.f << 256 << 12 << "BadCrystal -7 -7.000 3039 42.250";
+        QTest::newRow("cycle beyond float") << 100.f << 3e-38f << 256 << 12 << "Fault -7 -7.000 3039 42.250";
+        QTest::newRow("cycle beyond float, no mode") << 100.f << 3e-38f << 0 << 12 << "Fault -7 -7.000 3039 42.250";
+        QTest::newRow("longest beyond 32 bits") << 100.f << 0.0001f << 65536 << 12 << "Fault -7 120,000.000 3039 42.250";
+        QTest::newRow("count beyond float") << 3e38f << 1200.f << 256 << 12 << "Fault -7 0.010 3039 42.250";
         // clang-format on
     }
     void calculates() {
         QFETCH(float, t);
         QFETCH(float, f);
         QFETCH(int, n);
+        QFETCH(int, clock);
         QFETCH(QString, seen);
-        CalcState state{t, n, 0, f, -7, -7, 42.25f, 0x3039};
+        CalcState state{t, n, 0, f, -7, -7, 42.25f, 0x3039, clock};
         const char* outcomes[] = {"Ok", "BadCrystal", "OutOfRange", "Fault"};
         const QString outcome = QString::fromLatin1(outcomes[int(calculate(state))]);
         const NumberText numbers(usEnglish);
@@ -105,7 +110,7 @@ private slots:
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {
-        const TimerSetup setup{0x1F9C, 8192, 0.5f, 24.f, -0.0001f};
+        const TimerSetup setup{0x1F9C, 8192, 0.5f, 24.f, -0.0001f, 12};
         QVERIFY(timerInitCode(1, setup).value_or("").find("error 0.000 us") != std::string::npos);
         QVERIFY(!timerInitCode(2, setup) && !splitRegisters(8192, 8192)); // 13 bits hold 8191
     }

@@ -20,6 +20,16 @@ QRect shownRect(const QWidget* control) {
     return shown;
 }
 
+// Where the style draws a part of a group box: its title, or its frame.
+QRect groupBoxPart(const QGroupBox* box, QStyle::SubControl part) {
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.textAlignment = box->alignment();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    return box->style()->subControlRect(QStyle::CC_GroupBox, &option, part, box);
+}
+
 // Every control lies inside its container, covers no other, and shows its whole text.
 void checkControlsFit(const QWidget* container) {
     const auto controls = container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -29,9 +39,11 @@ void checkControlsFit(const QWidget* container) {
         for (const QWidget* other : controls)
             QVERIFY2(other == control || !shownRect(other).intersects(shownRect(control)), name);
         auto* label = qobject_cast<const QLabel*>(control);
+        auto* frame = qobject_cast<const QGroupBox*>(control);
         QVERIFY2(label && label->wordWrap()
                      ? label->heightForWidth(label->width()) <= label->height()
-                     : control->minimumSizeHint().width() <= control->width(),
+                 : frame ? frame->rect().contains(groupBoxPart(frame, QStyle::SC_GroupBoxLabel))
+                         : control->minimumSizeHint().width() <= control->width(),
                  name);
         checkControlsFit(control);
     }
@@ -74,13 +86,15 @@ private slots:
         // Each mode, with the register bytes behind the initial value in its tooltip.
         fx.click("Option2");
         QCOMPARE(fx.results() + fx.box("Text4")->toolTip(),
-                 "65536 FF9C 1.000 0.000TH0/TH1 = 0xFF，TL0/TL1 = 0x9C (方式 1：16 位)");
+                 "65536 FF9C 1.000 0.000TH0/TH1 = 0xFF，TL0/TL1 = 0x9C\n方式 1：16 位，12T");
         fx.click("Option1");
-        QCOMPARE(fx.results() + fx.box("Text4")->toolTip(),
-                 "8192 1F9C 1.000 0.000TH0/TH1 = 0xFC，TL0/TL1 = 0x1C (方式 0：TL 只用低 5 位)");
+        QCOMPARE(
+            fx.results() + fx.box("Text4")->toolTip(),
+            "8192 1F9C 1.000 0.000TH0/TH1 = 0xFC，TL0/TL1 = 0x1C\n方式 0：TL 只用低 5 位，12T");
         fx.click("Option3");
         const QString shown = fx.results() + fx.box("Text4")->toolTip();
-        QCOMPARE(shown, "256 9C 1.000 0.000TH0/TH1 = 0x9C，TL0/TL1 = 0x9C (方式 2,3：TH 为重装值)");
+        QCOMPARE(shown,
+                 "256 9C 1.000 0.000TH0/TH1 = 0x9C，TL0/TL1 = 0x9C\n方式 2,3：TH 为重装值，12T");
 
         // A failing pass keeps what is shown, and the mode it ran for stays chosen.
         fx.box("Text1")->setText(QStringLiteral("50"));
@@ -118,6 +132,24 @@ private slots:
             QCOMPARE(QAccessible::queryAccessibleInterface(fx.box(pair.section(' ', 1)))
                          ->text(QAccessible::Name),
                      fx.child<QLabel>(pair.section(' ', 0, 0))->text());
+    }
+
+    void timerClockRecalculatesAndShowsItself() {
+        QVERIFY(fx.child<QAction>("VbMenuClock12T")->isChecked());
+        fx.child<QAction>("VbMenuClock1T")->trigger(); // no mode yet: only recorded
+        QCOMPARE(fx.dialogs.messages.join(' ') + fx.results(), QStringLiteral("   "));
+        QCOMPARE(fx.child<QGroupBox>("Frame1")->title(), QStringLiteral("定时器方式 (1T)"));
+        checkControlsFit(fx.window->centralWidget());
+        fx.box("Text1")->setText(QStringLiteral("1000"));
+        fx.box("Text2")->setText(QStringLiteral("11.0592"));
+        fx.click("Option2");
+        QCOMPARE(fx.results() + fx.box("Text4")->toolTip() + fx.box("Text6")->toolTip(),
+                 "5926 D4CD 0.090 0.018TH0/TH1 = 0xD4，TL0/TL1 = 0xCD\n方式 1：16 位，1T"
+                 "实际定时 999.982 uS，误差 -0.002%");
+        fx.child<QAction>("VbMenuClock12T")->trigger();
+        QCOMPARE(fx.results() + fx.child<QGroupBox>("Frame1")->title() + fx.box("Text6")->toolTip(),
+                 "71111 FC66 1.085 -0.434定时器方式实际定时 1000.434 uS，误差 +0.043%");
+        QVERIFY(!fx.child<QAction>("VbMenuClock1T")->isChecked());
     }
 
     void keyboardReachesEveryControl() {
@@ -181,8 +213,9 @@ private slots:
         QApplication::sendEvent(fx.box("Text4"), &event);
         QVERIFY(entries.size() > 3);
         entries.last()->trigger();
-        QVERIFY(QGuiApplication::clipboard()->text().contains(
-            "TMOD = (TMOD & 0x0F) | 0x10;  /* timer 1, mode 1 */\nTH1 = 0x4C;\nTL1 = 0x00;"));
+        const QString code = QGuiApplication::clipboard()->text();
+        QVERIFY(code.startsWith("/* Timer 1, mode 1 (16-bit), 12T: 50000 us at 11.0592 MHz"));
+        QVERIFY(code.contains("TH1 = 0x4C;\n    TL1 = 0x00;\n"));
     }
 
     void realMessageAndInputDialogs() {

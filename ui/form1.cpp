@@ -7,6 +7,7 @@
 #include "initcodemenu.h"
 #include "selectinglineedit.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -32,6 +33,13 @@ void setColours(QWidget* box, const QColor& text, const QColor& background) {
         palette.setColor(group, QPalette::Base, background);
     }
     box->setPalette(palette);
+}
+
+// At the classic 12T the group reads as it always has; another clock is shown beside the modes
+// it changes, so nobody reads 1T values believing them 12T ones.
+QString frameTitle(TimerClock clock) {
+    const QString title = QStringLiteral("定时器方式");
+    return clock == Clock12T ? title : title + QStringLiteral(" (%1T)").arg(int(clock));
 }
 
 QString windowCaption() {
@@ -83,7 +91,7 @@ SelectingLineEdit* Form1::createTextBox(QWidget* client, const char* name,
 }
 
 void Form1::createFrame(QWidget* client) {
-    Frame1 = new QGroupBox(QStringLiteral("定时器方式"), client);
+    Frame1 = new QGroupBox(frameTitle(Clock12T), client);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(layout::toPixels(layout::form1::frame1));
     const auto createOption = [this](const char* name, const QString& caption,
@@ -155,10 +163,31 @@ void Form1::createMenus() {
     input->setObjectName(QStringLiteral("VbMenuInput"));
     VbMenuFrequency = createMenuItem(input, "VbMenuFrequency", QStringLiteral("晶体频率(&F)"));
     VbMenuTime = createMenuItem(input, "VbMenuTime", QStringLiteral("定时时间(&T)"));
+    createClockMenu();
     QMenu* info = menuBar()->addMenu(QStringLiteral("说明(&E)"));
     info->setObjectName(QStringLiteral("VbMenuInfo"));
     VbMenuHelp = createMenuItem(info, "VbMenuHelp", QStringLiteral("帮助(&H)"));
     VbMenuAbort = createMenuItem(info, "VbMenuAbort", QStringLiteral("关于(&A)"));
+}
+
+// One exclusive choice, 12T at every start: nothing is saved.
+void Form1::createClockMenu() {
+    QMenu* clock = menuBar()->addMenu(QStringLiteral("定时器时钟(&K)"));
+    clock->setObjectName(QStringLiteral("VbMenuClock"));
+    auto* choice = new QActionGroup(this);
+    const auto createClockItem = [&](const char* name, const QString& caption) {
+        QAction* item = createMenuItem(clock, name, caption);
+        item->setCheckable(true);
+        choice->addAction(item);
+        return item;
+    };
+    VbMenuClock12T = createClockItem("VbMenuClock12T",
+                                     QStringLiteral("12T：12 个时钟计数一次（经典 8051）(&C)"));
+    VbMenuClock6T =
+        createClockItem("VbMenuClock6T", QStringLiteral("6T：6 个时钟计数一次（双倍速）(&D)"));
+    VbMenuClock1T =
+        createClockItem("VbMenuClock1T", QStringLiteral("1T：每个时钟计数一次（单时钟）(&S)"));
+    VbMenuClock12T->setChecked(true);
 }
 
 QList<QWidget*> Form1::tabChain() const {
@@ -199,6 +228,9 @@ void Form1::connectEvents() {
     connect(VbMenuTime, &QAction::triggered, this, &Form1::VbMenuTime_Click);
     connect(VbMenuHelp, &QAction::triggered, this, &Form1::VbMenuHelp_Click);
     connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
+    connect(VbMenuClock12T, &QAction::triggered, this, &Form1::VbMenuClock12T_Click);
+    connect(VbMenuClock6T, &QAction::triggered, this, &Form1::VbMenuClock6T_Click);
+    connect(VbMenuClock1T, &QAction::triggered, this, &Form1::VbMenuClock1T_Click);
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -222,6 +254,18 @@ void Form1::chooseMode(ModeCount mode) {
     cal();
 }
 
+// Before any mode is chosen the clock is only recorded: a pass then could only say "out of
+// range".
+void Form1::chooseClock(TimerClock clock) {
+    state_.timerClock = clock;
+    Frame1->setTitle(frameTitle(clock));
+    if (state_.modeCount != NoMode)
+        cal();
+}
+
+void Form1::VbMenuClock12T_Click() { chooseClock(Clock12T); }
+void Form1::VbMenuClock6T_Click() { chooseClock(Clock6T); }
+void Form1::VbMenuClock1T_Click() { chooseClock(Clock1T); }
 void Form1::Option1_Click() { chooseMode(Mode0); }
 void Form1::Option2_Click() { chooseMode(Mode1); }
 void Form1::Option3_Click() { chooseMode(Mode2And3); }
@@ -263,8 +307,17 @@ void Form1::cal() {
     if (!results)
         return;
     showResults(*results);
-    initCodeMenu_->showSetup(
-        {state_.initValue, state_.modeCount, state_.timeUs, state_.crystalMhz, state_.initErrorUs});
+    Text6->setToolTip(achievedIntervalText());
+    initCodeMenu_->showSetup({state_.initValue, state_.modeCount, state_.timeUs, state_.crystalMhz,
+                              state_.initErrorUs, state_.timerClock});
+}
+
+// "实际定时 1000.434 uS，误差 +0.043%": what the value really times, against what was asked.
+QString Form1::achievedIntervalText() const {
+    const double achieved = achievedIntervalUs(state_);
+    const double percent = (achieved - state_.timeUs) / state_.timeUs * 100;
+    return QStringLiteral("实际定时 %1 uS，误差 %2%")
+        .arg(numbers_.formatPlainFixed3(achieved), numbers_.formatSignedFixed3(percent));
 }
 
 void Form1::showResults(const ResultTexts& results) {

@@ -39,6 +39,7 @@ private:
     void createResults(QWidget* client);
     void createCommand(QWidget* client);
     void createMenus();
+    void createClockMenu();
     void setTabChain();
     QList<QWidget*> tabChain() const;
     void connectEvents();
@@ -56,6 +57,9 @@ private:
     void VbMenuTime_Click();
     void VbMenuHelp_Click();
     void VbMenuAbort_Click();
+    void VbMenuClock12T_Click();
+    void VbMenuClock6T_Click();
+    void VbMenuClock1T_Click();
     void Text1_GotFocus();
     void Text2_GotFocus();
     void Text3_GotFocus();
@@ -64,10 +68,12 @@ private:
     void Text6_GotFocus();
     void selectWholeText(SelectingLineEdit* box);
     void chooseMode(ModeCount mode);
+    void chooseClock(TimerClock clock);
     void askAndCalculate(SelectingLineEdit* box, const QString& prompt, const QString& caption,
                          const QString& defaultText);
     void cal();
     void showResults(const ResultTexts& results);
+    QString achievedIntervalText() const;
 
     DialogServices& dialogs_;
     NumberText numbers_;
@@ -94,6 +100,9 @@ private:
     QAction* VbMenuTime = nullptr;
     QAction* VbMenuHelp = nullptr;
     QAction* VbMenuAbort = nullptr;
+    QAction* VbMenuClock12T = nullptr;
+    QAction* VbMenuClock6T = nullptr;
+    QAction* VbMenuClock1T = nullptr;
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

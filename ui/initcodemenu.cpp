@@ -10,15 +10,16 @@
 
 namespace tickora {
 
-QString registerDescription(const TimerRegisters& registers) {
+QString registerDescription(const TimerRegisters& registers, std::int32_t timerClock) {
     static const QString modeNotes[] = {QStringLiteral("方式 0：TL 只用低 5 位"),
                                         QStringLiteral("方式 1：16 位"),
                                         QStringLiteral("方式 2,3：TH 为重装值")};
     const auto byte = [](std::uint8_t value) {
         return QString::fromStdString(registerByteText(value));
     };
-    return QStringLiteral("TH0/TH1 = %1，TL0/TL1 = %2 (%3)")
-        .arg(byte(registers.th), byte(registers.tl), modeNotes[registers.modeBits]);
+    return QStringLiteral("TH0/TH1 = %1，TL0/TL1 = %2\n%3，%4T")
+        .arg(byte(registers.th), byte(registers.tl), modeNotes[registers.modeBits])
+        .arg(timerClock);
 }
 
 InitCodeMenu::InitCodeMenu(QLineEdit* box)
@@ -43,7 +44,7 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     if (!registers)
         return;
     shown_ = setup;
-    const QString description = registerDescription(*registers);
+    const QString description = registerDescription(*registers, setup.timerClock);
     box_->setToolTip(description);
     box_->setAccessibleDescription(description);
     copyTimer0Code_->setEnabled(true);

@@ -33,7 +33,7 @@ private:
     std::optional<TimerSetup> shown_;
 };
 
-// "TH0/TH1 = 0xFC，TL0/TL1 = 0x1C (方式 0：TL 只用低 5 位)"
-QString registerDescription(const TimerRegisters& registers);
+// "TH0/TH1 = 0xFC，TL0/TL1 = 0x1C", then on a line of its own "方式 0：TL 只用低 5 位，12T".
+QString registerDescription(const TimerRegisters& registers, std::int32_t timerClock);
 
 } // namespace tickora
