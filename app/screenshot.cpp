@@ -1,6 +1,7 @@
 // Renders the main window, as a user sees it after choosing mode 1, to a PNG file; optionally
 // a second picture after choosing mode 0 with the register tooltip open over the initial value,
-// and a third at the 1T clock with the timer-clock menu open. Runs headless:
+// a third at the 1T clock with the timer-clock menu open, and a fourth of the baud-rate window.
+// Runs headless:
 // scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
@@ -9,11 +10,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QToolTip>
 
 #include <cstdio>
@@ -77,12 +80,24 @@ QImage withClockMenu(tickora::Form1& window) {
     return windowWithPopup(window, menu);
 }
 
+// The baud-rate window as opened from the menu, the 9600 row chosen.
+QPixmap baudWindow(tickora::Form1& window) {
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
+    window.findChild<QAction*>(QStringLiteral("VbMenuClock12T"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("VbMenuBaud"))->trigger();
+    auto* baud = window.findChild<QDialog*>(QStringLiteral("Form4"));
+    baud->findChild<QTableWidget*>(QStringLiteral("Grid1"))->selectRow(3);
+    QApplication::processEvents();
+    return baud->grab();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CLOCKMENU.png]]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CLOCKMENU.png [BAUD.png]]]\n",
+                     argv[0]);
         return 2;
     }
     tickora::installChineseQtTranslation(app);
@@ -98,6 +113,8 @@ int main(int argc, char* argv[]) {
     if (argc > 2 && !withRegisterToolTip(window).save(QString::fromLocal8Bit(argv[2])))
         return 1;
     if (argc > 3 && !withClockMenu(window).save(QString::fromLocal8Bit(argv[3])))
+        return 1;
+    if (argc > 4 && !baudWindow(window).save(QString::fromLocal8Bit(argv[4])))
         return 1;
     return 0;
 }

@@ -54,19 +54,6 @@ std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, std::int32_
 
 namespace {
 
-// How common parts are switched to a faster timer clock; a plain 8051 has none of these
-// registers, so it is told, not written.
-std::string clockNote(int timer, std::int32_t timerClock) {
-    const std::string index = std::to_string(timer);
-    if (timerClock == Clock1T)
-        return " * 1T: switch the timer to count every clock. STC12/STC15/STC8: set T" + index +
-               "x12\n * in AUXR; N76E003: set T" + index + "M in CKCON.\n";
-    if (timerClock == Clock6T)
-        return " * 6T: STC89 parts count every 6 clocks once 6T (double speed) is chosen when\n"
-               " * the chip is programmed.\n";
-    return "";
-}
-
 const char* const isrMacro = "#ifndef TIMER_ISR\n"
                              "#ifdef __SDCC\n"
                              "#define TIMER_ISR(vector) __interrupt(vector)\n"
@@ -82,8 +69,9 @@ std::string headerComment(int timer, const TimerSetup& setup, std::uint8_t modeB
     return "/* Timer " + std::to_string(timer) + ", mode " + std::to_string(modeBits) + " (" +
            modeNames[modeBits] + "), " + std::to_string(setup.timerClock) +
            "T: " + shortest(setup.timeUs) + " us at " + shortest(setup.crystalMhz) +
-           " MHz, error " + fixed3(setup.errorUs) + " us.\n" + clockNote(timer, setup.timerClock) +
-           latency + " * Needs the chip's SFR header. */\n";
+           " MHz, error " + fixed3(setup.errorUs) + " us.\n" +
+           timerClockNote(timer, setup.timerClock) + latency +
+           " * Needs the chip's SFR header. */\n";
 }
 
 // THx and TLx loaded, indented as a statement of a function body.
@@ -93,6 +81,17 @@ std::string loadStatements(const std::string& x, const TimerRegisters& registers
 }
 
 } // namespace
+
+std::string timerClockNote(int timer, std::int32_t timerClock) {
+    const std::string index = std::to_string(timer);
+    if (timerClock == Clock1T)
+        return " * 1T: switch the timer to count every clock. STC12/STC15/STC8: set T" + index +
+               "x12\n * in AUXR; N76E003: set T" + index + "M in CKCON.\n";
+    if (timerClock == Clock6T)
+        return " * 6T: STC89 parts count every 6 clocks once 6T (double speed) is chosen when\n"
+               " * the chip is programmed.\n";
+    return "";
+}
 
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
     const auto registers = splitRegisters(setup.initValue, setup.modeCount);

@@ -34,6 +34,10 @@ struct TimerSetup {
     std::int32_t timerClock; // D: 12, 6 or 1
 };
 
+// Comment lines telling how common parts switch a timer to a 6T or 1T clock; a plain 8051 has
+// none of those registers, so the code says it rather than writes them. Empty at 12T.
+std::string timerClockNote(int timer, std::int32_t timerClock);
+
 // A complete, ASCII-only C unit for timer 0 or 1 that compiles unchanged with Keil C51 and
 // SDCC, given the chip's SFR header: a header comment, the interrupt syntax picked per
 // compiler, an init function (the other timer's TMOD nibble kept, interrupt enabled, timer

@@ -149,16 +149,17 @@ QString NumberText::formatFixed3(float value) const {
     return locale_.toString(static_cast<double>(value), 'f', 3);
 }
 
-QString NumberText::formatSignedFixed3(double value) const {
-    const QString text = formatFixed3(static_cast<float>(value));
-    const bool positive = value > 0 && text != locale_.toString(0.0, 'f', 3);
-    return positive ? locale_.positiveSign() + text : text;
+QString NumberText::formatSigned(double value, int decimals) const {
+    const QString magnitude = formatPlain(std::abs(value), decimals);
+    if (magnitude == formatPlain(0, decimals))
+        return magnitude;
+    return (value < 0 ? locale_.negativeSign() : locale_.positiveSign()) + magnitude;
 }
 
-QString NumberText::formatPlainFixed3(double value) const {
+QString NumberText::formatPlain(double value, int decimals) const {
     QLocale plain = locale_;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    return plain.toString(value, 'f', 3);
+    return plain.toString(value, 'f', decimals);
 }
 
 } // namespace tickora

@@ -24,10 +24,10 @@ public:
     static QString formatHex(std::int32_t value);
     // Three decimals in the user's regional format; a value that rounds to zero has no sign.
     QString formatFixed3(float value) const;
-    // The same with a plus sign on a value above zero: "+0.043".
-    QString formatSignedFixed3(double value) const;
-    // Three decimals of a positive double, ungrouped as in running text: "1000.434".
-    QString formatPlainFixed3(double value) const;
+    // Always a sign, but on a value that rounds to zero: "+0.043", "-6.99", "0.000".
+    QString formatSigned(double value, int decimals) const;
+    // Ungrouped, as in running text or a table: "1000.434".
+    QString formatPlain(double value, int decimals) const;
 
 private:
     QLocale locale_;

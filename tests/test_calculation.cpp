@@ -1,5 +1,6 @@
-// The calculation without any window: the core's worked examples, number text and the timer
-// registers.
+// The calculation without any window: the core's worked examples, number text, the timer
+// registers and the serial port's baud rates.
+#include "baudrate.h"
 #include "calculator.h"
 #include "numbertext.h"
 #include "registers.h"
@@ -107,6 +108,33 @@ private slots:
         QCOMPARE(numbers.parseSingle(u"11,0592").value_or(0), 11.0592f);
         QCOMPARE(numbers.formatFixed3(-1234.5f) + ' ' + NumberText::formatHex(-1),
                  QStringLiteral("-1.234,500 FFFFFFFF"));
+    }
+
+    void baudRates_data() {
+        QTest::addColumn<QString>("request"); // generator (SMOD 0, SMOD 1, timer 2), MHz, D, baud
+        QTest::addColumn<QString>("setting"); // reload and error per cent, or none
+        // clang-format off
+        const char* rows[][2] = {
+            {"0 11.0592 12 9600", "FD +0.00"}, {"0 11.0592 12 4800", "FA +0.00"},
+            {"0 11.0592 12 2400", "F4 +0.00"}, {"0 11.0592 12 1200", "E8 +0.00"},
+            {"1 11.0592 12 19200", "FD +0.00"}, {"1 11.0592 12 57600", "FF +0.00"},
+            {"1 12 12 9600", "F9 -6.99"}, {"0 12 12 2400", "F3 +0.16"},
+            {"0 11.0592 1 115200", "FD +0.00"}, {"0 11.0592 6 19200", "FD +0.00"},
+            {"2 11.0592 12 9600", "FFDC +0.00"}, {"2 11.0592 6 9600", "FFB8 +0.00"},
+            {"2 11.0592 1 9600", ""}, // timer 2 differs between 1T parts
+            {"0 11.0592 12 115200", ""}, {"0 11.0592 12 110", ""}, {"0 0 12 9600", ""}};
+        // clang-format on
+        for (const auto& [request, setting] : rows)
+            QTest::newRow(request) << request << setting;
+    }
+    void baudRates() {
+        QFETCH(QString, request);
+        QFETCH(QString, setting);
+        const QStringList f = request.split(' ');
+        const auto got = baudSetting(BaudGenerator(f[0].toInt()), f[1].toDouble(), f[2].toInt(),
+                                     f[3].toDouble());
+        QCOMPARE(got ? QString::asprintf("%X %+.2f", got->reload, got->errorPercent) : QString(),
+                 setting);
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {

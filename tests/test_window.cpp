@@ -45,7 +45,8 @@ void checkControlsFit(const QWidget* container) {
                  : frame ? frame->rect().contains(groupBoxPart(frame, QStyle::SC_GroupBoxLabel))
                          : control->minimumSizeHint().width() <= control->width(),
                  name);
-        checkControlsFit(control);
+        if (frame)
+            checkControlsFit(frame);
     }
 }
 
@@ -150,6 +151,51 @@ private slots:
         QCOMPARE(fx.results() + fx.child<QGroupBox>("Frame1")->title() + fx.box("Text6")->toolTip(),
                  "71111 FC66 1.085 -0.434定时器方式实际定时 1000.434 uS，误差 +0.043%");
         QVERIFY(!fx.child<QAction>("VbMenuClock1T")->isChecked());
+    }
+
+    void baudWindowWorksBesideTheMainWindow() {
+        fx.box("Text2")->setText(QStringLiteral("11.0592"));
+        fx.child<QAction>("VbMenuClock6T")->trigger();
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        QPointer<QDialog> baud = fx.child<QDialog>("Form4");
+        QVERIFY(baud->isVisible() && QApplication::activeModalWidget() == nullptr);
+        checkControlsFit(baud);
+        auto* grid = baud->findChild<QTableWidget*>();
+        const auto row = [grid](int row) {
+            QStringList cells;
+            for (int column = 0; column < grid->columnCount(); ++column)
+                cells << grid->item(row, column)->text();
+            return cells.join('|');
+        };
+        const auto choose = [&baud](const char* combo, int index) {
+            baud->findChild<QComboBox*>(combo)->setCurrentIndex(index);
+        };
+        QCOMPARE(row(5), QStringLiteral("19200|FD|19200.0|0.00%|")); // 11.0592 MHz, 6T taken over
+        choose("Combo1", 0);
+        QCOMPARE(row(5) + row(8),
+                 "19200|FE|14400.0|-25.00%|误差过大115200|无法实现|—|—|超出重装范围");
+        QVERIFY(grid->item(5, 0)->background() != grid->item(3, 0)->background());
+        choose("Combo2", 2);
+        choose("Combo1", 2);
+        QCOMPARE(row(3) + baud->findChild<QLabel*>("Label5")->text(),
+                 "9600|—|—|—|不提供1T 芯片的定时器 2 各不相同，不提供");
+        baud->findChild<QLineEdit*>("Text1")->setText(QStringLiteral("abc"));
+        QCOMPARE(row(0), QStringLiteral("1200|—|—|—|晶体频率无效"));
+        baud->findChild<QLineEdit*>("Text1")->setText(QStringLiteral("11.0592"));
+        baud->findChild<QLineEdit*>("Text2")->setText(QStringLiteral("x"));
+        choose("Combo1", 0);
+        choose("Combo2", 0);
+        QCOMPARE(row(9), QStringLiteral("自定义|—|—|—|波特率无效"));
+        grid->selectRow(9);
+        QVERIFY(!baud->findChild<QPushButton*>("Command1")->isEnabled());
+        grid->selectRow(3);
+        QTest::keyClick(grid, Qt::Key_Return); // copies the chosen row's code
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(
+            "/* UART mode 1, 9600 baud at 11.0592 MHz, 12T: actual 9600.0 baud, error +0.00%."));
+        fx.click("Option2"); // the main window still calculates
+        QCOMPARE(fx.results(), QStringLiteral("35556 FF48 0.543 0.174"));
+        QTest::keyClick(baud, Qt::Key_Escape);
+        QTRY_VERIFY(baud.isNull());
     }
 
     void keyboardReachesEveryControl() {

@@ -4,6 +4,7 @@
 #include "dialogservices.h"
 #include "form2.h"
 #include "form3.h"
+#include "form4.h"
 #include "initcodemenu.h"
 #include "selectinglineedit.h"
 
@@ -164,6 +165,7 @@ void Form1::createMenus() {
     VbMenuFrequency = createMenuItem(input, "VbMenuFrequency", QStringLiteral("晶体频率(&F)"));
     VbMenuTime = createMenuItem(input, "VbMenuTime", QStringLiteral("定时时间(&T)"));
     createClockMenu();
+    createToolsMenu();
     QMenu* info = menuBar()->addMenu(QStringLiteral("说明(&E)"));
     info->setObjectName(QStringLiteral("VbMenuInfo"));
     VbMenuHelp = createMenuItem(info, "VbMenuHelp", QStringLiteral("帮助(&H)"));
@@ -188,6 +190,12 @@ void Form1::createClockMenu() {
     VbMenuClock1T =
         createClockItem("VbMenuClock1T", QStringLiteral("1T：每个时钟计数一次（单时钟）(&S)"));
     VbMenuClock12T->setChecked(true);
+}
+
+void Form1::createToolsMenu() {
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
+    tools->setObjectName(QStringLiteral("VbMenuTools"));
+    VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
 }
 
 QList<QWidget*> Form1::tabChain() const {
@@ -231,6 +239,7 @@ void Form1::connectEvents() {
     connect(VbMenuClock12T, &QAction::triggered, this, &Form1::VbMenuClock12T_Click);
     connect(VbMenuClock6T, &QAction::triggered, this, &Form1::VbMenuClock6T_Click);
     connect(VbMenuClock1T, &QAction::triggered, this, &Form1::VbMenuClock1T_Click);
+    connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -300,6 +309,17 @@ void Form1::VbMenuTime_Click() {
 }
 
 void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
+
+// Beside the main window, not over it: the crystal box is copied in only when it holds a number.
+void Form1::VbMenuBaud_Click() {
+    if (baudWindow_ == nullptr) {
+        const QString crystal = numbers_.parseSingle(Text2->text()) ? Text2->text() : QString();
+        baudWindow_ = new Form4(crystal, TimerClock(state_.timerClock), numbers_, this);
+    }
+    baudWindow_->show();
+    baudWindow_->raise();
+    baudWindow_->activateWindow();
+}
 void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 
 void Form1::cal() {
@@ -317,7 +337,7 @@ QString Form1::achievedIntervalText() const {
     const double achieved = achievedIntervalUs(state_);
     const double percent = (achieved - state_.timeUs) / state_.timeUs * 100;
     return QStringLiteral("实际定时 %1 uS，误差 %2%")
-        .arg(numbers_.formatPlainFixed3(achieved), numbers_.formatSignedFixed3(percent));
+        .arg(numbers_.formatPlain(achieved, 3), numbers_.formatSigned(percent, 3));
 }
 
 void Form1::showResults(const ResultTexts& results) {

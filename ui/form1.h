@@ -8,6 +8,7 @@
 #include "numbertext.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QMenu;
@@ -19,6 +20,7 @@ class QRadioButton;
 namespace tickora {
 
 class DialogServices;
+class Form4;
 class InitCodeMenu;
 class SelectingLineEdit;
 
@@ -40,6 +42,7 @@ private:
     void createCommand(QWidget* client);
     void createMenus();
     void createClockMenu();
+    void createToolsMenu();
     void setTabChain();
     QList<QWidget*> tabChain() const;
     void connectEvents();
@@ -60,6 +63,7 @@ private:
     void VbMenuClock12T_Click();
     void VbMenuClock6T_Click();
     void VbMenuClock1T_Click();
+    void VbMenuBaud_Click();
     void Text1_GotFocus();
     void Text2_GotFocus();
     void Text3_GotFocus();
@@ -103,6 +107,8 @@ private:
     QAction* VbMenuClock12T = nullptr;
     QAction* VbMenuClock6T = nullptr;
     QAction* VbMenuClock1T = nullptr;
+    QAction* VbMenuBaud = nullptr;
+    QPointer<Form4> baudWindow_; // one at a time, while it is open
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

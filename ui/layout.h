@@ -59,4 +59,23 @@ inline constexpr Twips label1{360, 120, 3330, 1545};
 inline constexpr Twips command1{1200, 1800, 1575, 375};
 } // namespace form2
 
+// The baud-rate window: its inputs in two rows above the table of rates, the buttons below.
+namespace form4 {
+inline constexpr QSize client = clientSize(6300, 6000);
+inline constexpr Twips label1{120, 180, 1800, 255};
+inline constexpr Twips text1{1950, 120, 1200, 375};
+inline constexpr Twips label2{3300, 180, 1200, 255};
+inline constexpr Twips combo1{4500, 120, 1680, 375};
+inline constexpr Twips label3{120, 660, 1800, 255};
+inline constexpr Twips combo2{1950, 600, 2700, 375};
+inline constexpr Twips label4{120, 1140, 1800, 255};
+inline constexpr Twips text2{1950, 1080, 1200, 375};
+inline constexpr Twips label5{3300, 1140, 2880, 255}; // why a generator gives no values
+inline constexpr Twips grid1{120, 1560, 6060, 3720};
+inline constexpr Twips command1{2400, 5460, 1800, 375};
+inline constexpr Twips command2{4380, 5460, 1800, 375};
+// Five columns: rate, reload, actual rate, error, remark.
+inline constexpr int columnTwips[] = {1050, 900, 1350, 1050};
+} // namespace form4
+
 } // namespace tickora::layout
