@@ -8,7 +8,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tickora"));
+    QApplication::setApplicationName(QString::fromLatin1(tickora::buildinfo::applicationName));
     QApplication::setApplicationVersion(QString::fromLatin1(tickora::buildinfo::version));
     // Lets the desktop match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tickora::buildinfo::appId));

@@ -6,7 +6,20 @@ configure_file(${PROJECT_SOURCE_DIR}/app/tickora.desktop.in
 configure_file(${PROJECT_SOURCE_DIR}/app/tickora.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml @ONLY)
 
+# The licence in Debian's machine-readable copyright format: its text indented one blank, an
+# empty line as " .".
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+string(REGEX REPLACE "^MIT License\n\n[^\n]*\n\n" "" licence "${licence}")
+string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
+string(REGEX REPLACE "\n([^\n])" "\n \\1" licence "${licence}")
+file(WRITE ${PROJECT_BINARY_DIR}/copyright
+     "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+     "Upstream-Name: ${PROJECT_NAME}\nSource: ${TICKORA_AUTHOR_URL}\n\n"
+     "Files: *\nCopyright: 2026 ${TICKORA_AUTHOR_NAME}\nLicense: MIT\n ${licence}")
+
 install(TARGETS tickora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tickora)
 install(FILES ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml

@@ -141,12 +141,13 @@ private slots:
         const auto setting = baudSetting(request.generator, 11.0592f, 12, baud);
         QVERIFY(setting.has_value());
         const QString code = QString::fromStdString(baudInitCode(request, *setting));
-        const auto stops = simulate("#include <8051.h>\n" + code +
-                                        "void main(void)\n{\n    TMOD = 0x05;\n    uart_init();\n"
-                                        "    for (;;) {\n        P1 = TL1;\n        P2++;\n    }\n}\n",
-                                    {{"_uart_init:", "setb\\t_TR1"},
-                                     {"_main:", "lcall\\t_uart_init"},
-                                     {"_main:", "mov\\t_P1,_TL1"}});
+        const auto stops =
+            simulate("#include <8051.h>\n" + code +
+                         "void main(void)\n{\n    TMOD = 0x05;\n    uart_init();\n"
+                         "    for (;;) {\n        P1 = TL1;\n        P2++;\n    }\n}\n",
+                     {{"_uart_init:", "setb\\t_TR1"},
+                      {"_main:", "lcall\\t_uart_init"},
+                      {"_main:", "mov\\t_P1,_TL1"}});
         QCOMPARE(stops.size(), 4);
         QCOMPARE(stops[0].sfr["TMOD"], 0x25);
         QCOMPARE(stops[0].sfr["SCON"], 0x50);

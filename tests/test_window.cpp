@@ -1,5 +1,6 @@
 // The program as a user meets it: the main window driven by mouse and keys, its menus, and the
 // real modal dialogs and windows, inspected from inside their modal loops.
+#include "classicgroupbox.h"
 #include "fixture.h"
 #include "qtdialogservices.h"
 
@@ -20,14 +21,29 @@ QRect shownRect(const QWidget* control) {
     return shown;
 }
 
-// Where the style draws a part of a group box: its title, or its frame.
-QRect groupBoxPart(const QGroupBox* box, QStyle::SubControl part) {
-    QStyleOptionGroupBox option;
-    option.initFrom(box);
-    option.text = box->title();
-    option.textAlignment = box->alignment();
-    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-    return box->style()->subControlRect(QStyle::CC_GroupBox, &option, part, box);
+// Whether taking the focus rings the widget's edge with a colour a keyboard user sees against
+// the one behind: the pixels it changes there to a contrast of 3:1 or more would go round once.
+bool focusRingShows(QWidget* widget, const QColor& behind) {
+    widget->clearFocus();
+    const QImage before = widget->grab().toImage();
+    widget->setFocus();
+    const QImage after = widget->grab().toImage();
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) +
+               0.0722 * linear(c.blueF()) + 0.05;
+    };
+    int ringed = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x) {
+            const double a = luminance(after.pixelColor(x, y)), b = luminance(behind);
+            ringed += std::min({x, y, after.width() - 1 - x, after.height() - 1 - y}) < 2 &&
+                      before.pixel(x, y) != after.pixel(x, y) &&
+                      std::max(a, b) >= 3 * std::min(a, b);
+        }
+    return ringed >= 2 * (after.width() + after.height());
 }
 
 // Every control lies inside its container, covers no other, and shows its whole text.
@@ -39,10 +55,10 @@ void checkControlsFit(const QWidget* container) {
         for (const QWidget* other : controls)
             QVERIFY2(other == control || !shownRect(other).intersects(shownRect(control)), name);
         auto* label = qobject_cast<const QLabel*>(control);
-        auto* frame = qobject_cast<const QGroupBox*>(control);
+        auto* frame = qobject_cast<const ClassicGroupBox*>(control);
         QVERIFY2(label && label->wordWrap()
                      ? label->heightForWidth(label->width()) <= label->height()
-                 : frame ? frame->rect().contains(groupBoxPart(frame, QStyle::SC_GroupBoxLabel))
+                 : frame ? frame->rect().contains(frame->titleRect())
                          : control->minimumSizeHint().width() <= control->width(),
                  name);
         if (frame)
@@ -113,6 +129,20 @@ private slots:
 
     void controlsFitAndLookAsDesigned() {
         checkControlsFit(fx.window->centralWidget());
+        // The mode group's top line clears every button's indicator.
+        auto* frame = fx.child<ClassicGroupBox>("Frame1");
+        for (const QRadioButton* option : frame->findChildren<QRadioButton*>()) {
+            QStyleOptionButton button;
+            button.initFrom(option);
+            const QRect indicator =
+                option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &button, option);
+            QVERIFY(indicator.translated(option->pos()).top() > frame->frameTop());
+        }
+        // Focus shows on the result boxes' own colours and on the calculate button.
+        fx.click("Option2");
+        QVERIFY(focusRingShows(fx.box("Text4"), QColor(0x0000FF)));
+        QVERIFY(
+            focusRingShows(fx.child("Command1"), fx.child("Command1")->palette().button().color()));
         QCOMPARE(fx.window->windowTitle(), QStringLiteral("Quillet 工具(Tickora) --Tickora Team"));
         QCOMPARE(fx.window->windowFlags() &
                      (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),

@@ -1,7 +1,9 @@
 #include "form1.h"
 
 #include "buildinfo.h"
+#include "classicgroupbox.h"
 #include "dialogservices.h"
+#include "focusring.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
@@ -92,7 +94,7 @@ SelectingLineEdit* Form1::createTextBox(QWidget* client, const char* name,
 }
 
 void Form1::createFrame(QWidget* client) {
-    Frame1 = new QGroupBox(frameTitle(Clock12T), client);
+    Frame1 = new ClassicGroupBox(frameTitle(Clock12T), client);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(layout::toPixels(layout::form1::frame1));
     const auto createOption = [this](const char* name, const QString& caption,
@@ -147,7 +149,7 @@ void Form1::createResults(QWidget* client) {
 }
 
 void Form1::createCommand(QWidget* client) {
-    Command1 = new QPushButton(QStringLiteral("计算初始值(&C)"), client);
+    Command1 = new FocusButton(QStringLiteral("计算初始值(&C)"), client);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(layout::toPixels(layout::form1::command1));
     Command1->setDefault(true);

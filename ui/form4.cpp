@@ -1,5 +1,7 @@
 #include "form4.h"
 
+#include "focusring.h"
+
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -92,10 +94,10 @@ void Form4::createTable() {
 }
 
 void Form4::createButtons() {
-    Command1 = place(new QPushButton(QStringLiteral("复制初始化代码(&C)"), this), "Command1",
+    Command1 = place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), this), "Command1",
                      layout::form4::command1);
     Command1->setDefault(true);
-    Command2 = place(new QPushButton(QStringLiteral("关闭(&X)"), this), "Command2",
+    Command2 = place(new FocusButton(QStringLiteral("关闭(&X)"), this), "Command2",
                      layout::form4::command2);
 }
 

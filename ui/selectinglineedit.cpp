@@ -1,5 +1,7 @@
 #include "selectinglineedit.h"
 
+#include "focusring.h"
+
 #include <QFocusEvent>
 #include <QMouseEvent>
 
@@ -25,6 +27,12 @@ void SelectingLineEdit::mousePressEvent(QMouseEvent* event) {
     }
     focusedByMouse_ = false;
     QLineEdit::mousePressEvent(event);
+}
+
+void SelectingLineEdit::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    if (hasFocus())
+        paintFocusRing(*this, palette().color(QPalette::Base));
 }
 
 } // namespace tickora

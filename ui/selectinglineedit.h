@@ -1,5 +1,6 @@
 // A text box that reports when it gets the focus, and whose first mouse click (the one that
-// gives it the focus) does not move the caret, so a selection made on focus survives it.
+// gives it the focus) does not move the caret, so a selection made on focus survives it. Its
+// focus ring shows whatever colours it carries.
 #pragma once
 
 #include <QLineEdit>
@@ -18,6 +19,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool focusedByMouse_ = false;
