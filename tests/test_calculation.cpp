@@ -9,10 +9,7 @@
 
 using namespace tickora;
 
-namespace {
 const QLocale usEnglish(QLocale::English);
-const QLocale german(QLocale::German);
-} // namespace
 
 class TestCalculation : public QObject {
     Q_OBJECT
@@ -41,7 +38,6 @@ private slots:
         QTest::newRow("error from the exact cycle") << 7000.f << 3.579545f << 8192 << 12 << "Ok 27463 3.352 17D8 0.228";
         QTest::newRow("1ms at 11.0592, 1T") << 1000.f << 11.0592f << 65536 << 1 << "Ok 5926 0.090 D4CD 0.018";
         QTest::newRow("1ms at 11.0592, 6T") << 1000.f << 11.0592f << 65536 << 6 << "Ok 35556 0.543 F8CD 0.109";
-        QTest::newRow("mode 0 at 24, 6T") << 1000.f << 24.f << 8192 << 6 << "Ok 2048 0.250 1060 0.000";
         QTest::newRow("longest interval") << 65536.f << 12.f << 65536 << 12 << "Ok 65536 1.000 0 0.000";
         QTest::newRow("one cycle") << 1.f << 12.f << 256 << 12 << "Ok 256 1.000 FF 0.000";
         QTest::newRow("beyond q*N loads 0") << 77.f << 40.f << 256 << 12 << "Ok 77 0.300 0 0.200";
@@ -54,7 +50,6 @@ private slots:
         QTest::newRow("zero interval") << 0.f << -1e9f << 256 << 12 << "OutOfRange 0 0.000 3039 42.250";
         QTest::newRow("tiny crystal, 8 bits") << 100.f << 0.0001f << 256 << 12 << "OutOfRange 30720001 120,000.000 3039 42.250";
         QTest::newRow("zero crystal") << 100.f << 0.f << 256 << 12 << "BadCrystal -7 -7.000 3039 42.250";
-        QTest::newRow("cycle beyond float") << 100.f << 3e-38f << 256 << 12 << "Fault -7 -7.000 3039 42.250";
         QTest::newRow("cycle beyond float, no mode") << 100.f << 3e-38f << 0 << 12 << "Fault -7 -7.000 3039 42.250";
         QTest::newRow("longest beyond 32 bits") << 100.f << 0.0001f << 65536 << 12 << "Fault -7 120,000.000 3039 42.250";
         QTest::newRow("count beyond float") << 3e38f << 1200.f << 256 << 12 << "Fault -7 0.010 3039 42.250";
@@ -67,14 +62,12 @@ private slots:
         QFETCH(int, clock);
         QFETCH(QString, seen);
         CalcState state{t, n, 0, f, -7, -7, 42.25f, 0x3039, clock};
-        const char* outcomes[] = {"Ok", "BadCrystal", "OutOfRange", "Fault"};
-        const QString outcome = QString::fromLatin1(outcomes[int(calculate(state))]);
-        const NumberText numbers(usEnglish);
-        QCOMPARE(QStringList({outcome, NumberText::formatDecimal(state.maxTimeUs),
-                              numbers.formatFixed3(state.cycleUs),
-                              NumberText::formatHex(state.initValue),
-                              numbers.formatFixed3(state.initErrorUs)})
-                     .join(' '),
+        const int outcome = int(calculate(state));
+        const NumberText text(usEnglish);
+        QCOMPARE(QString("%1 %2 %3 %4 %5")
+                     .arg(QString("Ok BadCrystal OutOfRange Fault").section(' ', outcome, outcome),
+                          text.formatDecimal(state.maxTimeUs), text.formatFixed3(state.cycleUs),
+                          text.formatHex(state.initValue), text.formatFixed3(state.initErrorUs)),
                  seen);
     }
 
@@ -97,17 +90,16 @@ private slots:
     void parses() {
         QFETCH(QString, text);
         QFETCH(float, value);
-        const auto parsed = NumberText(usEnglish).parseSingle(text);
-        QCOMPARE(parsed.has_value(), !std::isnan(value));
-        if (parsed)
-            QCOMPARE(*parsed, value);
+        // As text of nine digits, which tells every float apart (QCOMPARE on floats is fuzzy).
+        const float parsed = NumberText(usEnglish).parseSingle(text).value_or(NAN);
+        QCOMPARE(QString::number(parsed, 'g', 9), QString::number(value, 'g', 9));
     }
 
     void followsTheRegionalFormat() {
-        const NumberText numbers(german);
+        const NumberText numbers(QLocale(QLocale::German));
         QCOMPARE(numbers.parseSingle(u"11,0592").value_or(0), 11.0592f);
         QCOMPARE(numbers.formatFixed3(-1234.5f) + ' ' + NumberText::formatHex(-1),
-                 QStringLiteral("-1.234,500 FFFFFFFF"));
+                 "-1.234,500 FFFFFFFF");
     }
 
     void baudRates_data() {

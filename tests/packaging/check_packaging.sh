@@ -17,8 +17,7 @@ grep -qx "Icon=$app_id" "$share/applications/$app_id.desktop"
 grep -qx "StartupWMClass=$name" "$share/applications/$app_id.desktop"
 appstreamcli validate --no-net --pedantic "$share/metainfo/$app_id.metainfo.xml"
 grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metainfo.xml"
-grep -q "^Format: .*copyright-format/1.0/$" "$share/doc/tickora/copyright"
-grep -qx "License: MIT" "$share/doc/tickora/copyright"
+grep -qzP "^Format: \S*copyright-format/1.0/\n(.*\n)*License: MIT\n" "$share/doc/tickora/copyright"
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
 deb="$out/tickora_${version}_$(dpkg --print-architecture).deb"
