@@ -120,45 +120,46 @@ std::optional<double> Form4::rateOfRow(int row) const {
     return *custom;
 }
 
+BaudGenerator Form4::generator() const { return BaudGenerator(Combo2->currentIndex()); }
+TimerClock Form4::timerClock() const { return TimerClock(Combo1->currentData().toInt()); }
+
 BaudRequest Form4::request(double baud) const {
-    return {BaudGenerator(Combo2->currentIndex()), crystalMhz_.value_or(0),
-            Combo1->currentData().toInt(), baud};
+    return {generator(), crystalMhz_.value_or(0), timerClock(), baud};
 }
 
 // Every row again from the inputs; a row without a value says why in its remark.
 void Form4::recalculate() {
     const auto crystal = numbers_.parseSingle(Text1->text());
     crystalMhz_ = crystal && *crystal > 0 ? crystal : std::nullopt;
-    const bool offered = generatorOffered(request(0).generator, request(0).timerClock);
+    const bool offered = generatorOffered(generator(), timerClock());
     Label5->setText(!crystalMhz_ ? QStringLiteral("请输入有效的晶体频率")
                     : !offered ? QStringLiteral("1T 芯片的定时器 2 各不相同，不提供")
                                : QStringLiteral("误差超过 ±2% 的行不可靠"));
     for (int row = 0; row < rows; ++row) {
         const auto baud = rateOfRow(row);
-        const auto setting =
-            baud && crystalMhz_
-                ? baudSetting(request(*baud).generator, *crystalMhz_, request(0).timerClock, *baud)
-                : std::nullopt;
-        const QString remark = !crystalMhz_ ? QStringLiteral("晶体频率无效")
-                               : !offered   ? QStringLiteral("不提供")
-                               : !baud      ? QStringLiteral("波特率无效")
-                               : !setting   ? QStringLiteral("超出重装范围")
+        const auto setting = baud && crystalMhz_
+                                 ? baudSetting(generator(), *crystalMhz_, timerClock(), *baud)
+                                 : std::nullopt;
+        const bool unreachable = crystalMhz_ && offered && baud && !setting;
+        const QString remark = !crystalMhz_  ? QStringLiteral("晶体频率无效")
+                               : !offered    ? QStringLiteral("不提供")
+                               : !baud       ? QStringLiteral("波特率无效")
+                               : unreachable ? QStringLiteral("超出重装范围")
                                : std::abs(setting->errorPercent) > reliableErrorPercent
                                    ? QStringLiteral("误差过大")
                                    : QString();
         const QString rate = baud ? numbers_.formatPlain(*baud, *baud == std::floor(*baud) ? 0 : 1)
                                   : QStringLiteral("自定义");
-        showRow(row, rate, setting, remark);
+        showRow(row, rate, setting, unreachable, remark);
     }
     Grid1_SelectionChanged();
 }
 
 void Form4::showRow(int row, const QString& rate, const std::optional<BaudSetting>& setting,
-                    const QString& remark) {
+                    bool unreachable, const QString& remark) {
     settings_[row] = setting;
-    const bool timer2 = request(0).generator == BaudGenerator::Timer2;
-    const QString noValue =
-        remark == QStringLiteral("超出重装范围") ? QStringLiteral("无法实现") : QStringLiteral("—");
+    const bool timer2 = generator() == BaudGenerator::Timer2;
+    const QString noValue = unreachable ? QStringLiteral("无法实现") : QStringLiteral("—");
     const QStringList cells{
         rate,
         setting ? QStringLiteral("%1")

@@ -38,7 +38,9 @@ private:
     void connectEvents();
     void recalculate();
     void showRow(int row, const QString& rate, const std::optional<BaudSetting>& setting,
-                 const QString& remark);
+                 bool unreachable, const QString& remark);
+    BaudGenerator generator() const;
+    TimerClock timerClock() const;
     BaudRequest request(double baud) const;
     std::optional<double> rateOfRow(int row) const;
     void Grid1_SelectionChanged();
