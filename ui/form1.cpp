@@ -312,6 +312,8 @@ void Form1::VbMenuTime_Click() {
 
 void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
 
+void Form1::VbMenuAbort_Click() { form2::showModal(this); }
+
 // Beside the main window, not over it: the crystal box is copied in only when it holds a number.
 void Form1::VbMenuBaud_Click() {
     if (baudWindow_ == nullptr) {
@@ -322,7 +324,6 @@ void Form1::VbMenuBaud_Click() {
     baudWindow_->raise();
     baudWindow_->activateWindow();
 }
-void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 
 void Form1::cal() {
     const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_);
