@@ -1,8 +1,7 @@
 // Renders the main window, as a user sees it after choosing mode 1, to a PNG file; optionally
 // a second picture after choosing mode 0 with the register tooltip open over the initial value,
 // a third at the 1T clock with the timer-clock menu open, and a fourth of the baud-rate window.
-// Runs headless:
-// scripts/screenshot.sh starts it on the offscreen platform.
+// Runs headless: scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
 #include "form1.h"

@@ -29,14 +29,8 @@ std::string formatted(const char* format, double value) {
     return text;
 }
 
-std::string hex(std::int32_t value, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%0*X", digits, unsigned(value));
-    return text;
-}
-
 std::string timer1Lines(const BaudRequest& request, const BaudSetting& setting) {
-    const std::string reload = hex(setting.reload, 2);
+    const std::string reload = registerByteText(static_cast<std::uint8_t>(setting.reload));
     const bool smod = request.generator == BaudGenerator::Timer1Smod1;
     return "    TMOD = (TMOD & 0x0F) | 0x20;  /* timer 1 mode 2, timer 0's bits kept */\n"
            "    TH1 = " +
@@ -47,7 +41,8 @@ std::string timer1Lines(const BaudRequest& request, const BaudSetting& setting) 
 }
 
 std::string timer2Lines(const BaudSetting& setting) {
-    const std::string high = hex(setting.reload >> 8, 2), low = hex(setting.reload & 0xFF, 2);
+    const std::string high = registerByteText(static_cast<std::uint8_t>(setting.reload >> 8));
+    const std::string low = registerByteText(static_cast<std::uint8_t>(setting.reload));
     return "    T2CON = 0x30;  /* RCLK and TCLK: timer 2 clocks the port */\n"
            "    RCAP2H = " +
            high + ";\n    RCAP2L = " + low + ";\n    TH2 = " + high + ";\n    TL2 = " + low +

@@ -78,31 +78,21 @@ Form1::Form1(DialogServices& dialogs, NumberText numbers, QWidget* parent)
 }
 
 QLabel* Form1::createLabel(QWidget* client, const char* name, const QString& caption,
-                           const layout::Twips& place) {
-    auto* label = new QLabel(caption, client);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(layout::toPixels(place));
-    return label;
+                           const layout::Twips& where) {
+    return layout::place(new QLabel(caption, client), name, where);
 }
 
 SelectingLineEdit* Form1::createTextBox(QWidget* client, const char* name,
-                                        const layout::Twips& place) {
-    auto* box = new SelectingLineEdit(client);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(layout::toPixels(place));
-    return box;
+                                        const layout::Twips& where) {
+    return layout::place(new SelectingLineEdit(client), name, where);
 }
 
 void Form1::createFrame(QWidget* client) {
-    Frame1 = new ClassicGroupBox(frameTitle(Clock12T), client);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(layout::toPixels(layout::form1::frame1));
+    Frame1 = layout::place(new ClassicGroupBox(frameTitle(Clock12T), client), "Frame1",
+                           layout::form1::frame1);
     const auto createOption = [this](const char* name, const QString& caption,
-                                     const layout::Twips& place) {
-        auto* option = new QRadioButton(caption, Frame1);
-        option->setObjectName(QString::fromLatin1(name));
-        option->setGeometry(layout::toPixels(place));
-        return option;
+                                     const layout::Twips& where) {
+        return layout::place(new QRadioButton(caption, Frame1), name, where);
     };
     Option1 = createOption("Option1", QStringLiteral("方式 &0"), layout::form1::option1);
     Option2 = createOption("Option2", QStringLiteral("方式 &1"), layout::form1::option2);
@@ -149,9 +139,8 @@ void Form1::createResults(QWidget* client) {
 }
 
 void Form1::createCommand(QWidget* client) {
-    Command1 = new FocusButton(QStringLiteral("计算初始值(&C)"), client);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(layout::toPixels(layout::form1::command1));
+    Command1 = layout::place(new FocusButton(QStringLiteral("计算初始值(&C)"), client), "Command1",
+                             layout::form1::command1);
     Command1->setDefault(true);
 }
 

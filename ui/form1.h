@@ -47,8 +47,8 @@ private:
     QList<QWidget*> tabChain() const;
     void connectEvents();
     QLabel* createLabel(QWidget* client, const char* name, const QString& caption,
-                        const layout::Twips& place);
-    SelectingLineEdit* createTextBox(QWidget* client, const char* name, const layout::Twips& place);
+                        const layout::Twips& where);
+    SelectingLineEdit* createTextBox(QWidget* client, const char* name, const layout::Twips& where);
     QAction* createMenuItem(QMenu* menu, const char* name, const QString& caption);
 
     void Form_Load();

@@ -42,16 +42,9 @@ Form4::Form4(const QString& crystalText, TimerClock clock, NumberText numbers, Q
     Text1->setFocus();
 }
 
-template <typename Widget>
-Widget* Form4::place(Widget* widget, const char* name, const layout::Twips& where) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(layout::toPixels(where));
-    return widget;
-}
-
 QLabel* Form4::createLabel(const char* name, const QString& caption, const layout::Twips& where,
                            QWidget* buddy) {
-    auto* label = place(new QLabel(caption, this), name, where);
+    auto* label = layout::place(new QLabel(caption, this), name, where);
     label->setBuddy(buddy);
     return label;
 }
@@ -59,23 +52,23 @@ QLabel* Form4::createLabel(const char* name, const QString& caption, const layou
 // Created in tab order: each box, then the label that names it.
 void Form4::createInputs() {
     using namespace layout::form4;
-    Text1 = place(new QLineEdit(this), "Text1", text1);
+    Text1 = layout::place(new QLineEdit(this), "Text1", text1);
     createLabel("Label1", QStringLiteral("晶体振荡频率(&M):"), label1, Text1);
-    Combo1 = place(new QComboBox(this), "Combo1", combo1);
+    Combo1 = layout::place(new QComboBox(this), "Combo1", combo1);
     for (const TimerClock clock : {Clock12T, Clock6T, Clock1T})
         Combo1->addItem(QStringLiteral("%1T").arg(int(clock)), int(clock));
     createLabel("Label2", QStringLiteral("时钟(&K):"), label2, Combo1);
-    Combo2 = place(new QComboBox(this), "Combo2", combo2);
+    Combo2 = layout::place(new QComboBox(this), "Combo2", combo2);
     Combo2->addItems({QStringLiteral("定时器 1，SMOD = 0"), QStringLiteral("定时器 1，SMOD = 1"),
                       QStringLiteral("定时器 2 (8052)")});
     createLabel("Label3", QStringLiteral("波特率发生器(&G):"), label3, Combo2);
-    Text2 = place(new QLineEdit(this), "Text2", text2);
+    Text2 = layout::place(new QLineEdit(this), "Text2", text2);
     createLabel("Label4", QStringLiteral("自定义波特率(&B):"), label4, Text2);
-    Label5 = place(new QLabel(this), "Label5", label5);
+    Label5 = layout::place(new QLabel(this), "Label5", label5);
 }
 
 void Form4::createTable() {
-    Grid1 = place(new QTableWidget(rows, 5, this), "Grid1", layout::form4::grid1);
+    Grid1 = layout::place(new QTableWidget(rows, 5, this), "Grid1", layout::form4::grid1);
     Grid1->setHorizontalHeaderLabels({QStringLiteral("波特率"), QStringLiteral("重装值"),
                                       QStringLiteral("实际波特率"), QStringLiteral("误差"),
                                       QStringLiteral("说明")});
@@ -94,11 +87,11 @@ void Form4::createTable() {
 }
 
 void Form4::createButtons() {
-    Command1 = place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), this), "Command1",
-                     layout::form4::command1);
+    Command1 = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), this),
+                             "Command1", layout::form4::command1);
     Command1->setDefault(true);
-    Command2 = place(new FocusButton(QStringLiteral("关闭(&X)"), this), "Command2",
-                     layout::form4::command2);
+    Command2 = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), this), "Command2",
+                             layout::form4::command2);
 }
 
 void Form4::connectEvents() {

@@ -31,10 +31,8 @@ private:
     void createInputs();
     void createTable();
     void createButtons();
-    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& place,
+    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& where,
                         QWidget* buddy);
-    template <typename Widget>
-    Widget* place(Widget* widget, const char* name, const layout::Twips& where);
     void connectEvents();
     void recalculate();
     void showRow(int row, const QString& rate, const std::optional<BaudSetting>& setting,

@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 namespace tickora::layout {
 
@@ -23,6 +24,13 @@ constexpr QRect toPixels(Twips t) {
 }
 constexpr QSize clientSize(int widthTwips, int heightTwips) {
     return {toPixels(widthTwips), toPixels(heightTwips)};
+}
+
+// Names a new control and puts it where the design has it.
+template <typename Widget> Widget* place(Widget* widget, const char* name, const Twips& where) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(toPixels(where));
+    return widget;
 }
 
 namespace form1 {
