@@ -218,11 +218,17 @@ private slots:
     }
 
     void timerClockRecalculatesAndShowsItself() {
-        QVERIFY(fx.child<QAction>("VbMenuClock12T")->isChecked());
+        const auto ticked = [this] {
+            QString marks;
+            for (const char* clock : {"VbMenuClock12T", "VbMenuClock6T", "VbMenuClock1T"})
+                marks += fx.child<QAction>(clock)->isChecked() ? 'x' : '-';
+            return marks;
+        };
+        QCOMPARE(ticked(), "x--");
         fx.child<QAction>("VbMenuClock1T")->trigger(); // no mode yet: only recorded
-        QCOMPARE(fx.dialogs.messages.join(' ') + fx.results() +
+        QCOMPARE(ticked() + fx.dialogs.messages.join(' ') + fx.results() +
                      fx.child<QGroupBox>("Frame1")->title(),
-                 "   定时器方式 (1T)");
+                 "--x   定时器方式 (1T)");
         checkControlsFit(fx.window->centralWidget());
         fx.box("Text1")->setText("1000");
         fx.box("Text2")->setText("11.0592");
@@ -239,7 +245,9 @@ private slots:
         fx.box("Text2")->setText("11.0592");
         fx.child<QAction>("VbMenuClock6T")->trigger();
         fx.child<QAction>("VbMenuBaud")->trigger();
+        fx.child<QAction>("VbMenuBaud")->trigger(); // raises the open one
         QPointer<QDialog> baud = fx.child<QDialog>("Form4");
+        QCOMPARE(fx.window->findChildren<QDialog*>("Form4").size(), 1);
         QVERIFY(baud->isVisible() && QApplication::activeModalWidget() == nullptr);
         checkControlsFit(baud);
         auto* grid = baud->findChild<QTableWidget*>();
@@ -265,6 +273,24 @@ private slots:
         baud->findChild<QLineEdit*>("Text1")->setText("11.0592");
         clock->setCurrentIndex(0);
         generator->setCurrentIndex(0);
+        // The user's own rate as typed: 9600 serves it just inside 2 %, then just outside.
+        auto* custom = baud->findChild<QLineEdit*>("Text2");
+        auto* copy = baud->findChild<QPushButton*>("Command1");
+        QStringList typed;
+        for (const char* rate : {"9420", "9400", "0", "-5"}) {
+            custom->selectAll();
+            QTest::keyClicks(custom, rate);
+            grid->selectRow(9);
+            typed << row(9) +
+                         (grid->item(9, 0)->background() == grid->item(3, 0)->background()
+                              ? ""
+                              : " red") +
+                         (copy->isEnabled() ? " copy" : "");
+        }
+        QCOMPARE(typed.join(", "), "9420|FD|9600.0|+1.91%| copy, 9400|FD|9600.0|+2.13%|误差过大 "
+                                   "red copy, 自定义|—|—|—|波特率无效, 自定义|—|—|—|波特率无效");
+        grid->selectRow(8); // 115200 has no reload at 12T
+        QVERIFY(!copy->isEnabled());
         grid->selectRow(3);
         QTest::keyClick(grid, Qt::Key_Return); // copies the chosen row's code
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
@@ -288,7 +314,10 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget(), fx.box("Text6"));
         QTest::keyClicks(fx.box("Text6"), "12"); // results take no typing
-        QCOMPARE(fx.box("Text6")->text(), "0.000");
+        QCOMPARE(fx.box("Text6")->text() + fx.box("Text6")->selectedText(), "0.0000.000");
+        // Tabbed in, the first click places the caret: only a click that brings focus is kept.
+        QTest::mouseClick(fx.box("Text6"), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!fx.box("Text6")->hasSelectedText());
 
         QSignalSpy calculated(fx.child<QPushButton>("Command1"), &QPushButton::clicked);
         QTest::keyClick(fx.box("Text1"), Qt::Key_Return);
@@ -333,6 +362,8 @@ private slots:
         const QString code = QGuiApplication::clipboard()->text();
         QVERIFY(code.startsWith("/* Timer 1, mode 1 (16-bit), 12T: 50000 us at 11.0592 MHz") &&
                 code.contains("TH1 = 0x4C;\n    TL1 = 0x00;\n"));
+        fx.child<QAction>("copyTimer0Code")->trigger();
+        QVERIFY(QGuiApplication::clipboard()->text().contains("TH0 = 0x4C;\n    TL0 = 0x00;\n"));
     }
 
     void realMessageAndInputDialogs() {

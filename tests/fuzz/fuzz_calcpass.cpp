@@ -1,9 +1,13 @@
-// libFuzzer target for the calculation pass. The first byte chooses the mode and the regional
-// format; the rest, up to the first newline, is the interval box and after it the crystal box.
+// libFuzzer target for the calculation pass and the baud rates. The first byte chooses the mode
+// (bits 0-1), the regional format (bit 2) and the timer clock (bits 3-4); the rest, up to the
+// first newline, is the interval box and after it the crystal box. The interval's number is
+// also asked of every baud generator as a rate.
+#include "baudrate.h"
 #include "calcpass.h"
 #include "dialogservices.h"
 #include "numbertext.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string_view>
@@ -14,6 +18,23 @@ struct RecordingDialogs : tickora::DialogServices {
     QStringList messages;
 };
 
+namespace {
+
+// A reload inside its register whose rate the setting states, and ASCII code that loads it.
+bool baudHolds(const tickora::BaudRequest& request) {
+    const auto setting = tickora::baudSetting(request.generator, request.crystalMhz,
+                                              request.timerClock, request.baud);
+    if (!setting)
+        return true;
+    const int range = request.generator == tickora::BaudGenerator::Timer2 ? 65536 : 256;
+    const double error = (setting->actualBaud - request.baud) / request.baud * 100;
+    const std::string code = tickora::baudInitCode(request, *setting);
+    return setting->reload >= 0 && setting->reload < range && error == setting->errorPercent &&
+           std::all_of(code.begin(), code.end(), [](char c) { return c > 0; });
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return 0;
@@ -21,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto split = std::min(text.find('\n'), text.size());
     tickora::CalcState state;
     state.modeCount = std::array{0, 8192, 65536, 256}[data[0] % 4];
+    state.timerClock = std::array{12, 6, 1, 12}[(data[0] >> 3) % 4];
     RecordingDialogs dialogs;
     const auto texts = tickora::cal(
         QString::fromUtf8(text.substr(0, split)),
@@ -30,9 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Exactly one outcome: results for a value the timer holds, or one of the three messages.
     const QStringList known{tickora::messages::fault, tickora::messages::outOfRange,
                             tickora::messages::badCrystal};
-    const bool holds = texts ? dialogs.messages.isEmpty() && state.initValue >= 0 &&
-                                   state.initValue < state.modeCount
-                             : dialogs.messages.size() == 1 && known.contains(dialogs.messages[0]);
+    bool holds = texts ? dialogs.messages.isEmpty() && state.initValue >= 0 &&
+                             state.initValue < state.modeCount
+                       : dialogs.messages.size() == 1 && known.contains(dialogs.messages[0]);
+    for (const auto generator :
+         {tickora::BaudGenerator::Timer1Smod0, tickora::BaudGenerator::Timer1Smod1,
+          tickora::BaudGenerator::Timer2})
+        holds = holds && baudHolds({generator, state.crystalMhz, state.timerClock, state.timeUs});
     if (!holds)
         std::abort();
     return 0;
