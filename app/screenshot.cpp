@@ -1,6 +1,6 @@
 // Renders the main window, as a user sees it after choosing mode 1, to a PNG file; optionally
 // a second picture after choosing mode 0 with the register tooltip open over the initial value,
-// a third at the 1T clock with the timer-clock menu open, and a fourth of the baud-rate window.
+// a third on an STC8 at 1T with the chip menu open, and a fourth of the baud-rate window.
 // Runs headless: scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QToolTip>
 
@@ -69,11 +70,11 @@ QImage withRegisterToolTip(tickora::Form1& window) {
 }
 
 QImage withClockMenu(tickora::Form1& window) {
-    window.findChild<QAction*>(QStringLiteral("VbMenuClock1T"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("chip_stc15_1T"))->trigger();
     window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1000"));
     window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
     choose(window, "Option2");
-    auto* menu = window.findChild<QMenu*>(QStringLiteral("VbMenuClock"));
+    auto* menu = window.findChild<QMenu*>(QStringLiteral("chipMenu"));
     window.menuBar()->setActiveAction(menu->menuAction());
     QApplication::processEvents();
     return windowWithPopup(window, menu);
@@ -82,10 +83,10 @@ QImage withClockMenu(tickora::Form1& window) {
 // The baud-rate window as opened from the menu, the 9600 row chosen.
 QPixmap baudWindow(tickora::Form1& window) {
     window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
-    window.findChild<QAction*>(QStringLiteral("VbMenuClock12T"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("chip_classic_12T"))->trigger();
     window.findChild<QAction*>(QStringLiteral("VbMenuBaud"))->trigger();
-    auto* baud = window.findChild<QDialog*>(QStringLiteral("Form4"));
-    baud->findChild<QTableWidget*>(QStringLiteral("Grid1"))->selectRow(3);
+    auto* baud = window.findChild<QDialog*>(QStringLiteral("BaudWindow"));
+    baud->findChild<QTableWidget*>(QStringLiteral("rateTable"))->selectRow(3);
     QApplication::processEvents();
     return baud->grab();
 }
@@ -94,6 +95,7 @@ QPixmap baudWindow(tickora::Form1& window) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true); // the pictures' chip choices are not the user's
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CLOCKMENU.png [BAUD.png]]]\n",
                      argv[0]);

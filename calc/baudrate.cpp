@@ -1,6 +1,5 @@
 #include "baudrate.h"
 
-#include "calculator.h"
 #include "registers.h"
 
 #include <cmath>
@@ -10,18 +9,20 @@ namespace tickora {
 namespace {
 
 // Oscillator clocks per count of the generator, times the port's own divide by 16 or 32:
-// baud = f / (divisor x counts per reload).
-double divisor(BaudGenerator generator, std::int32_t timerClock) {
-    switch (generator) {
-    case BaudGenerator::Timer1Smod0:
-        return 32.0 * timerClock;
-    case BaudGenerator::Timer1Smod1:
-        return 16.0 * timerClock;
-    case BaudGenerator::Timer2:
-        return timerClock == Clock6T ? 16.0 : 32.0;
+// baud = f / (clocks per reload count x counts per reload).
+double clocksPerCount(const BaudGenerator& generator, std::int32_t timerClock) {
+    switch (generator.scale) {
+    case ClockScale::PerClock:
+        return generator.divisor * timerClock;
+    case ClockScale::PerMachineCycle:
+        return generator.divisor * timerClock / 12.0;
+    case ClockScale::None:
+        break;
     }
-    return 0;
+    return generator.divisor;
 }
+
+double reloadRange(const BaudGenerator& generator) { return std::ldexp(1.0, generator.reloadBits); }
 
 std::string formatted(const char* format, double value) {
     char text[32];
@@ -29,57 +30,57 @@ std::string formatted(const char* format, double value) {
     return text;
 }
 
-std::string timer1Lines(const BaudRequest& request, const BaudSetting& setting) {
-    const std::string reload = registerByteText(static_cast<std::uint8_t>(setting.reload));
-    const bool smod = request.generator == BaudGenerator::Timer1Smod1;
-    return "    TMOD = (TMOD & 0x0F) | 0x20;  /* timer 1 mode 2, timer 0's bits kept */\n"
-           "    TH1 = " +
-           reload + ";\n    TL1 = " + reload + ";\n" +
-           (smod ? "    PCON |= 0x80;  /* SMOD = 1: double rate */\n"
-                 : "    PCON &= 0x7F;  /* SMOD = 0 */\n") +
-           "    TR1 = 1;\n";
+// The header's note on a clock the code does not write.
+std::string clockNote(const BaudRequest& request) {
+    if (request.timerClock == 12 || !request.family.clockSwitch[1].reg.empty())
+        return {};
+    return std::string(request.family.slowClockNote);
 }
 
-std::string timer2Lines(const BaudSetting& setting) {
-    const std::string high = registerByteText(static_cast<std::uint8_t>(setting.reload >> 8));
-    const std::string low = registerByteText(static_cast<std::uint8_t>(setting.reload));
-    return "    T2CON = 0x30;  /* RCLK and TCLK: timer 2 clocks the port */\n"
-           "    RCAP2H = " +
-           high + ";\n    RCAP2L = " + low + ";\n    TH2 = " + high + ";\n    TL2 = " + low +
-           ";\n    TR2 = 1;\n";
+std::string headerNote(const BaudRequest& request) {
+    if (!request.family.header.empty())
+        return " * Needs the SFR header " + std::string(request.family.header) + ". */\n";
+    return request.generator.reloadBits == 16
+               ? " * Timer 2 is the 8052's: needs its SFR header (reg52.h, 8052.h). */\n"
+               : " * Needs the chip's SFR header. */\n";
 }
 
 } // namespace
 
-bool generatorOffered(BaudGenerator generator, std::int32_t timerClock) {
-    return generator != BaudGenerator::Timer2 || timerClock != Clock1T;
-}
-
-std::optional<BaudSetting> baudSetting(BaudGenerator generator, double crystalMhz,
+std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,
                                        std::int32_t timerClock, double baud) {
-    if (!generatorOffered(generator, timerClock) || !(crystalMhz > 0) || !(baud > 0))
+    if (!(crystalMhz > 0) || !(baud > 0) || !(timerClock > 0))
         return std::nullopt;
-    const double perReload = crystalMhz * 1e6 / divisor(generator, timerClock);
-    const double counts = std::nearbyint(perReload / baud);
-    const double range = generator == BaudGenerator::Timer2 ? 65536 : 256;
-    if (!(counts >= 1 && counts <= range))
+    const double perReload = crystalMhz * 1e6 / clocksPerCount(generator, timerClock);
+    const double exact = perReload / baud, range = reloadRange(generator);
+    if (!(std::nearbyint(exact) >= 1 && std::nearbyint(exact) <= range))
         return std::nullopt;
+    // The nearer rate, not the nearer count: rates go as 1 / counts.
+    double counts = std::max(1.0, std::floor(exact));
+    if (counts < range &&
+        std::abs(perReload / (counts + 1) - baud) < std::abs(perReload / counts - baud))
+        ++counts;
     const double actual = perReload / counts;
     return BaudSetting{static_cast<std::int32_t>(range - counts), actual,
                        (actual - baud) / baud * 100};
 }
 
+double baudOfReload(const BaudGenerator& generator, double crystalMhz, std::int32_t timerClock,
+                    std::int32_t reload) {
+    return crystalMhz * 1e6 / clocksPerCount(generator, timerClock) /
+           (reloadRange(generator) - reload);
+}
+
 std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting) {
-    const bool timer2 = request.generator == BaudGenerator::Timer2;
-    return "/* UART mode 1, " + formatted("%g", request.baud) + " baud at " +
-           formatted("%g", request.crystalMhz) + " MHz, " + std::to_string(request.timerClock) +
+    const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
+                                 setting.reload};
+    return "/* UART mode 1, " + shortestText(static_cast<float>(request.baud)) + " baud at " +
+           shortestText(request.crystalMhz) + " MHz, " + std::to_string(request.timerClock) +
            "T: actual " + formatted("%.1f", setting.actualBaud) + " baud, error " +
-           formatted("%+.2f", setting.errorPercent) + "%.\n" +
-           timerClockNote(timer2 ? 2 : 1, request.timerClock) +
-           (timer2 ? " * Timer 2 is the 8052's: needs its SFR header (reg52.h, 8052.h). */\n"
-                   : " * Needs the chip's SFR header. */\n") +
+           formatted("%+.2f", setting.errorPercent) + "%.\n" + clockNote(request) +
+           headerNote(request) +
            "void uart_init(void)\n{\n    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n" +
-           (timer2 ? timer2Lines(setting) : timer1Lines(request, setting)) + "}\n";
+           request.generator.initLines(code) + "}\n";
 }
 
 } // namespace tickora

@@ -1,6 +1,9 @@
-// Baud rates of the 8051's serial port in mode 1 and the timer reloads that make them, and
-// ready-to-paste C that sets the port up. Standard C++ only.
+// Baud rates of the 8051's serial port in mode 1 and the generator reloads that make them, and
+// ready-to-paste C that sets the port up. The generators themselves are rows of the chip-family
+// table. Standard C++ only.
 #pragma once
+
+#include "chipfamily.h"
 
 #include <cstdint>
 #include <optional>
@@ -8,28 +11,24 @@
 
 namespace tickora {
 
-enum class BaudGenerator {
-    Timer1Smod0, // timer 1 in mode 2 (8-bit auto-reload), PCON.SMOD clear
-    Timer1Smod1, // the same with SMOD set, which doubles the rate
-    Timer2,      // the 8052's timer 2 as a 16-bit auto-reload generator (RCAP2H/RCAP2L)
-};
-
-// Timer 2 clocks the port differently on each 1T part, so it is offered at 12T and 6T only.
-bool generatorOffered(BaudGenerator generator, std::int32_t timerClock);
-
 struct BaudSetting {
-    std::int32_t reload; // TH1 (0 to 255) or RCAP2 (0 to 65535)
+    std::int32_t reload; // the generator's reload register, 0 to 255 or 0 to 65535
     double actualBaud;   // the rate that reload really produces
     double errorPercent; // (actual - wanted) / wanted x 100
 };
 
-// The reload nearest to the wanted rate, or nothing when that reload lies outside its register
-// or the generator is not offered at this clock. Crystal in MHz, timer clock D = 12, 6 or 1.
-std::optional<BaudSetting> baudSetting(BaudGenerator generator, double crystalMhz,
+// Of the two reloads around the wanted rate, the one whose rate is nearer; nothing when the
+// nearest count lies outside the register. Crystal in MHz, timer clock D = 12, 6 or 1.
+std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,
                                        std::int32_t timerClock, double baud);
 
+// The rate a reload gives: for reading a register back.
+double baudOfReload(const BaudGenerator& generator, double crystalMhz, std::int32_t timerClock,
+                    std::int32_t reload);
+
 struct BaudRequest {
-    BaudGenerator generator;
+    const ChipFamily& family;
+    const BaudGenerator& generator;
     float crystalMhz;
     std::int32_t timerClock;
     double baud;

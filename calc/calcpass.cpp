@@ -43,8 +43,12 @@ std::optional<ResultTexts> cal(const QString& intervalText, const QString& cryst
         dialogs.showMessage(messageFor(outcome));
         return std::nullopt;
     }
-    return ResultTexts{NumberText::formatDecimal(state.maxTimeUs),
-                       NumberText::formatHex(state.initValue), numbers.formatFixed3(state.cycleUs),
+    // Beyond 12T the longest interval is shown to the µs/1000 below it, which is still accepted.
+    const QString longest = state.timerClock == Clock12T
+                                ? NumberText::formatDecimal(state.maxTimeUs)
+                                : numbers.formatUpTo3(longestIntervalUs(state));
+    return ResultTexts{longest, NumberText::formatHex(state.initValue),
+                       numbers.formatFixed3(state.cycleUs),
                        numbers.formatFixed3(state.initErrorUs)};
 }
 

@@ -6,7 +6,7 @@
 
 namespace tickora {
 
-// Counts from the initial value to overflow that each timer mode offers at most.
+// Counts from the initial value to overflow that each classic timer mode offers at most.
 enum ModeCount : std::int32_t {
     NoMode = 0,      // no mode chosen yet
     Mode0 = 8192,    // 13-bit
@@ -42,6 +42,9 @@ struct CalcState {
 // Reads timeUs, crystalMhz and modeCount; updates the other fields. A fault stops the
 // calculation where it happens, leaving the fields stored before it in place.
 CalcOutcome calculate(CalcState& state);
+
+// The longest interval of the mode, q × N, unrounded.
+double longestIntervalUs(const CalcState& state);
 
 // The interval the initial value of a successful calculation really times, µs: q × (N − value)
 // with the exact q, not the one stored as float.

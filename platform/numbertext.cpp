@@ -156,6 +156,13 @@ QString NumberText::formatSigned(double value, int decimals) const {
     return (value < 0 ? locale_.negativeSign() : locale_.positiveSign()) + magnitude;
 }
 
+QString NumberText::formatUpTo3(double value) const {
+    QLocale plain = locale_;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    // The small addend keeps 76.8, held as 76.7999…, from showing as 76.799.
+    return plain.toString(std::floor(value * 1000 + 1e-6) / 1000, 'g', 15);
+}
+
 QString NumberText::formatPlain(double value, int decimals) const {
     QLocale plain = locale_;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);

@@ -26,6 +26,8 @@ public:
     QString formatFixed3(float value) const;
     // Always a sign, but on a value that rounds to zero: "+0.043", "-6.99", "0.000".
     QString formatSigned(double value, int decimals) const;
+    // Ungrouped, cut (not rounded) to at most three decimals, no trailing zeros: "7.314".
+    QString formatUpTo3(double value) const;
     // Ungrouped, as in running text or a table: "1000.434".
     QString formatPlain(double value, int decimals) const;
 

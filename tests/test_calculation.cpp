@@ -2,6 +2,7 @@
 // registers and the serial port's baud rates.
 #include "baudrate.h"
 #include "calculator.h"
+#include "chipfamily.h"
 #include "numbertext.h"
 #include "registers.h"
 
@@ -38,6 +39,9 @@ private slots:
         QTest::newRow("error from the exact cycle") << 7000.f << 3.579545f << 8192 << 12 << "Ok 27463 3.352 17D8 0.228";
         QTest::newRow("1ms at 11.0592, 1T") << 1000.f << 11.0592f << 65536 << 1 << "Ok 5926 0.090 D4CD 0.018";
         QTest::newRow("1ms at 11.0592, 6T") << 1000.f << 11.0592f << 65536 << 6 << "Ok 35556 0.543 F8CD 0.109";
+        // Beyond 12T the range is the exact q × N: 7.314 µs here, not 7.
+        QTest::newRow("just inside 35 MHz, 1T") << 7.3f << 35.f << 256 << 1 << "Ok 7 0.029 0 -0.014";
+        QTest::newRow("just beyond 35 MHz, 1T") << 7.32f << 35.f << 256 << 1 << "OutOfRange 7 0.029 3039 42.250";
         QTest::newRow("longest interval") << 65536.f << 12.f << 65536 << 12 << "Ok 65536 1.000 0 0.000";
         QTest::newRow("one cycle") << 1.f << 12.f << 256 << 12 << "Ok 256 1.000 FF 0.000";
         QTest::newRow("beyond q*N loads 0") << 77.f << 40.f << 256 << 12 << "Ok 77 0.300 0 0.200";
@@ -103,21 +107,26 @@ private slots:
     }
 
     void baudRates_data() {
-        QTest::addColumn<QString>("request"); // generator (SMOD 0, SMOD 1, timer 2), MHz, D, baud
+        QTest::addColumn<QString>("request"); // family, generator, MHz, D, baud
         QTest::addColumn<QString>("setting"); // reload and error per cent, or none
         // clang-format off
         const char* rows[][2] = {
-            {"0 11.0592 12 9600", "FD +0.00"}, {"0 11.0592 12 4800", "FA +0.00"},
-            {"0 11.0592 12 2400", "F4 +0.00"}, {"0 11.0592 12 1200", "E8 +0.00"},
-            {"1 11.0592 12 19200", "FD +0.00"}, {"1 11.0592 12 57600", "FF +0.00"},
-            {"1 12 12 9600", "F9 -6.99"}, {"0 12 12 2400", "F3 +0.16"},
-            {"0 11.0592 1 115200", "FD +0.00"}, {"0 11.0592 6 19200", "FD +0.00"},
-            {"2 11.0592 12 9600", "FFDC +0.00"}, {"2 11.0592 6 9600", "FFB8 +0.00"},
-            {"2 11.0592 1 9600", ""}, // timer 2 differs between 1T parts
+            {"classic t1 11.0592 12 9600", "FD +0.00"}, {"classic t1 11.0592 12 4800", "FA +0.00"},
+            {"classic t1 11.0592 12 2400", "F4 +0.00"}, {"classic t1 11.0592 12 1200", "E8 +0.00"},
+            {"classic t1-smod 11.0592 12 19200", "FD +0.00"}, {"classic t1-smod 11.0592 12 57600", "FF +0.00"},
+            {"classic t1-smod 12 12 9600", "F9 -6.99"}, {"classic t1 12 12 2400", "F3 +0.16"},
+            {"stc12 t1 11.0592 1 115200", "FD +0.00"}, {"stc89 t1 11.0592 6 19200", "FD +0.00"},
+            {"classic t2 11.0592 12 9600", "FFDC +0.00"}, {"stc89 t2 11.0592 6 9600", "FFB8 +0.00"},
+            // The nearer rate, not the nearer count.
+            {"classic t1 35 12 9600", "F6 -5.06"}, {"classic t2 12 12 1200", "FEC7 -0.16"},
+            {"stc15 t2 11.0592 1 115200", "FFE8 +0.00"}, {"stc15 t2 11.0592 12 9600", "FFE8 +0.00"},
+            {"stc15 t1-mode0 24 1 115200", "FFCC +0.16"}, {"stc12 brt 11.0592 1 9600", "DC +0.00"},
+            {"stc12 brt-smod 11.0592 12 4800", "F4 +0.00"}, {"n76e003 t3 16 1 115200", "FFF7 -3.55"},
+            {"n76e003 t1-smod 16 1 9600", "98 +0.16"}, {"n76e003 t1 16 12 1200", "DD -0.79"},
             // The whole register, then one count beyond it; a rate needing under one count.
-            {"0 11.0592 12 112.5", "0 +0.00"}, {"2 11.0592 12 5.2734375", "0 +0.00"},
-            {"0 11.0592 12 112", ""}, {"2 11.0592 12 5.27", ""}, {"0 11.0592 12 115200", ""},
-            {"0 0 12 9600", ""}, {"0 -11.0592 12 9600", ""}, {"0 11.0592 12 0", ""}};
+            {"classic t1 11.0592 12 112.5", "0 +0.00"}, {"classic t2 11.0592 12 5.2734375", "0 +0.00"},
+            {"classic t1 11.0592 12 112", ""}, {"classic t2 11.0592 12 5.27", ""}, {"classic t1 11.0592 12 115200", ""},
+            {"classic t1 0 12 9600", ""}, {"classic t1 -11.0592 12 9600", ""}, {"classic t1 11.0592 12 0", ""}};
         // clang-format on
         for (const auto& [request, setting] : rows)
             QTest::newRow(request) << request << setting;
@@ -126,16 +135,48 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, setting);
         const QStringList f = request.split(' ');
-        const auto got = baudSetting(BaudGenerator(f[0].toInt()), f[1].toDouble(), f[2].toInt(),
-                                     f[3].toDouble());
+        const ChipFamily& family = *findFamily(f[0].toStdString());
+        const auto generator = std::find_if(
+            family.generators.begin(), family.generators.end(), [&](const BaudGenerator& g) {
+                return f[1] == QLatin1String(g.id.data(), g.id.size());
+            });
+        const auto got = baudSetting(*generator, f[2].toDouble(), f[3].toInt(), f[4].toDouble());
         QCOMPARE(got ? QString::asprintf("%X %+.2f", got->reload, got->errorPercent) : QString(),
                  setting);
+        if (got) // what reading the reload back gives
+            QCOMPARE(baudOfReload(*generator, f[2].toDouble(), f[3].toInt(), got->reload),
+                     got->actualBaud);
+    }
+
+    // The routine reloads only where the mode does not; the clock bit is written either way.
+    void timerCodeFollowsTheFamily_data() {
+        QTest::addColumn<QString>("setup"); // family, mode button, clock, value
+        QTest::addColumn<QString>("lines"); // the init's switch line | the routine's first line
+        // clang-format off
+        QTest::newRow("stc15 mode 0 1T") << "stc15 0 1 54477" << "    AUXR |= 0x80;  /* T0x12 = 1: 1T */|    /* mode 0 reloads TH0:TL0 by itself */";
+        QTest::newRow("stc15 mode 1 12T") << "stc15 1 12 54477" << "    AUXR &= 0x7F;  /* T0x12 = 0: 12T */|    /* mode 1 does not reload by itself */";
+        QTest::newRow("n76e003 mode 2 1T") << "n76e003 2 1 156" << "    CKCON |= 0x08;  /* T0M = 1: 1T */|    /* mode 2 reloads TL0 from TH0 by itself */";
+        QTest::newRow("classic mode 0") << "classic 0 12 8092" << "|    /* mode 0 does not reload by itself */";
+        // clang-format on
+    }
+    void timerCodeFollowsTheFamily() {
+        QFETCH(QString, setup);
+        QFETCH(QString, lines);
+        const QStringList f = setup.split(' ');
+        const ChipFamily* family = findFamily(f[0].toStdString());
+        const auto code = QString::fromStdString(
+            timerInitCode(0, {f[3].toInt(), f[1].toInt(), 1000, 11.0592f, 0, f[2].toInt(), family})
+                .value_or(""));
+        const QString init = code.section("TMOD = ", 1).section('\n', 1, 1);
+        const QString routine = code.section("TIMER_ISR(1)\n{\n", 1).section('\n', 0, 0);
+        QCOMPARE((init.startsWith("    TH0") ? QString() : init) + '|' + routine, lines);
+        QVERIFY(code.contains(QString::fromUtf8(family->header.data(), family->header.size())));
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {
-        const TimerSetup setup{0x1F9C, 8192, 0.5f, 24.f, -0.0001f, 12};
+        const TimerSetup setup{0x1F9C, 0, 0.5f, 24.f, -0.0001f, 12};
         QVERIFY(timerInitCode(1, setup).value_or("").find("error 0.000 us") != std::string::npos);
-        QVERIFY(!timerInitCode(2, setup) && !splitRegisters(8192, 8192)); // 13 bits hold 8191
+        QVERIFY(!timerInitCode(2, setup) && !splitRegisters(8192, classicFamily().modes[0]));
     }
 };
 

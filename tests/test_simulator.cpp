@@ -1,8 +1,10 @@
 // The copied code, proven: SDCC compiles it inside a tiny main and the 8051 simulator s51 runs
 // it. A timer must overflow exactly N - initValue counts after it is started, and again after
-// each reload (by the routine in modes 0 and 1, by itself in mode 2).
+// each reload (by the routine in modes 0 and 1, by itself in mode 2), and the serial port send a
+// byte in ten bit times of the rate the baud table shows.
 #include "baudrate.h"
 #include "calculator.h"
+#include "chipfamily.h"
 #include "registers.h"
 
 #include <QtTest>
@@ -23,10 +25,14 @@ QString run(const QString& program, const QStringList& arguments, const QString&
     return QString::fromLatin1(process.readAllStandardOutput());
 }
 
-// Compiles the program and runs it to its breakpoints, four stops in all: each at the first
-// instruction after where a pattern matches the listing. At each stop, the machine cycle since
-// reset ("cycle") and the special function registers by name (PCON to TH1, and SCON).
-QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks) {
+// Compiles the program and runs it on s51 as an 8051 or 8052 at the crystal (Hz) to its
+// breakpoints, four stops in all: each at the first instruction after where a pattern matches the
+// listing. At each stop, the clocks and machine cycles since reset and the special function
+// registers: by name where s51 knows one (PCON to TH1, SCON, T2CON to TH2 on the 8052), by
+// address where it does not ("8E" for AUXR or CKCON, "9C", "C4" to "C6", "D6", "D7").
+QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks,
+                                    const QString& chip = "8051", double crystalHz = 12e6,
+                                    int runs = 4) {
     QTemporaryDir dir;
     QFile main(dir.filePath("main.c"));
     if (!main.open(QIODevice::WriteOnly) || main.write(program.toLatin1()) < 0)
@@ -43,19 +49,51 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
                         QRegularExpression(pattern + ".*\\n(?:.*\\n)*?\\s+(\\w{6}) \\w\\w ")
                             .match(listing)
                             .captured(1);
-    for (int i = 0; i < 4; ++i)
-        commands << "run\ntimer get\ndump sfr 0x87 0x8d\ndump sfr 0x98 0x98";
-    const QString output = run("s51", {"-t", "8051", "-X", "12M", "-b", dir.filePath("main.ihx")},
-                               commands.join('\n') + "\nquit\n");
+    for (int i = 0; i < runs; ++i)
+        commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x98 0x9c\ndump sfr 0xc4 0xcd\n"
+                    "dump sfr 0xd6 0xd7";
+    const QString output =
+        run("s51",
+            {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", dir.filePath("main.ihx")},
+            commands.join('\n') + "\nquit\n");
     QList<QHash<QString, int>> stops;
     const QRegularExpression clocks("\\((\\d+) clks\\)"), sfr("0x.. (\\w+): +0b\\d+ 0x(..)");
+    const QRegularExpression unnamed("\\n0x(..) +((?:[0-9a-f]{2} )+)");
     for (const QString& text : output.split("Stop at").mid(1)) {
-        QHash<QString, int> stop{{"cycle", clocks.match(text).captured(1).toInt() / 12}};
+        const int clock = clocks.match(text).captured(1).toInt();
+        QHash<QString, int> stop{{"clock", clock}, {"cycle", clock / 12}};
         for (const auto& match : sfr.globalMatch(text))
             stop[match.captured(1)] = match.captured(2).toInt(nullptr, 16);
+        for (const auto& match : unnamed.globalMatch(text)) {
+            const int address = match.captured(1).toInt(nullptr, 16);
+            const QStringList bytes = match.captured(2).split(' ', Qt::SkipEmptyParts);
+            for (int i = 0; i < bytes.size(); ++i)
+                stop[QString::number(address + i, 16).toUpper()] = bytes[i].toInt(nullptr, 16);
+        }
         stops << stop;
     }
     return stops;
+}
+
+// What the vendors' headers declare beyond SDCC's 8052.h, at the same addresses (STC8H.H,
+// STC12C5A60S2.H, N76E003.h).
+const char* const vendorRegisters =
+    "#include <8052.h>\n__sfr __at(0x8E) AUXR;\n__sfr __at(0x8E) CKCON;\n__sfr __at(0x9C) BRT;\n"
+    "__sfr __at(0xC4) T3CON;\n__sfr __at(0xC5) RL3;\n__sfr __at(0xC6) RH3;\n"
+    "__sfr __at(0xD6) T2H;\n__sfr __at(0xD7) T2L;\n";
+
+// A boot loader's leftovers in the clock and port switches: the opposite of what the clock needs.
+QString dirtySwitches(int clock) {
+    return QString("    AUXR = %1;\n    T3CON = 0xFF;\n").arg(clock == 1 ? "0x01" : "0xFF");
+}
+
+// The registers that expected names ("TMOD=25 8E=40"), as the stop shows them.
+QString shown(const QHash<QString, int>& stop, const QString& expected) {
+    QStringList seen;
+    for (const QString& pair : expected.split(' ', Qt::SkipEmptyParts))
+        seen << pair.section('=', 0, 0) +
+                    QString::asprintf("=%02X", stop.value(pair.section('=', 0, 0), -1));
+    return seen.join(' ');
 }
 
 } // namespace
@@ -63,72 +101,142 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
 class TestSimulator : public QObject {
     Q_OBJECT
 private slots:
+    // Rows: timer, interval, crystal, mode button, family, clock | registers after the init, by
+    // hand from the family's switch bits (the switch register starts dirty, see dirtySwitches).
     void timerCodeRunsAsCalculated_data() {
-        QTest::addColumn<QString>("row"); // timer, interval, crystal, mode count, clock
+        QTest::addColumn<QString>("row");
         for (const char* row :
-             {"0 1000 11.0592 65536 12", "1 1000 11.0592 65536 1", "0 100 12 8192 12",
-              "1 1000 24 8192 6", "0 250 11.0592 256 12", "1 10 22.1184 256 1"})
+             {"0 1000 11.0592 1 classic 12|TMOD=51", "1 1000 11.0592 1 stc12 1|TMOD=15 8E=41",
+              "0 100 12 0 classic 12|TMOD=50", "1 1000 24 0 stc89 6|TMOD=05",
+              "0 250 11.0592 2 n76e003 12|TMOD=52 8E=F7", "1 10 22.1184 2 stc15 1|TMOD=25 8E=41",
+              "0 1000 11.0592 0 stc15 1|TMOD=50 8E=81 TH0=D4 TL0=CD",
+              "1 5000 11.0592 0 stc15 12|TMOD=05 8E=BF TH1=EE TL1=00"})
             QTest::newRow(row) << QString::fromLatin1(row);
     }
     void timerCodeRunsAsCalculated() {
         QFETCH(QString, row);
-        const auto field = [&row](int i) { return row.section(' ', i, i); };
-        const int timer = field(0).toInt(), n = field(3).toInt();
-        CalcState state{field(1).toFloat(), n, 0, field(2).toFloat(), 0, 0, 0, 0, field(4).toInt()};
+        const auto field = [&row](int i) { return row.section('|', 0, 0).section(' ', i, i); };
+        const int timer = field(0).toInt(), mode = field(3).toInt(), clock = field(5).toInt();
+        const ChipFamily& family = *findFamily(field(4).toStdString());
+        const TimerKind kind = family.modes[mode].kind;
+        const int n = countsOf(kind);
+        CalcState state{field(1).toFloat(), n, 0, field(2).toFloat(), 0, 0, 0, 0, clock};
         QCOMPARE(calculate(state), CalcOutcome::Ok);
         const auto unit = QString::fromStdString(
-            *timerInitCode(timer, {state.initValue, n, state.timeUs, state.crystalMhz,
-                                   state.initErrorUs, state.timerClock}));
+            *timerInitCode(timer, {state.initValue, mode, state.timeUs, state.crystalMhz,
+                                   state.initErrorUs, clock, &family}));
         QVERIFY(std::all_of(unit.begin(), unit.end(), [](QChar c) { return c.unicode() < 128; }));
         const QString x = field(0), isr = QString("void timer%1_isr(void) interrupt %2");
         QVERIFY(run("cpp", {"-P"}, unit).contains(isr.arg(x).arg(timer * 2 + 1))); // Keil's
 
         // Stops: the timer started, the routine entered and, in modes 0 and 1, the reload in
-        // it, then the routine entered again. The other timer's TMOD bits are set first.
-        const int other = 0x5 << (4 - 4 * timer), mode = n == 8192 ? 0 : n == 65536 ? 1 : 2;
+        // it, then the routine entered again. TMOD is left dirty first: the other timer's bits,
+        // and gate, counter and mode 1 in this timer's.
+        const int other = 0x5 << (4 - 4 * timer);
         QStringList breaks{"setb\\t_TR" + x, "_timer" + x + "_isr:"};
-        if (mode != 2)
+        if (!reloadsItself(kind))
             breaks << "_timer" + x + "_isr:(?:.*\\n)*?.*mov\\t_TL" + x;
-        const auto stops = simulate(
-            QString("#include <8051.h>\n%1void main(void)\n{\n    TMOD = %2;\n    timer%3_init();\n"
-                    "    for (;;)\n        ;\n}\n")
-                .arg(unit, QString::number(other), x),
-            breaks);
+        const auto stops =
+            simulate(QString("%1%2void main(void)\n{\n    TMOD = %3;\n%4    timer%5_init();\n"
+                             "    for (;;)\n        ;\n}\n")
+                         .arg(vendorRegisters, unit, QString::number(other | 0xD << (4 * timer)),
+                              dirtySwitches(clock), x),
+                     breaks);
+        QVERIFY(stops.size() >= 2);
+        QCOMPARE(shown(stops[0], row.section('|', 1)), row.section('|', 1));
+        if (kind == TimerKind::Reload16)
+            return; // s51 has no 16-bit auto-reload: its registers are all it can show
         QCOMPARE(stops.size(), 4);
-        QCOMPARE(stops[0]["TMOD"], other | mode << (timer * 4));
         const auto overflowAt = [&](int stop) { // the cycle less the counts since the overflow
             const int th = stops[stop]["TH" + x], tl = stops[stop]["TL" + x];
-            return stops[stop]["cycle"] - (mode == 0   ? th * 32 + (tl & 31)
-                                           : mode == 1 ? th * 256 + tl
-                                                       : tl - th);
+            return stops[stop]["cycle"] - (kind == TimerKind::Count13   ? th * 32 + (tl & 31)
+                                           : kind == TimerKind::Count16 ? th * 256 + tl
+                                                                        : tl - th);
         };
         const int counts = n - state.initValue;
         QCOMPARE(overflowAt(1) - stops[0]["cycle"], counts);
-        if (mode == 2)
+        if (reloadsItself(kind))
             QCOMPARE(overflowAt(3) - overflowAt(2), counts);
         else // s51 stores a MOV's operand one machine cycle before the MOV ends
             QCOMPARE(overflowAt(3) - (stops[2]["cycle"] - 1), counts);
     }
 
-    // Timer 1 in mode 2 clocks the serial port: its count must run from TH1 up and over again
-    // every 256 - TH1 counts, too fast to poll, so it is read at stops a few periods apart.
-    void baudCodeReloadsTimer1() {
-        for (const auto generator : {BaudGenerator::Timer1Smod0, BaudGenerator::Timer1Smod1}) {
-            const double baud = generator == BaudGenerator::Timer1Smod0 ? 9600 : 57600;
-            const auto setting = baudSetting(generator, 11.0592f, 12, baud);
-            const auto code = baudInitCode({generator, 11.0592f, 12, baud}, setting.value());
-            const auto stops =
-                simulate("#include <8051.h>\n" + QString::fromStdString(code) +
-                             "void main(void)\n{\n    TMOD = 0x05;\n    uart_init();\n"
-                             "    for (;;) {\n        P1 = TL1;\n        P2++;\n    }\n}\n",
-                         {"setb\\t_TR1", "lcall\\t_uart_init", "mov\\t_P1,_TL1"});
-            QCOMPARE(stops.size(), 4);
-            QCOMPARE(QString::asprintf("%X %X %d", stops[0]["TMOD"], stops[0]["SCON"],
-                                       stops[0]["PCON"] >> 7),
-                     QString::asprintf("25 50 %d", generator == BaudGenerator::Timer1Smod1));
-            const int reload = setting->reload, period = 256 - reload;
-            for (const auto& stop : stops)
-                QCOMPARE(stop["TL1"], reload + (stop["cycle"] - stops[0]["cycle"]) % period);
+    // Rows: family, generator, baud, crystal, clock, what s51 runs it as (8051, 8052, or only
+    // its registers where s51 has no model of the generator) | registers after uart_init(), by
+    // hand from the vendors' formulas, from a dirty chip.
+    void baudCodeRunsAtTheTableRate_data() {
+        QTest::addColumn<QString>("row");
+        // clang-format off
+        for (const char* row : {
+             "classic t1 9600 11.0592 12 8051|TMOD=25 SCON=50 PCON=0C TH1=FD",
+             "classic t1-smod 57600 11.0592 12 8051|TMOD=25 PCON=8C TH1=FF",
+             "stc89 t1 4800 11.0592 6 8051|TMOD=25 PCON=0C TH1=F4",
+             "classic t2 9600 11.0592 12 8052|TMOD=55 T2CON=34 RCAP2H=FF RCAP2L=DC",
+             "classic t2 19200 11.0592 12 8052|T2CON=34 RCAP2H=FF RCAP2L=EE",
+             "classic t2 1200 12 12 8052|T2CON=34 RCAP2H=FE RCAP2L=C7", // the nearer rate
+             "stc89 t2 9600 11.0592 6 8052|T2CON=34 RCAP2H=FF RCAP2L=B8",
+             "stc12 t1 115200 11.0592 1 8051|TMOD=25 8E=40 TH1=FD",
+             "stc15 t1 9600 11.0592 12 8051|TMOD=25 8E=BE TH1=FD",
+             "n76e003 t1-smod 9600 16 1 8051|8E=11 C4=DF PCON=8C TH1=98",
+             "stc12 brt 9600 11.0592 1 regs|8E=15 9C=DC PCON=0C",
+             "stc12 brt-smod 4800 11.0592 12 regs|8E=FB 9C=F4 PCON=8C",
+             "stc15 t2 115200 11.0592 1 regs|TMOD=55 8E=15 D6=FF D7=E8",
+             "stc15 t1-mode0 115200 11.0592 1 regs|TMOD=05 8E=40 TH1=FF", // TL1 counts at once
+             "n76e003 t3 9600 16 1 regs|C4=E8 C5=98 C6=FF PCON=8C"})
+            QTest::newRow(row) << QString::fromLatin1(row);
+        // clang-format on
+    }
+    void baudCodeRunsAtTheTableRate() {
+        QFETCH(QString, row);
+        const auto field = [&row](int i) { return row.section('|', 0, 0).section(' ', i, i); };
+        const ChipFamily& family = *findFamily(field(0).toStdString());
+        const auto& generator = *std::find_if(
+            family.generators.begin(), family.generators.end(), [&](const BaudGenerator& g) {
+                return QString::fromUtf8(g.id.data(), g.id.size()) == field(1);
+            });
+        const bool timer2 = field(5) == "8052", registersOnly = field(5) == "regs";
+        const int clock = field(4).toInt(), smod = generator.smod == 1;
+        const BaudRequest request{family, generator, field(3).toFloat(), clock,
+                                  field(2).toDouble()};
+        const auto setting = baudSetting(generator, request.crystalMhz, clock, request.baud);
+        QVERIFY(setting);
+        // A boot loader's leftovers: SMOD the wrong way and PCON's flag bits, timer 1 running in
+        // the wrong mode. As a counter it counts nothing: s51 would add its overflows to timer 2's.
+        // A 6T or 1T chip runs as a 12T one at 12 / D times the clock.
+        const int pcon = 0x0C | (smod ^ 1) << 7;
+        const double hz = request.crystalMhz * 1e6 * 12 / clock;
+        const auto stops = simulate(
+            QString(
+                "%1%2void main(void) {\n    PCON = %3; TMOD = 0x55; TH1 = TL1 = 0x42; TR1 = 1;\n"
+                "%4    uart_init();\n    for (;;) {\n        TI = 0;\n"
+                "        SBUF = 0x55;\n        while (!TI);\n    }\n}\n")
+                .arg(vendorRegisters, QString::fromStdString(baudInitCode(request, *setting)))
+                .arg(pcon)
+                .arg(dirtySwitches(clock)),
+            {"clr\\t_TI", "jnb\\t_TI"}, timer2 ? "8052" : "8051", hz, registersOnly ? 1 : 4);
+        QCOMPARE(stops.size(), registersOnly ? 1 : 4);
+        // T2CON RCLK, TCLK and TR2 (0x34), PCON GF1 and GF0 (0x0C): SDCC's 8052.h. s51 takes
+        // timer 2 for both directions when RCLK or TCLK is set: only T2CON shows a missing TCLK.
+        auto s = stops[0];
+        QCOMPARE(shown(s, row.section('|', 1)), row.section('|', 1));
+        if (registersOnly)
+            return;
+
+        // Each byte, stops at the MOV to SBUF and after the TI poll, is ten bits of 16 (32 at
+        // SMOD 0) overflows. Timer 2 counts at fosc/2, timer 1 every machine cycle (12 clocks).
+        // s51 ticks the timers through the MOV before its write lands and restarts the bit count
+        // there: the byte starts at the last overflow before the MOV ends. TI shows at the end of
+        // the 2-cycle JNB holding the last overflow, for timer 2 one cycle later: the byte ends
+        // less than one JNB (24 clocks) before that. A reload one count off moves it 320 or more.
+        const int reload = timer2 ? s["RCAP2H"] << 8 | s["RCAP2L"] : s["TH1"];
+        const int expected = qRound(10 * hz / setting->actualBaud), unit = timer2 ? 2 : 12;
+        const int period = unit * ((timer2 ? 65536 : 256) - reload);
+        for (int byte = 0; byte < 4; byte += 2) {
+            s = stops[byte];
+            const int since = unit * ((timer2 ? s["TH2"] << 8 | s["TL2"] : s["TL1"]) - reload);
+            const int start = s["clock"] - since + (since + 23) / period * period;
+            const int late = stops[byte + 1]["clock"] - start - expected - (timer2 ? 12 : 0);
+            QVERIFY2(late >= 0 && late < 24, qPrintable(QString("%1 clocks late").arg(late)));
         }
     }
 };

@@ -149,10 +149,14 @@ class TestWindow : public QObject {
 
 private slots:
     void initTestCase() { // the program's translation and font, as main sets them up
+        QStandardPaths::setTestModeEnabled(true);
         installChineseQtTranslation(*qApp);
         applyInterfaceFont(*qApp);
     }
-    void init() { fx.open(); }
+    void init() {
+        QSettings().clear(); // every test starts as a first start
+        fx.open();
+    }
 
     void startsEmptyThenEachModeCalculates() {
         QCOMPARE(fx.box("Text1")->text() + ' ' + fx.box("Text2")->text(), "100 12");
@@ -217,37 +221,48 @@ private slots:
                      fx.child<QLabel>(pair.section(' ', 0, 0))->text());
     }
 
-    void timerClockRecalculatesAndShowsItself() {
-        const auto ticked = [this] {
-            QString marks;
-            for (const char* clock : {"VbMenuClock12T", "VbMenuClock6T", "VbMenuClock1T"})
-                marks += fx.child<QAction>(clock)->isChecked() ? 'x' : '-';
-            return marks;
+    void chipChoiceRecalculatesShowsItselfAndIsRemembered() {
+        const auto shown = [this] { // the ticked item, the mode group's title, the family
+            QString ticked;
+            for (const QAction* item : fx.child<QMenu>("chipMenu")->actions())
+                ticked += item->isChecked() ? item->objectName() : QString();
+            return ticked + ' ' + fx.child<QGroupBox>("Frame1")->title() + ' ' +
+                   fx.child<QLabel>("chipLabel")->text();
         };
-        QCOMPARE(ticked(), "x--");
-        fx.child<QAction>("VbMenuClock1T")->trigger(); // no mode yet: only recorded
-        QCOMPARE(ticked() + fx.dialogs.messages.join(' ') + fx.results() +
-                     fx.child<QGroupBox>("Frame1")->title(),
-                 "--x   定时器方式 (1T)");
+        QCOMPARE(shown(), "chip_classic_12T 定时器方式 ");
+        QVERIFY(QSettings().fileName().contains(".qttest")); // never the user's own settings
+        fx.child<QAction>("chip_stc15_1T")->trigger();       // no mode yet: only recorded
+        QCOMPARE(shown() + fx.dialogs.messages.join(' ') + fx.results(),
+                 "chip_stc15_1T 定时器方式 (1T) STC15/STC8/STC32G   ");
         checkControlsFit(fx.window->centralWidget());
         fx.box("Text1")->setText("1000");
         fx.box("Text2")->setText("11.0592");
+        fx.click("Option1"); // 16-bit auto-reload on this family
+        QCOMPARE(
+            fx.results() + fx.box("Text4")->toolTip() + fx.child("Option1")->toolTip(),
+            "5925.925 D4CD 0.090 0.018TH0/TH1 = 0xD4，TL0/TL1 = 0xCD\n方式 0：16 位自动重装，1T"
+            "方式 0：16 位自动重装");
+
+        fx.open(); // the next start
+        QCOMPARE(shown(), "chip_stc15_1T 定时器方式 (1T) STC15/STC8/STC32G");
+        fx.box("Text1")->setText("1000");
+        fx.box("Text2")->setText("11.0592");
         fx.click("Option2");
-        QCOMPARE(fx.results() + fx.box("Text4")->toolTip() + fx.box("Text6")->toolTip(),
-                 "5926 D4CD 0.090 0.018TH0/TH1 = 0xD4，TL0/TL1 = 0xCD\n方式 1：16 位，1T"
-                 "实际定时 999.982 uS，误差 -0.002%");
-        fx.child<QAction>("VbMenuClock12T")->trigger();
-        QCOMPARE(fx.results() + fx.child<QGroupBox>("Frame1")->title() + fx.box("Text6")->toolTip(),
-                 "71111 FC66 1.085 -0.434定时器方式实际定时 1000.434 uS，误差 +0.043%");
+        QCOMPARE(fx.results() + fx.box("Text6")->toolTip(),
+                 "5925.925 D4CD 0.090 0.018实际定时 999.982 uS，误差 -0.002%");
+        fx.child<QAction>("chip_classic_12T")->trigger();
+        QCOMPARE(shown() + fx.results() + fx.box("Text6")->toolTip(),
+                 "chip_classic_12T 定时器方式 71111 FC66 1.085 -0.434实际定时 1000.434 uS，误差 "
+                 "+0.043%");
     }
 
     void baudWindowWorksBesideTheMainWindow() {
         fx.box("Text2")->setText("11.0592");
-        fx.child<QAction>("VbMenuClock6T")->trigger();
+        fx.child<QAction>("chip_stc89_6T")->trigger();
         fx.child<QAction>("VbMenuBaud")->trigger();
         fx.child<QAction>("VbMenuBaud")->trigger(); // raises the open one
-        QPointer<QDialog> baud = fx.child<QDialog>("Form4");
-        QCOMPARE(fx.window->findChildren<QDialog*>("Form4").size(), 1);
+        QPointer<QDialog> baud = fx.child<QDialog>("BaudWindow");
+        QCOMPARE(fx.window->findChildren<QDialog*>("BaudWindow").size(), 1);
         QVERIFY(baud->isVisible() && QApplication::activeModalWidget() == nullptr);
         checkControlsFit(baud);
         auto* grid = baud->findChild<QTableWidget*>();
@@ -257,25 +272,28 @@ private slots:
                 cells << grid->item(row, column)->text();
             return cells.join('|');
         };
-        auto* clock = baud->findChild<QComboBox*>("Combo1");
-        auto* generator = baud->findChild<QComboBox*>("Combo2");
-        QCOMPARE(row(5), "19200|FD|19200.0|0.00%|"); // 11.0592 MHz, 6T taken over
-        clock->setCurrentIndex(0);
-        QCOMPARE(row(5) + row(8),
-                 "19200|FE|14400.0|-25.00%|误差过大115200|无法实现|—|—|超出重装范围");
+        auto* chip = baud->findChild<QComboBox*>("chipBox");
+        auto* generator = baud->findChild<QComboBox*>("generatorBox");
+        const auto choose = [chip](const char* name) {
+            chip->setCurrentIndex(chip->findData(name));
+        };
+        QCOMPARE(row(5), "19200|FD|19200.0|0.00%|"); // 11.0592 MHz, STC89 at 6T taken over
+        choose("chip_classic_12T");
+        QCOMPARE(row(5) + row(8), "19200|FE|14400.0|-25.00%|误差过大，可改用定时器 1，SMOD = 1"
+                                  "115200|无法实现|—|—|超出重装范围，可改用定时器 2 (8052)");
         QVERIFY(grid->item(5, 0)->background() != grid->item(3, 0)->background());
-        generator->setCurrentIndex(2);
-        clock->setCurrentIndex(2);
-        QCOMPARE(row(3) + baud->findChild<QLabel*>("Label5")->text(),
-                 "9600|—|—|—|不提供1T 芯片的定时器 2 各不相同，不提供");
-        baud->findChild<QLineEdit*>("Text1")->setText("abc");
+        choose("chip_stc15_1T"); // its own generators; timer 1 at SMOD 0 stays chosen
+        QCOMPARE(generator->currentText() + row(8), "定时器 1，SMOD = 0115200|FD|115200.0|0.00%|");
+        generator->setCurrentIndex(0);
+        QCOMPARE(generator->currentText() + row(8), "定时器 2115200|FFE8|115200.0|0.00%|");
+        baud->findChild<QLineEdit*>("crystalBox")->setText("abc");
         QCOMPARE(row(0), "1200|—|—|—|晶体频率无效");
-        baud->findChild<QLineEdit*>("Text1")->setText("11.0592");
-        clock->setCurrentIndex(0);
+        baud->findChild<QLineEdit*>("crystalBox")->setText("11.0592");
+        choose("chip_classic_12T");
         generator->setCurrentIndex(0);
         // The user's own rate as typed: 9600 serves it just inside 2 %, then just outside.
-        auto* custom = baud->findChild<QLineEdit*>("Text2");
-        auto* copy = baud->findChild<QPushButton*>("Command1");
+        auto* custom = baud->findChild<QLineEdit*>("customRateBox");
+        auto* copy = baud->findChild<QPushButton*>("copyButton");
         QStringList typed;
         for (const char* rate : {"9420", "9400", "0", "-5"}) {
             custom->selectAll();
@@ -287,8 +305,10 @@ private slots:
                               : " red") +
                          (copy->isEnabled() ? " copy" : "");
         }
-        QCOMPARE(typed.join(", "), "9420|FD|9600.0|+1.91%| copy, 9400|FD|9600.0|+2.13%|误差过大 "
-                                   "red copy, 自定义|—|—|—|波特率无效, 自定义|—|—|—|波特率无效");
+        QCOMPARE(
+            typed.join(", "),
+            "9420|FD|9600.0|+1.91%| copy, 9400|FD|9600.0|+2.13%|误差过大，"
+            "可改用定时器 2 (8052) red copy, 自定义|—|—|—|波特率无效, 自定义|—|—|—|波特率无效");
         grid->selectRow(8); // 115200 has no reload at 12T
         QVERIFY(!copy->isEnabled());
         grid->selectRow(3);

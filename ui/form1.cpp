@@ -1,13 +1,15 @@
 #include "form1.h"
 
+#include "baudwindow.h"
 #include "buildinfo.h"
+#include "chipchoice.h"
 #include "classicgroupbox.h"
 #include "dialogservices.h"
 #include "focusring.h"
 #include "form2.h"
 #include "form3.h"
-#include "form4.h"
 #include "initcodemenu.h"
+#include "qtext.h"
 #include "selectinglineedit.h"
 
 #include <QActionGroup>
@@ -18,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 
 namespace tickora {
 namespace {
@@ -74,6 +77,7 @@ Form1::Form1(DialogServices& dialogs, NumberText numbers, QWidget* parent)
     connectEvents();
     resize(layout::form1::client.width(),
            layout::form1::client.height() + menuBar()->sizeHint().height());
+    restoreChip();
     Form_Load();
 }
 
@@ -142,6 +146,8 @@ void Form1::createCommand(QWidget* client) {
     Command1 = layout::place(new FocusButton(QStringLiteral("计算初始值(&C)"), client), "Command1",
                              layout::form1::command1);
     Command1->setDefault(true);
+    chipLabel = createLabel(client, "chipLabel", {}, layout::form1::chipLabel);
+    chipLabel->setWordWrap(true);
 }
 
 QAction* Form1::createMenuItem(QMenu* menu, const char* name, const QString& caption) {
@@ -155,7 +161,7 @@ void Form1::createMenus() {
     input->setObjectName(QStringLiteral("VbMenuInput"));
     VbMenuFrequency = createMenuItem(input, "VbMenuFrequency", QStringLiteral("晶体频率(&F)"));
     VbMenuTime = createMenuItem(input, "VbMenuTime", QStringLiteral("定时时间(&T)"));
-    createClockMenu();
+    createChipMenu();
     createToolsMenu();
     QMenu* info = menuBar()->addMenu(QStringLiteral("说明(&E)"));
     info->setObjectName(QStringLiteral("VbMenuInfo"));
@@ -163,24 +169,25 @@ void Form1::createMenus() {
     VbMenuAbort = createMenuItem(info, "VbMenuAbort", QStringLiteral("关于(&A)"));
 }
 
-// One exclusive choice, 12T at every start: nothing is saved.
-void Form1::createClockMenu() {
-    QMenu* clock = menuBar()->addMenu(QStringLiteral("定时器时钟(&K)"));
-    clock->setObjectName(QStringLiteral("VbMenuClock"));
+// One exclusive choice of family and clock together, remembered across starts.
+void Form1::createChipMenu() {
+    QMenu* chip = menuBar()->addMenu(QStringLiteral("芯片(&K)"));
+    chip->setObjectName(QStringLiteral("chipMenu"));
     auto* choice = new QActionGroup(this);
-    const auto createClockItem = [&](const char* name, const QString& caption) {
-        QAction* item = createMenuItem(clock, name, caption);
+    const ChipFamily* previous = nullptr;
+    for (const ChipChoice& option : chipChoices()) {
+        if (previous != nullptr && previous != option.family)
+            chip->addSeparator();
+        previous = option.family;
+        QAction* item = createMenuItem(
+            chip, "", option.caption() + QStringLiteral("(&%1)").arg(chipItems_.size() + 1));
+        item->setObjectName(option.name());
         item->setCheckable(true);
         choice->addAction(item);
-        return item;
-    };
-    VbMenuClock12T = createClockItem("VbMenuClock12T",
-                                     QStringLiteral("12T：12 个时钟计数一次（经典 8051）(&C)"));
-    VbMenuClock6T =
-        createClockItem("VbMenuClock6T", QStringLiteral("6T：6 个时钟计数一次（双倍速）(&D)"));
-    VbMenuClock1T =
-        createClockItem("VbMenuClock1T", QStringLiteral("1T：每个时钟计数一次（单时钟）(&S)"));
-    VbMenuClock12T->setChecked(true);
+        connect(item, &QAction::triggered, this,
+                [this, option] { chooseChip(*option.family, option.clock); });
+        chipItems_ << item;
+    }
 }
 
 void Form1::createToolsMenu() {
@@ -227,9 +234,6 @@ void Form1::connectEvents() {
     connect(VbMenuTime, &QAction::triggered, this, &Form1::VbMenuTime_Click);
     connect(VbMenuHelp, &QAction::triggered, this, &Form1::VbMenuHelp_Click);
     connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
-    connect(VbMenuClock12T, &QAction::triggered, this, &Form1::VbMenuClock12T_Click);
-    connect(VbMenuClock6T, &QAction::triggered, this, &Form1::VbMenuClock6T_Click);
-    connect(VbMenuClock1T, &QAction::triggered, this, &Form1::VbMenuClock1T_Click);
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
 }
 
@@ -249,26 +253,54 @@ void Form1::Form_Load() {
     Text2->setText(QStringLiteral("12"));
 }
 
-void Form1::chooseMode(ModeCount mode) {
-    state_.modeCount = mode;
+void Form1::chooseMode(int mode) {
+    mode_ = mode;
+    state_.modeCount = countsOf(family_->modes[mode].kind);
     cal();
 }
 
-// Before any mode is chosen the clock is only recorded: a pass then could only say "out of
+// Before any mode is chosen the choice is only recorded: a pass then could only say "out of
 // range".
-void Form1::chooseClock(TimerClock clock) {
+void Form1::chooseChip(const ChipFamily& family, std::int32_t clock) {
+    family_ = &family;
     state_.timerClock = clock;
-    Frame1->setTitle(frameTitle(clock));
-    if (state_.modeCount != NoMode)
-        cal();
+    QSettings settings;
+    settings.setValue(QStringLiteral("chip/family"), toQString(family.id));
+    settings.setValue(QStringLiteral("chip/clock"), clock);
+    showChip();
+    if (mode_ >= 0)
+        chooseMode(mode_);
 }
 
-void Form1::VbMenuClock12T_Click() { chooseClock(Clock12T); }
-void Form1::VbMenuClock6T_Click() { chooseClock(Clock6T); }
-void Form1::VbMenuClock1T_Click() { chooseClock(Clock1T); }
-void Form1::Option1_Click() { chooseMode(Mode0); }
-void Form1::Option2_Click() { chooseMode(Mode1); }
-void Form1::Option3_Click() { chooseMode(Mode2And3); }
+// The family and clock chosen last time; the classic 8051 at 12T at first, or when what was
+// saved is no longer offered.
+void Form1::restoreChip() {
+    const QSettings settings;
+    const auto* family =
+        findFamily(settings.value(QStringLiteral("chip/family")).toString().toStdString());
+    const int clock = settings.value(QStringLiteral("chip/clock")).toInt();
+    const bool offered = family != nullptr && offersClock(*family, clock);
+    family_ = offered ? family : &classicFamily();
+    state_.timerClock = offered ? clock : Clock12T;
+    showChip();
+}
+
+// The family and clock as the window shows them: ticked in the menu, the clock in the mode
+// group's title, the family beside the calculate button, what each mode is in its tooltip.
+void Form1::showChip() {
+    const QString id = ChipChoice{family_, state_.timerClock}.name();
+    for (QAction* item : chipItems_)
+        item->setChecked(item->objectName() == id);
+    Frame1->setTitle(frameTitle(TimerClock(state_.timerClock)));
+    chipLabel->setText(family_ == &classicFamily() ? QString() : toQString(family_->name));
+    QRadioButton* const options[] = {Option1, Option2, Option3};
+    for (int mode = 0; mode < 3; ++mode)
+        options[mode]->setToolTip(toQString(family_->modes[mode].summary));
+}
+
+void Form1::Option1_Click() { chooseMode(0); }
+void Form1::Option2_Click() { chooseMode(1); }
+void Form1::Option3_Click() { chooseMode(2); }
 void Form1::Command1_Click() { cal(); }
 
 void Form1::selectWholeText(SelectingLineEdit* box) { box->setSelection(0, box->text().size()); }
@@ -307,7 +339,7 @@ void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 void Form1::VbMenuBaud_Click() {
     if (baudWindow_ == nullptr) {
         const QString crystal = numbers_.parseSingle(Text2->text()) ? Text2->text() : QString();
-        baudWindow_ = new Form4(crystal, TimerClock(state_.timerClock), numbers_, this);
+        baudWindow_ = new BaudWindow(crystal, *family_, state_.timerClock, numbers_, this);
     }
     baudWindow_->show();
     baudWindow_->raise();
@@ -320,8 +352,8 @@ void Form1::cal() {
         return;
     showResults(*results);
     Text6->setToolTip(achievedIntervalText());
-    initCodeMenu_->showSetup({state_.initValue, state_.modeCount, state_.timeUs, state_.crystalMhz,
-                              state_.initErrorUs, state_.timerClock});
+    initCodeMenu_->showSetup({state_.initValue, mode_, state_.timeUs, state_.crystalMhz,
+                              state_.initErrorUs, state_.timerClock, family_});
 }
 
 // "实际定时 1000.434 uS，误差 +0.043%": what the value really times, against what was asked.

@@ -4,6 +4,7 @@
 
 #include "calcpass.h"
 #include "calculator.h"
+#include "chipfamily.h"
 #include "layout.h"
 #include "numbertext.h"
 
@@ -20,7 +21,7 @@ class QRadioButton;
 namespace tickora {
 
 class DialogServices;
-class Form4;
+class BaudWindow;
 class InitCodeMenu;
 class SelectingLineEdit;
 
@@ -41,7 +42,7 @@ private:
     void createResults(QWidget* client);
     void createCommand(QWidget* client);
     void createMenus();
-    void createClockMenu();
+    void createChipMenu();
     void createToolsMenu();
     void setTabChain();
     QList<QWidget*> tabChain() const;
@@ -60,9 +61,6 @@ private:
     void VbMenuTime_Click();
     void VbMenuHelp_Click();
     void VbMenuAbort_Click();
-    void VbMenuClock12T_Click();
-    void VbMenuClock6T_Click();
-    void VbMenuClock1T_Click();
     void VbMenuBaud_Click();
     void Text1_GotFocus();
     void Text2_GotFocus();
@@ -71,8 +69,10 @@ private:
     void Text5_GotFocus();
     void Text6_GotFocus();
     void selectWholeText(SelectingLineEdit* box);
-    void chooseMode(ModeCount mode);
-    void chooseClock(TimerClock clock);
+    void chooseMode(int mode);
+    void chooseChip(const ChipFamily& family, std::int32_t clock);
+    void showChip();
+    void restoreChip();
     void askAndCalculate(SelectingLineEdit* box, const QString& prompt, const QString& caption,
                          const QString& defaultText);
     void cal();
@@ -104,11 +104,12 @@ private:
     QAction* VbMenuTime = nullptr;
     QAction* VbMenuHelp = nullptr;
     QAction* VbMenuAbort = nullptr;
-    QAction* VbMenuClock12T = nullptr;
-    QAction* VbMenuClock6T = nullptr;
-    QAction* VbMenuClock1T = nullptr;
     QAction* VbMenuBaud = nullptr;
-    QPointer<Form4> baudWindow_; // one at a time, while it is open
+    QLabel* chipLabel = nullptr; // the family and clock, when not the classic 8051's
+    QList<QAction*> chipItems_;  // one for each family and clock it offers
+    const ChipFamily* family_ = &classicFamily();
+    int mode_ = -1;                   // the mode button chosen, none yet
+    QPointer<BaudWindow> baudWindow_; // one at a time, while it is open
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "initcodemenu.h"
 
+#include "qtext.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,16 +12,13 @@
 
 namespace tickora {
 
-QString registerDescription(const TimerRegisters& registers, std::int32_t timerClock) {
-    static const QString modeNotes[] = {QStringLiteral("方式 0：TL 只用低 5 位"),
-                                        QStringLiteral("方式 1：16 位"),
-                                        QStringLiteral("方式 2,3：TH 为重装值")};
+QString registerDescription(const TimerRegisters& registers, const TimerSetup& setup) {
     const auto byte = [](std::uint8_t value) {
         return QString::fromStdString(registerByteText(value));
     };
     return QStringLiteral("TH0/TH1 = %1，TL0/TL1 = %2\n%3，%4T")
-        .arg(byte(registers.th), byte(registers.tl), modeNotes[registers.modeBits])
-        .arg(timerClock);
+        .arg(byte(registers.th), byte(registers.tl), toQString(setup.timerMode().registerNote))
+        .arg(setup.timerClock);
 }
 
 InitCodeMenu::InitCodeMenu(QLineEdit* box)
@@ -40,11 +39,11 @@ QAction* InitCodeMenu::createCopyAction(int timer) {
 }
 
 void InitCodeMenu::showSetup(const TimerSetup& setup) {
-    const auto registers = splitRegisters(setup.initValue, setup.modeCount);
+    const auto registers = splitRegisters(setup.initValue, setup.timerMode());
     if (!registers)
         return;
     shown_ = setup;
-    const QString description = registerDescription(*registers, setup.timerClock);
+    const QString description = registerDescription(*registers, setup);
     box_->setToolTip(description);
     box_->setAccessibleDescription(description);
     copyTimer0Code_->setEnabled(true);

@@ -34,6 +34,6 @@ private:
 };
 
 // "TH0/TH1 = 0xFC，TL0/TL1 = 0x1C", then on a line of its own "方式 0：TL 只用低 5 位，12T".
-QString registerDescription(const TimerRegisters& registers, std::int32_t timerClock);
+QString registerDescription(const TimerRegisters& registers, const TimerSetup& setup);
 
 } // namespace tickora

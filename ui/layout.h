@@ -53,6 +53,7 @@ inline constexpr Twips label5{2760, 1800, 1455, 255};
 inline constexpr Twips text5{4200, 1680, 975, 375};
 inline constexpr Twips label6{2760, 2520, 1575, 255};
 inline constexpr Twips text6{4200, 2400, 975, 375};
+inline constexpr Twips chipLabel{120, 2880, 1620, 600}; // empty for the classic 8051
 } // namespace form1
 
 namespace form3 {
@@ -67,23 +68,23 @@ inline constexpr Twips label1{360, 120, 3330, 1545};
 inline constexpr Twips command1{1200, 1800, 1575, 375};
 } // namespace form2
 
-// The baud-rate window: its inputs in two rows above the table of rates, the buttons below.
-namespace form4 {
-inline constexpr QSize client = clientSize(6300, 6000);
-inline constexpr Twips label1{120, 180, 1800, 255};
-inline constexpr Twips text1{1950, 120, 1200, 375};
-inline constexpr Twips label2{3300, 180, 1200, 255};
-inline constexpr Twips combo1{4500, 120, 1680, 375};
-inline constexpr Twips label3{120, 660, 1800, 255};
-inline constexpr Twips combo2{1950, 600, 2700, 375};
-inline constexpr Twips label4{120, 1140, 1800, 255};
-inline constexpr Twips text2{1950, 1080, 1200, 375};
-inline constexpr Twips label5{3300, 1140, 2880, 255}; // why a generator gives no values
-inline constexpr Twips grid1{120, 1560, 6060, 3720};
-inline constexpr Twips command1{2400, 5460, 1800, 375};
-inline constexpr Twips command2{4380, 5460, 1800, 375};
+// The baud-rate window: its inputs in three rows above the table of rates, the buttons below.
+namespace baud {
+inline constexpr QSize client = clientSize(7200, 6000);
+inline constexpr Twips crystalLabel{120, 180, 1800, 255};
+inline constexpr Twips crystal{1950, 120, 1200, 375};
+inline constexpr Twips chipLabel{3300, 180, 900, 255};
+inline constexpr Twips chip{4200, 120, 2880, 375};
+inline constexpr Twips generatorLabel{120, 660, 1800, 255};
+inline constexpr Twips generator{1950, 600, 3000, 375};
+inline constexpr Twips customRateLabel{120, 1140, 1800, 255};
+inline constexpr Twips customRate{1950, 1080, 1200, 375};
+inline constexpr Twips note{3300, 1140, 3780, 255}; // what the rows' colour means
+inline constexpr Twips table{120, 1560, 6960, 3720};
+inline constexpr Twips copy{3300, 5460, 1800, 375};
+inline constexpr Twips close{5280, 5460, 1800, 375};
 // Five columns: rate, reload, actual rate, error, remark.
 inline constexpr int columnTwips[] = {1050, 900, 1350, 1050};
-} // namespace form4
+} // namespace baud
 
 } // namespace tickora::layout

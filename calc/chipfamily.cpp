@@ -1,0 +1,216 @@
+#include "chipfamily.h"
+
+#include "registers.h"
+
+namespace tickora {
+namespace {
+
+std::string byteText(std::int32_t value) {
+    return registerByteText(static_cast<std::uint8_t>(value));
+}
+
+// Sets or clears a bit with |= or &=, so the register's other bits stay as they are.
+std::string bitLine(std::string_view reg, std::uint8_t mask, bool set, std::string_view why) {
+    return "    " + std::string(reg) + (set ? " |= " : " &= ") +
+           byteText(set ? mask : static_cast<std::uint8_t>(~mask)) + ";  /* " + std::string(why) +
+           " */\n";
+}
+
+std::string smodLine(int smod) {
+    return smod == 1 ? "    PCON |= 0x80;  /* SMOD = 1: double rate */\n"
+                     : "    PCON &= 0x7F;  /* SMOD = 0 */\n";
+}
+
+std::string timer1Mode2(const BaudGeneratorCode& code) {
+    const std::string reload = byteText(code.reload);
+    return std::string(code.family.uartFromTimer1) +
+           "    TMOD = (TMOD & 0x0F) | 0x20;  /* timer 1 mode 2, timer 0's bits kept */\n" +
+           clockSwitchLine(code.family.clockSwitch[1], code.timerClock) + "    TH1 = " + reload +
+           ";\n    TL1 = " + reload + ";\n" + smodLine(code.generator.smod) + "    TR1 = 1;\n";
+}
+
+std::string timer2Of8052(const BaudGeneratorCode& code) {
+    const std::string high = byteText(code.reload >> 8), low = byteText(code.reload);
+    return "    T2CON = 0x30;  /* RCLK and TCLK: timer 2 clocks the port */\n    RCAP2H = " + high +
+           ";\n    RCAP2L = " + low + ";\n    TH2 = " + high + ";\n    TL2 = " + low +
+           ";\n    TR2 = 1;\n";
+}
+
+// STC12: the independent baud-rate generator BRT, 8-bit auto-reload.
+std::string stc12Brt(const BaudGeneratorCode& code) {
+    const bool fast = code.timerClock == 1;
+    return "    AUXR &= 0xEA;  /* BRT stopped, at 12T; UART1 from timer 1 */\n    BRT = " +
+           byteText(code.reload) + ";\n" + smodLine(code.generator.smod) + "    AUXR |= " +
+           (fast ? "0x15;  /* BRTR, BRTx12 = 1: 1T, S1BRS: UART1 from BRT */\n"
+                 : "0x11;  /* BRTR, S1BRS: UART1 from BRT */\n");
+}
+
+// STC15/STC8: timer 2, 16-bit auto-reload, loaded while stopped.
+std::string stcTimer2(const BaudGeneratorCode& code) {
+    const bool fast = code.timerClock == 1;
+    return "    AUXR &= 0xE2;  /* timer 2 stopped, counting clocks at 12T; UART1 from timer 1 */\n"
+           "    T2L = " +
+           byteText(code.reload) + ";\n    T2H = " + byteText(code.reload >> 8) +
+           ";\n    AUXR |= " +
+           (fast ? "0x15;  /* T2R, T2x12 = 1: 1T, S1ST2: UART1 from timer 2 */\n"
+                 : "0x11;  /* T2R, S1ST2: UART1 from timer 2 */\n");
+}
+
+// STC15/STC8: timer 1 in mode 0, which reloads 16 bits by itself.
+std::string stcTimer1Mode0(const BaudGeneratorCode& code) {
+    return std::string(code.family.uartFromTimer1) +
+           "    TR1 = 0;  /* stopped, so TL1/TH1 also set the reload */\n"
+           "    TMOD &= 0x0F;  /* timer 1 mode 0: 16-bit auto-reload, timer 0's bits kept */\n" +
+           clockSwitchLine(code.family.clockSwitch[1], code.timerClock) +
+           "    TL1 = " + byteText(code.reload) + ";\n    TH1 = " + byteText(code.reload >> 8) +
+           ";\n    ET1 = 0;  /* it clocks the port: no interrupt */\n    TR1 = 1;\n";
+}
+
+// N76E003: timer 3 with its prescaler at 1/1 and SMOD set, as Nuvoton's own driver does.
+std::string n76Timer3(const BaudGeneratorCode& code) {
+    return "    T3CON &= 0xF7;  /* TR3 = 0 */\n    RL3 = " + byteText(code.reload) +
+           ";\n    RH3 = " + byteText(code.reload >> 8) + ";\n" + smodLine(code.generator.smod) +
+           "    T3CON = (T3CON & 0xC0) | 0x28;  /* BRCK: UART0 from timer 3, TR3, 1/1; UART1's "
+           "bits kept */\n";
+}
+
+constexpr BaudGenerator timer1Smod0{"t1", "定时器 1，SMOD = 0", 8,          0,
+                                    32,   ClockScale::PerClock, timer1Mode2};
+constexpr BaudGenerator timer1Smod1{"t1-smod", "定时器 1，SMOD = 1", 8,          1,
+                                    16,        ClockScale::PerClock, timer1Mode2};
+
+// 8052 timer 2: f / (32 x (65536 - RCAP2)) on a 12T core. Atmel AT89C51RC datasheet, baud rate
+// generator; on 6-clock cores f / 16, Philips P89C51Rx2 datasheet, table 4.
+constexpr BaudGenerator classicGenerators[] = {
+    timer1Smod0,
+    timer1Smod1,
+    {"t2", "定时器 2 (8052)", 16, -1, 32, ClockScale::PerMachineCycle, timer2Of8052}};
+
+// BRT = -(FOSC / 32 / BAUD) at BRTx12 = 1: STC12C5A60S2 UART demo; AUXR in STC12C5A60S2.H.
+constexpr BaudGenerator stc12Generators[] = {
+    timer1Smod0,
+    timer1Smod1,
+    {"brt", "BRT，SMOD = 0", 8, 0, 32, ClockScale::PerClock, stc12Brt},
+    {"brt-smod", "BRT，SMOD = 1", 8, 1, 16, ClockScale::PerClock, stc12Brt}};
+
+// SYSclk / (4 x (65536 - reload)) at 1T, / 12 more at 12T, no SMOD: STC8A8K64D4 manual,
+// UART1 mode 1; T2H 0xD6, T2L 0xD7, AUXR bits in STC8H.H / STC15.H.
+constexpr BaudGenerator stc15Generators[] = {
+    {"t2", "定时器 2", 16, -1, 4, ClockScale::PerClock, stcTimer2},
+    {"t1-mode0", "定时器 1 方式 0", 16, -1, 4, ClockScale::PerClock, stcTimer1Mode0},
+    timer1Smod0,
+    timer1Smod1};
+
+// RH3:RL3 = 65536 - Fsys / 16 / baud with SMOD set: N76E003 BSP uart.c; T3CON 0xC4, RL3 0xC5,
+// RH3 0xC6 in N76E003.h.
+constexpr BaudGenerator n76Generators[] = {
+    timer1Smod0, timer1Smod1, {"t3", "定时器 3，SMOD = 1", 16, 1, 16, ClockScale::None, n76Timer3}};
+
+constexpr TimerMode classicModes[] = {
+    {TimerKind::Count13, 0, "方式 0：13 位定时器", "方式 0：TL 只用低 5 位"},
+    {TimerKind::Count16, 1, "方式 1：16 位定时器", "方式 1：16 位"},
+    {TimerKind::Reload8, 2, "方式 2：8 位自动重装（方式 3 为两个 8 位定时器）",
+     "方式 2,3：TH 为重装值"}};
+// STC8A8K64D4 manual 13.2.3: mode 0 reloads 16 bits; TH/TL written while stopped set the reload.
+constexpr TimerMode stc15Mode0{TimerKind::Reload16, 0, "方式 0：16 位自动重装",
+                               "方式 0：16 位自动重装"};
+constexpr TimerMode stc15Mode2{TimerKind::Reload8, 2, "方式 2：8 位自动重装（不提供方式 3）",
+                               "方式 2：TH 为重装值"};
+
+constexpr ClockSwitch noSwitch{};
+// AUXR 0x8E: T0x12 bit 7, T1x12 bit 6 (STC12C5A60S2.H, STC15.H, STC8H.H).
+constexpr std::array<ClockSwitch, 2> auxrSwitch{{{"AUXR", "T0x12", 0x80}, {"AUXR", "T1x12", 0x40}}};
+
+const ChipFamily families[] = {
+    {"classic",
+     "经典 8051/8052",
+     {12, 0},
+     {noSwitch, noSwitch},
+     {classicModes[0], classicModes[1], classicModes[2]},
+     classicGenerators,
+     "",
+     "",
+     ""},
+    // 6T is a programming option, no SFR: AUXR of STC89C5xRC.H has only EXTRAM and ALEOFF.
+    {"stc89",
+     "STC89C52 系列",
+     {12, 6},
+     {noSwitch, noSwitch},
+     {classicModes[0], classicModes[1], classicModes[2]},
+     classicGenerators,
+     "STC89C5xRC.H (or reg52.h)",
+     "",
+     " * 6T: choose 6T (double speed) when programming the chip; no register does it.\n"},
+    {"stc12",
+     "STC12C5A60S2 系列",
+     {12, 1},
+     auxrSwitch,
+     {classicModes[0], classicModes[1], classicModes[2]},
+     stc12Generators,
+     "STC12C5A60S2.H",
+     "    AUXR &= 0xFE;  /* S1BRS = 0: UART1 from timer 1 */\n",
+     ""},
+    {"stc15",
+     "STC15/STC8/STC32G",
+     {12, 1},
+     auxrSwitch,
+     {stc15Mode0, classicModes[1], stc15Mode2},
+     stc15Generators,
+     "STC8H.H (or your part's: STC8G.H, STC15.H, STC32G.H)",
+     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
+     ""},
+    // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h).
+    {"n76e003",
+     "N76E003/MS51",
+     {12, 1},
+     {{{"CKCON", "T0M", 0x08}, {"CKCON", "T1M", 0x10}}},
+     {classicModes[0], classicModes[1], classicModes[2]},
+     n76Generators,
+     "N76E003.h (SFR page 0 selected, as after reset)",
+     "    T3CON &= 0xDF;  /* BRCK = 0: UART0 from timer 1 */\n",
+     ""},
+};
+
+} // namespace
+
+// Written whichever way the timer counts, since a boot loader may have left the bit set.
+std::string clockSwitchLine(const ClockSwitch& clock, std::int32_t timerClock) {
+    if (clock.reg.empty())
+        return {};
+    const bool fast = timerClock == 1;
+    return bitLine(clock.reg, clock.mask, fast,
+                   std::string(clock.bitName) + (fast ? " = 1: 1T" : " = 0: 12T"));
+}
+
+std::int32_t countsOf(TimerKind kind) {
+    switch (kind) {
+    case TimerKind::Count13:
+        return 8192;
+    case TimerKind::Reload8:
+        return 256;
+    case TimerKind::Count16:
+    case TimerKind::Reload16:
+        break;
+    }
+    return 65536;
+}
+
+bool reloadsItself(TimerKind kind) {
+    return kind == TimerKind::Reload16 || kind == TimerKind::Reload8;
+}
+
+std::span<const ChipFamily> chipFamilies() { return families; }
+const ChipFamily& classicFamily() { return families[0]; }
+
+const ChipFamily* findFamily(std::string_view id) {
+    for (const ChipFamily& family : families)
+        if (family.id == id)
+            return &family;
+    return nullptr;
+}
+
+bool offersClock(const ChipFamily& family, std::int32_t clock) {
+    return clock > 0 && (family.clocks[0] == clock || family.clocks[1] == clock);
+}
+
+} // namespace tickora

@@ -1,0 +1,91 @@
+// The chip families people really buy, as rows of data: what each timer mode is on them, which
+// clocks their timers offer and how the code switches to one, and which generators clock their
+// serial port. The calculation, the code generators and the windows all read this table, so a
+// new family is a new row. Standard C++ only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tickora {
+
+// What a TMOD mode makes of a timer.
+enum class TimerKind {
+    Count13,  // classic mode 0: THx and the low five bits of TLx
+    Count16,  // mode 1: THx:TLx, reloaded by the routine
+    Reload16, // STC15/STC8 mode 0: THx:TLx reloaded by the timer itself
+    Reload8,  // mode 2: TLx reloaded from THx
+};
+
+struct TimerMode {
+    TimerKind kind;
+    std::uint8_t bits;             // TMOD M1 M0 of one timer
+    std::string_view summary;      // what the mode button's tooltip says, UTF-8
+    std::string_view registerNote; // how its bytes are read, for the initial value's tooltip
+};
+
+// Counts from the initial value to overflow.
+std::int32_t countsOf(TimerKind kind);
+bool reloadsItself(TimerKind kind);
+
+// A bit that switches one timer between 12T and 1T; an empty register means the family has
+// none (its clock is chosen when the chip is programmed, or it has only one).
+struct ClockSwitch {
+    std::string_view reg;
+    std::string_view bitName;
+    std::uint8_t mask;
+};
+
+// The statement that sets the switch for 1T or clears it for 12T; empty where there is none.
+std::string clockSwitchLine(const ClockSwitch& clock, std::int32_t timerClock);
+
+// How the generator's count rate follows the timer clock D.
+enum class ClockScale {
+    PerClock,        // one count every D clocks
+    PerMachineCycle, // the 8052's timer 2 counts at fosc/2 on a 12T core, fosc on a 6T one
+    None,            // its own prescaler, whatever the timers' clock
+};
+
+struct ChipFamily;
+struct BaudGenerator;
+
+// What a generator's part of uart_init() is written from.
+struct BaudGeneratorCode {
+    const ChipFamily& family;
+    const BaudGenerator& generator;
+    std::int32_t timerClock;
+    std::int32_t reload;
+};
+
+struct BaudGenerator {
+    std::string_view id;    // as the command line names it
+    std::string_view label; // as the windows show it, UTF-8
+    int reloadBits;         // 8 or 16
+    int smod;               // PCON.SMOD the code sets: 0, 1, or -1 where it does not count
+    double divisor;         // baud = f / (divisor x scale(D) x (2^bits - reload))
+    ClockScale scale;
+    std::string (*initLines)(const BaudGeneratorCode& code); // the body of uart_init()
+};
+
+struct ChipFamily {
+    std::string_view id;                    // as the command line names it
+    std::string_view name;                  // as the windows show it, UTF-8
+    std::array<std::int32_t, 2> clocks;     // the timer clocks D offered; 0 where only one
+    std::array<ClockSwitch, 2> clockSwitch; // timer 0 and timer 1
+    std::array<TimerMode, 3> modes;         // the mode buttons 方式 0, 1 and 2,3
+    std::span<const BaudGenerator> generators;
+    std::string_view header;         // the SFR header its users include; empty: any 8051's
+    std::string_view uartFromTimer1; // the line that takes the serial port's clock from timer 1
+    std::string_view slowClockNote;  // why a clock without a switch needs no code
+};
+
+std::span<const ChipFamily> chipFamilies();
+const ChipFamily& classicFamily();
+// The row with this id, or nothing.
+const ChipFamily* findFamily(std::string_view id);
+bool offersClock(const ChipFamily& family, std::int32_t clock);
+
+} // namespace tickora

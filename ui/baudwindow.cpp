@@ -1,0 +1,224 @@
+#include "baudwindow.h"
+
+#include "chipchoice.h"
+#include "focusring.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <cmath>
+
+namespace tickora {
+namespace {
+
+constexpr double standardRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200};
+// Beyond about 2 % the receiver samples the wrong bit by the end of a frame.
+constexpr double reliableErrorPercent = 2.0;
+const QColor unreliableBackground(0xFF, 0xD8, 0xD8);
+
+bool reliable(const std::optional<BaudSetting>& setting) {
+    return setting && std::abs(setting->errorPercent) <= reliableErrorPercent;
+}
+
+} // namespace
+
+BaudWindow::BaudWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
+                       NumberText numbers, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , numbers_(std::move(numbers)) {
+    setObjectName(QStringLiteral("BaudWindow"));
+    setWindowTitle(QStringLiteral("波特率计算"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(layout::baud::client);
+    createInputs();
+    createTable();
+    createButtons();
+    crystalBox->setText(crystalText);
+    customRateBox->setText(QStringLiteral("28800"));
+    chooseChip(family, clock);
+    connectEvents();
+    recalculate();
+    crystalBox->setFocus();
+}
+
+QLabel* BaudWindow::createLabel(const char* name, const QString& caption,
+                                const layout::Twips& where, QWidget* buddy) {
+    auto* label = layout::place(new QLabel(caption, this), name, where);
+    label->setBuddy(buddy);
+    return label;
+}
+
+// Created in tab order: each box, then the label that names it.
+void BaudWindow::createInputs() {
+    namespace at = layout::baud;
+    crystalBox = layout::place(new QLineEdit(this), "crystalBox", at::crystal);
+    createLabel("crystalLabel", QStringLiteral("晶体振荡频率(&M):"), at::crystalLabel, crystalBox);
+    chipBox = layout::place(new QComboBox(this), "chipBox", at::chip);
+    for (const ChipChoice& choice : chipChoices())
+        chipBox->addItem(choice.caption(), choice.name());
+    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, chipBox);
+    generatorBox = layout::place(new QComboBox(this), "generatorBox", at::generator);
+    createLabel("generatorLabel", QStringLiteral("波特率发生器(&G):"), at::generatorLabel,
+                generatorBox);
+    customRateBox = layout::place(new QLineEdit(this), "customRateBox", at::customRate);
+    createLabel("customRateLabel", QStringLiteral("自定义波特率(&B):"), at::customRateLabel,
+                customRateBox);
+    noteLabel = layout::place(new QLabel(this), "noteLabel", at::note);
+}
+
+void BaudWindow::createTable() {
+    rateTable = layout::place(new QTableWidget(rows, 5, this), "rateTable", layout::baud::table);
+    rateTable->setHorizontalHeaderLabels({QStringLiteral("波特率"), QStringLiteral("重装值"),
+                                          QStringLiteral("实际波特率"), QStringLiteral("误差"),
+                                          QStringLiteral("说明")});
+    for (int column = 0; column < 4; ++column)
+        rateTable->setColumnWidth(column, layout::toPixels(layout::baud::columnTwips[column]));
+    rateTable->horizontalHeader()->setStretchLastSection(true);
+    rateTable->verticalHeader()->hide();
+    // Every row in view at once: the height of a line of text and a little air.
+    rateTable->verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 4);
+    rateTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    rateTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    rateTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    rateTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    rateTable->setTabKeyNavigation(false);
+    rateTable->setAccessibleName(QStringLiteral("波特率表"));
+}
+
+void BaudWindow::createButtons() {
+    copyButton = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), this),
+                               "copyButton", layout::baud::copy);
+    copyButton->setDefault(true);
+    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), this), "closeButton",
+                                layout::baud::close);
+}
+
+void BaudWindow::connectEvents() {
+    connect(crystalBox, &QLineEdit::textChanged, this, &BaudWindow::recalculate);
+    connect(chipBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const ChipChoice choice = chipChoices().at(index);
+        chooseChip(*choice.family, choice.clock);
+    });
+    connect(generatorBox, &QComboBox::currentIndexChanged, this, &BaudWindow::recalculate);
+    connect(customRateBox, &QLineEdit::textChanged, this, &BaudWindow::recalculate);
+    connect(rateTable, &QTableWidget::itemSelectionChanged, this,
+            &BaudWindow::rateTable_SelectionChanged);
+    connect(copyButton, &QPushButton::clicked, this, &BaudWindow::copyButton_Click);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+// The chip's own generators; the one chosen before stays chosen when the new chip has it too.
+void BaudWindow::chooseChip(const ChipFamily& family, std::int32_t clock) {
+    const QSignalBlocker quiet(chipBox), quietGenerators(generatorBox);
+    chipBox->setCurrentIndex(chipBox->findData(ChipChoice{&family, clock}.name()));
+    const QVariant before = generatorBox->currentData();
+    generatorBox->clear();
+    for (const BaudGenerator& generator : family.generators)
+        generatorBox->addItem(toQString(generator.label), toQString(generator.id));
+    generatorBox->setCurrentIndex(std::max(0, generatorBox->findData(before)));
+    recalculate();
+}
+
+const ChipFamily& BaudWindow::family() const {
+    return *chipChoices().at(chipBox->currentIndex()).family;
+}
+std::int32_t BaudWindow::timerClock() const {
+    return chipChoices().at(chipBox->currentIndex()).clock;
+}
+
+const BaudGenerator* BaudWindow::generator() const {
+    const int index = generatorBox->currentIndex();
+    return index < 0 ? nullptr : &family().generators[static_cast<std::size_t>(index)];
+}
+
+std::optional<double> BaudWindow::rateOfRow(int row) const {
+    if (row < rows - 1)
+        return standardRates[row];
+    const auto custom = numbers_.parseSingle(customRateBox->text());
+    if (!custom || !(*custom > 0))
+        return std::nullopt;
+    return *custom;
+}
+
+// Every row again from the inputs; a row without a value says why in its remark.
+void BaudWindow::recalculate() {
+    if (generator() == nullptr)
+        return; // still being filled
+    const auto crystal = numbers_.parseSingle(crystalBox->text());
+    crystalMhz_ = crystal && *crystal > 0 ? crystal : std::nullopt;
+    noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠")
+                                   : QStringLiteral("请输入有效的晶体频率"));
+    for (int row = 0; row < rows; ++row) {
+        Row value{rateOfRow(row), std::nullopt};
+        if (value.baud && crystalMhz_)
+            value.setting = baudSetting(*generator(), *crystalMhz_, timerClock(), *value.baud);
+        showRow(row, value, remarkFor(value));
+    }
+    rateTable_SelectionChanged();
+}
+
+// Why a row has no usable value, and which generator of the same chip serves it instead.
+QString BaudWindow::remarkFor(const Row& row) const {
+    if (!crystalMhz_)
+        return QStringLiteral("晶体频率无效");
+    if (!row.baud)
+        return QStringLiteral("波特率无效");
+    if (reliable(row.setting))
+        return {};
+    QString remark = row.setting ? QStringLiteral("误差过大") : QStringLiteral("超出重装范围");
+    for (const BaudGenerator& other : family().generators)
+        if (reliable(baudSetting(other, *crystalMhz_, timerClock(), *row.baud)))
+            return remark + QStringLiteral("，可改用") + toQString(other.label);
+    return remark;
+}
+
+void BaudWindow::showRow(int row, const Row& value, const QString& remark) {
+    rows_[row] = value;
+    const auto& setting = value.setting;
+    const bool unreachable = crystalMhz_ && value.baud && !setting;
+    const QString none = QStringLiteral("—");
+    const QStringList cells{
+        value.baud
+            ? numbers_.formatPlain(*value.baud, *value.baud == std::floor(*value.baud) ? 0 : 1)
+            : QStringLiteral("自定义"),
+        setting ? QStringLiteral("%1")
+                      .arg(setting->reload, generator()->reloadBits / 4, 16, QLatin1Char('0'))
+                      .toUpper()
+        : unreachable ? QStringLiteral("无法实现")
+                      : none,
+        setting ? numbers_.formatPlain(setting->actualBaud, 1) : none,
+        setting ? numbers_.formatSigned(setting->errorPercent, 2) + QLatin1Char('%') : none,
+        remark};
+    const bool unreliable = setting && !reliable(setting);
+    for (int column = 0; column < cells.size(); ++column) {
+        auto* item = new QTableWidgetItem(cells[column]);
+        if (unreliable)
+            item->setBackground(unreliableBackground);
+        rateTable->setItem(row, column, item);
+    }
+}
+
+void BaudWindow::rateTable_SelectionChanged() {
+    const int row = rateTable->currentRow();
+    copyButton->setEnabled(row >= 0 && rateTable->selectionModel()->hasSelection() &&
+                           rows_[row].setting.has_value());
+}
+
+void BaudWindow::copyButton_Click() {
+    const int row = rateTable->currentRow();
+    if (row < 0 || !rows_[row].setting || !rows_[row].baud)
+        return;
+    const BaudRequest request{family(), *generator(), crystalMhz_.value_or(0), timerClock(),
+                              *rows_[row].baud};
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdString(baudInitCode(request, *rows_[row].setting)));
+}
+
+} // namespace tickora

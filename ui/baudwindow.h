@@ -1,0 +1,67 @@
+// The baud-rate window: the serial port's generator reloads for the standard rates and one of
+// the user's own, at a crystal on a chip family and timer clock, and the C that sets the port
+// up. It does not block the main window.
+#pragma once
+
+#include "baudrate.h"
+#include "layout.h"
+#include "numbertext.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace tickora {
+
+class BaudWindow : public QDialog {
+    Q_OBJECT
+public:
+    BaudWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
+               NumberText numbers, QWidget* parent);
+
+    static constexpr int rows = 10; // nine standard rates, then the user's own
+
+private:
+    struct Row {
+        std::optional<double> baud;
+        std::optional<BaudSetting> setting;
+    };
+
+    void createInputs();
+    void createTable();
+    void createButtons();
+    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& where,
+                        QWidget* buddy);
+    void connectEvents();
+    void chooseChip(const ChipFamily& family, std::int32_t clock);
+    void listGenerators();
+    void recalculate();
+    QString remarkFor(const Row& row) const;
+    void showRow(int row, const Row& value, const QString& remark);
+    const ChipFamily& family() const;
+    std::int32_t timerClock() const;
+    const BaudGenerator* generator() const;
+    std::optional<double> rateOfRow(int row) const;
+    void rateTable_SelectionChanged();
+    void copyButton_Click();
+
+    NumberText numbers_;
+    QLineEdit* crystalBox = nullptr;
+    QComboBox* chipBox = nullptr;
+    QComboBox* generatorBox = nullptr;
+    QLineEdit* customRateBox = nullptr;
+    QLabel* noteLabel = nullptr;
+    QTableWidget* rateTable = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    std::optional<float> crystalMhz_; // as the crystal box last parsed, when positive
+    std::array<Row, rows> rows_;
+};
+
+} // namespace tickora
