@@ -77,8 +77,11 @@ std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting)
     return "/* UART mode 1, " + shortestText(static_cast<float>(request.baud)) + " baud at " +
            shortestText(request.crystalMhz) + " MHz, " + std::to_string(request.timerClock) +
            "T: actual " + formatted("%.1f", setting.actualBaud) + " baud, error " +
-           formatted("%+.2f", setting.errorPercent) + "%.\n" + clockNote(request) +
-           headerNote(request) +
+           formatted("%+.2f", setting.errorPercent) + "%.\n" +
+           (isReliable(setting) ? ""
+                                : " * WARNING: more than 2% off: the receiver may misread the "
+                                  "last bits of a byte.\n") +
+           clockNote(request) + headerNote(request) +
            "void uart_init(void)\n{\n    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n" +
            request.generator.initLines(code) + "}\n";
 }

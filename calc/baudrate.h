@@ -17,6 +17,13 @@ struct BaudSetting {
     double errorPercent; // (actual - wanted) / wanted x 100
 };
 
+// Beyond about 2 % the receiver samples the wrong bit by the end of a frame.
+inline constexpr double reliableBaudErrorPercent = 2.0;
+inline bool isReliable(const BaudSetting& setting) {
+    return setting.errorPercent <= reliableBaudErrorPercent &&
+           setting.errorPercent >= -reliableBaudErrorPercent;
+}
+
 // Of the two reloads around the wanted rate, the one whose rate is nearer; nothing when the
 // nearest count lies outside the register. Crystal in MHz, timer clock D = 12, 6 or 1.
 std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,

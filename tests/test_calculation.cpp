@@ -120,7 +120,7 @@ private slots:
             // The nearer rate, not the nearer count.
             {"classic t1 35 12 9600", "F6 -5.06"}, {"classic t2 12 12 1200", "FEC7 -0.16"},
             {"stc15 t2 11.0592 1 115200", "FFE8 +0.00"}, {"stc15 t2 11.0592 12 9600", "FFE8 +0.00"},
-            {"stc15 t1-mode0 24 1 115200", "FFCC +0.16"}, {"stc12 brt 11.0592 1 9600", "DC +0.00"},
+            {"stc15 t1-mode0 24 1 115200", "FFCC +0.16"}, {"stc15 t2 24 1 1500000", "FFFC +0.00"}, {"stc12 brt 11.0592 1 9600", "DC +0.00"},
             {"stc12 brt-smod 11.0592 12 4800", "F4 +0.00"}, {"n76e003 t3 16 1 115200", "FFF7 -3.55"},
             {"n76e003 t1-smod 16 1 9600", "98 +0.16"}, {"n76e003 t1 16 12 1200", "DD -0.79"},
             // The whole register, then one count beyond it; a rate needing under one count.
@@ -143,9 +143,15 @@ private slots:
         const auto got = baudSetting(*generator, f[2].toDouble(), f[3].toInt(), f[4].toDouble());
         QCOMPARE(got ? QString::asprintf("%X %+.2f", got->reload, got->errorPercent) : QString(),
                  setting);
-        if (got) // what reading the reload back gives
-            QCOMPARE(baudOfReload(*generator, f[2].toDouble(), f[3].toInt(), got->reload),
-                     got->actualBaud);
+        if (!got)
+            return;
+        // What reading the reload back gives, and the code's header with the numbers in full.
+        QCOMPARE(baudOfReload(*generator, f[2].toDouble(), f[3].toInt(), got->reload),
+                 got->actualBaud);
+        const auto code =
+            baudInitCode({family, *generator, f[2].toFloat(), f[3].toInt(), f[4].toDouble()}, *got);
+        QVERIFY(QString::fromStdString(code).startsWith(
+            QString("/* UART mode 1, %1 baud at %2 MHz, %3T").arg(f[4], f[2], f[3])));
     }
 
     // The routine reloads only where the mode does not; the clock bit is written either way.

@@ -105,23 +105,42 @@ bool focusRingShows(QWidget* widget, QPalette::ColorRole behindRole) {
     return true;
 }
 
+// Whether a control shows its whole text: every entry of a combo box, every cell of a table.
+bool textFits(QWidget* control) {
+    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents); // measured on every entry
+        return combo->sizeHint().width() <= combo->width();
+    }
+    auto* table = qobject_cast<QTableWidget*>(control);
+    for (int cell = 0; table && cell < table->rowCount() * table->columnCount(); ++cell) {
+        const QTableWidgetItem* item =
+            table->item(cell / table->columnCount(), cell % table->columnCount());
+        if (item && table->fontMetrics().horizontalAdvance(item->text()) + 8 >
+                        table->columnWidth(item->column()))
+            return false;
+    }
+    return control->minimumSizeHint().width() <= control->width();
+}
+
 // Every control lies inside its container, covers no other, and shows its whole text.
-void checkControlsFit(const QWidget* container) {
-    const auto controls = container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    for (const QWidget* control : controls) {
-        const char* name = qPrintable(control->objectName());
+void checkControlsFit(QWidget* container) {
+    auto controls = container->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    controls.removeIf([](const QWidget* control) { return control->isWindow(); });
+    for (QWidget* control : controls) {
+        const QByteArray name = control->objectName().toLatin1();
         QVERIFY2(container->rect().contains(control->geometry()), name);
         for (const QWidget* other : controls)
-            QVERIFY2(other == control || !shownRect(other).intersects(shownRect(control)), name);
+            QVERIFY2(other == control || !shownRect(other).intersects(shownRect(control)),
+                     name + other->metaObject()->className());
         auto* label = qobject_cast<const QLabel*>(control);
         auto* frame = qobject_cast<const ClassicGroupBox*>(control);
         QVERIFY2(label && label->wordWrap()
                      ? label->heightForWidth(label->width()) <= label->height()
                  : frame ? frame->rect().contains(frame->titleRect())
-                         : control->minimumSizeHint().width() <= control->width(),
+                         : textFits(control),
                  name);
-        if (frame)
-            checkControlsFit(frame);
+        if (frame || control->metaObject() == &QWidget::staticMetaObject)
+            checkControlsFit(control);
     }
 }
 
@@ -152,6 +171,11 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         installChineseQtTranslation(*qApp);
         applyInterfaceFont(*qApp);
+    }
+    void cleanup() { // whatever a test left open shows all its texts, at any scale it runs at
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && !window->inherits("QMenu") && !window->inherits("QTipLabel"))
+                checkControlsFit(window);
     }
     void init() {
         QSettings().clear(); // every test starts as a first start
@@ -249,11 +273,11 @@ private slots:
         fx.box("Text2")->setText("11.0592");
         fx.click("Option2");
         QCOMPARE(fx.results() + fx.box("Text6")->toolTip(),
-                 "5925.925 D4CD 0.090 0.018实际定时 999.982 uS，误差 -0.002%");
+                 "5925.925 D4CD 0.090 0.018实际定时 999.982 uS，误差 +0.002%");
         fx.child<QAction>("chip_classic_12T")->trigger();
         QCOMPARE(shown() + fx.results() + fx.box("Text6")->toolTip(),
                  "chip_classic_12T 定时器方式 71111 FC66 1.085 -0.434实际定时 1000.434 uS，误差 "
-                 "+0.043%");
+                 "-0.043%");
     }
 
     void baudWindowWorksBesideTheMainWindow() {
@@ -315,8 +339,53 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Return); // copies the chosen row's code
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             "/* UART mode 1, 9600 baud at 11.0592 MHz, 12T: actual 9600.0 baud, error +0.00%."));
-        QTest::keyClick(baud, Qt::Key_Escape);
-        QTRY_VERIFY(baud.isNull());
+        QTest::keyClick(baud, Qt::Key_Escape); // hidden, kept for the next time
+        QVERIFY(!baud->isVisible());
+    }
+
+    // Enter copies the row the user means and says which; a doubtful row's code says so too.
+    void baudWindowCopiesWhatEnterMeans() {
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        auto* baud = fx.child<QDialog>("BaudWindow");
+        auto* note = baud->findChild<QLabel*>("noteLabel");
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(baud->findChild<QLineEdit*>("crystalBox"), Qt::Key_Return);
+        QCOMPARE(note->text() + QGuiApplication::clipboard()->text(), "请先在表中选择一行");
+        auto* custom = baud->findChild<QLineEdit*>("customRateBox");
+        QTest::mouseDClick(custom, Qt::LeftButton); // into the box, its text chosen
+        QTest::keyClicks(custom, "20000");
+        QTest::keyClick(custom, Qt::Key_Return);
+        QCOMPARE(note->text(), "已复制 20000 波特的 uart_init()，误差超过 ±2%");
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(
+            "/* UART mode 1, 20000 baud at 12 MHz, 12T: actual 15625.0 baud, error -21.88%.\n"
+            " * WARNING: more than 2% off"));
+        // The menu bar offers the copy too, for the row now chosen.
+        auto* copy = baud->findChild<QAction*>("copyAction");
+        baud->findChild<QTableWidget*>()->selectRow(8); // 115200: no reload at 12 MHz, 12T
+        QVERIFY(!copy->isEnabled() && copy->text() == "复制初始化代码(&C)");
+    }
+
+    // Its own window beside the main one, back where it was, with what the main window shows.
+    void baudWindowStandsBesideAndFollows() {
+        fx.window->move(0, 0);
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        auto* baud = fx.child<QDialog>("BaudWindow");
+        QVERIFY(QTest::qWaitForWindowExposed(baud));
+        QVERIFY(!baud->frameGeometry().intersects(fx.window->frameGeometry()));
+        QCOMPARE(baud->windowFlags() & (Qt::WindowType_Mask | Qt::WindowStaysOnTopHint),
+                 Qt::Window);
+        baud->move(40, 300);
+        baud->close();
+        fx.box("Text2")->setText("22.1184");
+        fx.child<QAction>("chip_stc12_1T")->trigger();
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        QCOMPARE(QString("%1 %2 %3")
+                     .arg(baud->pos().y())
+                     .arg(baud->findChild<QLineEdit*>("crystalBox")->text(),
+                          baud->findChild<QComboBox*>("chipBox")->currentText()),
+                 "300 22.1184 STC12C5A60S2 系列，1T");
+        fx.box("Text2")->setText("11.0592"); // followed while open
+        QCOMPARE(baud->findChild<QLineEdit*>("crystalBox")->text(), "11.0592");
     }
 
     void keyboardReachesEveryControl() {
@@ -364,15 +433,8 @@ private slots:
         fx.child<QAction>("VbMenuFrequency")->trigger();
         fx.child<QAction>("VbMenuTime")->trigger(); // cancelled: nothing changes
         QCOMPARE(fx.box("Text1")->text() + ' ' + fx.results(), "50000 71111 4C00 1.085 0.001");
-        fx.child<QAction>("VbMenuTime")->trigger(); // written as typed
-        QCOMPARE(fx.box("Text1")->text() + fx.dialogs.messages.join('|'),
-                 " 12x" + badCrystal + '|' + fault);
-        const QString askCrystal = "请输入晶振频率(MHZ)|输入频率值|12";
-        const QString askInterval = "请输入您需要的定时时间(uS)|输入定时时间|100";
-        QCOMPARE(fx.dialogs.questions,
-                 (QStringList{askCrystal, askCrystal, askInterval, askInterval}));
 
-        // The initial value's context menu copies C for it.
+        // The initial value's context menu copies C for it, and says so beside it.
         QTimer::singleShot(0, [] {
             QApplication::activePopupWidget()->actions().last()->trigger();
             QApplication::activePopupWidget()->close();
@@ -382,8 +444,43 @@ private slots:
         const QString code = QGuiApplication::clipboard()->text();
         QVERIFY(code.startsWith("/* Timer 1, mode 1 (16-bit), 12T: 50000 us at 11.0592 MHz") &&
                 code.contains("TH1 = 0x4C;\n    TL1 = 0x00;\n"));
+        QCOMPARE(QToolTip::text(), "已复制定时器 1 初始化代码");
         fx.child<QAction>("copyTimer0Code")->trigger();
         QVERIFY(QGuiApplication::clipboard()->text().contains("TH0 = 0x4C;\n    TL0 = 0x00;\n"));
+
+        fx.child<QAction>("VbMenuTime")->trigger(); // written as typed
+        QCOMPARE(fx.box("Text1")->text() + fx.dialogs.messages.join('|'),
+                 " 12x" + badCrystal + '|' + fault);
+        const QString askCrystal = "请输入晶振频率(MHZ)|输入频率值|12";
+        const QString askInterval = "请输入您需要的定时时间(uS)|输入定时时间|100";
+        QCOMPARE(fx.dialogs.questions,
+                 (QStringList{askCrystal, askCrystal, askInterval, askInterval}));
+    }
+
+    // The boxes keep what the last good pass showed; copying it for other settings is refused.
+    void copiesOnlyWhatTheWindowShowsNow() {
+        const auto copyState = [this] { // both entries, as the 工具 menu offers them
+            QString state;
+            for (QAction* entry : fx.child<QMenu>("VbMenuTools")->actions().mid(0, 2))
+                state += entry->text() + (entry->isEnabled() ? " on " : " off ") +
+                         entry->toolTip() + '|';
+            return state;
+        };
+        QCOMPARE(copyState(), "复制定时器 0 初始化代码(&0) off 请先计算初始值|复制定时器 1 "
+                              "初始化代码(&1) off 请先计算初始值|");
+        fx.box("Text1")->setText("10000");
+        fx.box("Text2")->setText("11.0592");
+        fx.click("Option2");
+        QVERIFY(copyState().contains("(&1) on "));
+        fx.child<QAction>("chip_stc15_1T")->trigger(); // 10000 µs is beyond 1T: refused
+        const QString why = " off 计算未成功：结果框中的值不属于当前的设置|";
+        QCOMPARE(fx.results() + ' ' + copyState(),
+                 "71111 DC00 1.085 0.000 复制定时器 0 初始化代码(&0)" + why +
+                     "复制定时器 1 初始化代码(&1)" + why);
+        fx.click("Option1"); // back at 12T, 13 bits cannot hold 10000 µs either
+        fx.child<QAction>("chip_classic_12T")->trigger();
+        QCOMPARE(fx.results() + copyState().section('|', 0, 0),
+                 "71111 DC00 1.085 0.000复制定时器 0 初始化代码(&0)" + why.chopped(1));
     }
 
     void realMessageAndInputDialogs() {

@@ -7,9 +7,12 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 
 #include <cmath>
@@ -18,39 +21,65 @@ namespace tickora {
 namespace {
 
 constexpr double standardRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200};
-// Beyond about 2 % the receiver samples the wrong bit by the end of a frame.
-constexpr double reliableErrorPercent = 2.0;
 const QColor unreliableBackground(0xFF, 0xD8, 0xD8);
 
-bool reliable(const std::optional<BaudSetting>& setting) {
-    return setting && std::abs(setting->errorPercent) <= reliableErrorPercent;
-}
+bool reliable(const std::optional<BaudSetting>& setting) { return setting && isReliable(*setting); }
 
 } // namespace
 
 BaudWindow::BaudWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
                        NumberText numbers, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , numbers_(std::move(numbers)) {
+    , numbers_(std::move(numbers))
+    , client_(new QWidget(this)) {
     setObjectName(QStringLiteral("BaudWindow"));
     setWindowTitle(QStringLiteral("波特率计算"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(layout::baud::client);
     createInputs();
     createTable();
     createButtons();
-    crystalBox->setText(crystalText);
+    createMenu();
     customRateBox->setText(QStringLiteral("28800"));
-    chooseChip(family, clock);
+    follow(crystalText, family, clock);
     connectEvents();
     recalculate();
     crystalBox->setFocus();
 }
 
+// The menu bar on top, the fixed layout below it; the window's size is theirs together.
+void BaudWindow::createMenu() {
+    auto* bar = new QMenuBar(this);
+    QMenu* tools = bar->addMenu(QStringLiteral("工具(&T)"));
+    copyAction_ =
+        tools->addAction(QStringLiteral("复制初始化代码(&C)"), this, &BaudWindow::copyButton_Click);
+    copyAction_->setObjectName(QStringLiteral("copyAction"));
+    tools->addAction(QStringLiteral("关闭(&X)"), this, &QDialog::close);
+    const int barHeight = bar->sizeHint().height();
+    bar->setGeometry(0, 0, layout::baud::client.width(), barHeight);
+    client_->setGeometry(QRect(QPoint(0, barHeight), layout::baud::client));
+    setFixedSize(layout::baud::client.width(), layout::baud::client.height() + barHeight);
+}
+
+void BaudWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {
+    if (numbers_.parseSingle(crystalText))
+        crystalBox->setText(crystalText);
+    chooseChip(family, clock);
+}
+
+void BaudWindow::placeBeside(const QWidget* main) {
+    const QRect home = main->frameGeometry();
+    const QRect screen = main->screen()->availableGeometry();
+    const int gap = 8, width = frameGeometry().width();
+    const int right = home.right() + gap, left = home.left() - gap - width;
+    const int x = right + width <= screen.right() ? right
+                  : left >= screen.left()         ? left
+                                                  : screen.right() - width;
+    move(std::max(screen.left(), x), home.top());
+}
+
 QLabel* BaudWindow::createLabel(const char* name, const QString& caption,
                                 const layout::Twips& where, QWidget* buddy) {
-    auto* label = layout::place(new QLabel(caption, this), name, where);
+    auto* label = layout::place(new QLabel(caption, client_), name, where);
     label->setBuddy(buddy);
     return label;
 }
@@ -58,23 +87,23 @@ QLabel* BaudWindow::createLabel(const char* name, const QString& caption,
 // Created in tab order: each box, then the label that names it.
 void BaudWindow::createInputs() {
     namespace at = layout::baud;
-    crystalBox = layout::place(new QLineEdit(this), "crystalBox", at::crystal);
-    createLabel("crystalLabel", QStringLiteral("晶体振荡频率(&M):"), at::crystalLabel, crystalBox);
-    chipBox = layout::place(new QComboBox(this), "chipBox", at::chip);
+    crystalBox = layout::place(new QLineEdit(client_), "crystalBox", at::crystal);
+    createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
+    chipBox = layout::place(new QComboBox(client_), "chipBox", at::chip);
     for (const ChipChoice& choice : chipChoices())
         chipBox->addItem(choice.caption(), choice.name());
     createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, chipBox);
-    generatorBox = layout::place(new QComboBox(this), "generatorBox", at::generator);
+    generatorBox = layout::place(new QComboBox(client_), "generatorBox", at::generator);
     createLabel("generatorLabel", QStringLiteral("波特率发生器(&G):"), at::generatorLabel,
                 generatorBox);
-    customRateBox = layout::place(new QLineEdit(this), "customRateBox", at::customRate);
+    customRateBox = layout::place(new QLineEdit(client_), "customRateBox", at::customRate);
     createLabel("customRateLabel", QStringLiteral("自定义波特率(&B):"), at::customRateLabel,
                 customRateBox);
-    noteLabel = layout::place(new QLabel(this), "noteLabel", at::note);
+    noteLabel = layout::place(new QLabel(client_), "noteLabel", at::note);
 }
 
 void BaudWindow::createTable() {
-    rateTable = layout::place(new QTableWidget(rows, 5, this), "rateTable", layout::baud::table);
+    rateTable = layout::place(new QTableWidget(rows, 5, client_), "rateTable", layout::baud::table);
     rateTable->setHorizontalHeaderLabels({QStringLiteral("波特率"), QStringLiteral("重装值"),
                                           QStringLiteral("实际波特率"), QStringLiteral("误差"),
                                           QStringLiteral("说明")});
@@ -93,10 +122,11 @@ void BaudWindow::createTable() {
 }
 
 void BaudWindow::createButtons() {
-    copyButton = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), this),
+    copyButton = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), client_),
                                "copyButton", layout::baud::copy);
-    copyButton->setDefault(true);
-    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), this), "closeButton",
+    // Enter is ours (keyPressEvent): it copies the row the user means, not the default's.
+    copyButton->setAutoDefault(false);
+    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client_), "closeButton",
                                 layout::baud::close);
 }
 
@@ -207,18 +237,50 @@ void BaudWindow::showRow(int row, const Row& value, const QString& remark) {
 
 void BaudWindow::rateTable_SelectionChanged() {
     const int row = rateTable->currentRow();
-    copyButton->setEnabled(row >= 0 && rateTable->selectionModel()->hasSelection() &&
-                           rows_[row].setting.has_value());
+    const bool copyable =
+        row >= 0 && rateTable->selectionModel()->hasSelection() && rows_[row].setting.has_value();
+    copyButton->setEnabled(copyable);
+    copyAction_->setEnabled(copyable);
 }
 
 void BaudWindow::copyButton_Click() {
-    const int row = rateTable->currentRow();
-    if (row < 0 || !rows_[row].setting || !rows_[row].baud)
+    if (rateTable->selectionModel()->hasSelection())
+        copyRow(rateTable->currentRow());
+    else
+        noteLabel->setText(QStringLiteral("请先在表中选择一行"));
+}
+
+// The row's uart_init() to the clipboard, said in the window with the rate it is for.
+void BaudWindow::copyRow(int row) {
+    const Row& value = rows_[row];
+    if (!value.setting || !value.baud) {
+        noteLabel->setText(QStringLiteral("这一行没有可用的重装值"));
         return;
+    }
     const BaudRequest request{family(), *generator(), crystalMhz_.value_or(0), timerClock(),
-                              *rows_[row].baud};
+                              *value.baud};
     QGuiApplication::clipboard()->setText(
-        QString::fromStdString(baudInitCode(request, *rows_[row].setting)));
+        QString::fromStdString(baudInitCode(request, *value.setting)));
+    const QString rate = rateTable->item(row, 0)->text();
+    noteLabel->setText(
+        reliable(value.setting)
+            ? QStringLiteral("已复制 %1 波特的 uart_init()").arg(rate)
+            : QStringLiteral("已复制 %1 波特的 uart_init()，误差超过 ±2%").arg(rate));
+}
+
+// Enter in the custom rate's box copies that row; elsewhere the row chosen in the table, and a
+// focused button is pressed as usual.
+void BaudWindow::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return QDialog::keyPressEvent(event);
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+        button->click();
+    else if (focusWidget() == customRateBox) {
+        rateTable->selectRow(rows - 1);
+        copyRow(rows - 1);
+    } else
+        copyButton_Click();
 }
 
 } // namespace tickora

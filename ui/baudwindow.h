@@ -1,6 +1,7 @@
 // The baud-rate window: the serial port's generator reloads for the standard rates and one of
 // the user's own, at a crystal on a chip family and timer clock, and the C that sets the port
-// up. It does not block the main window.
+// up. A window of its own beside the main one: it neither blocks nor stays above it, and
+// closing only hides it, so it comes back where the user left it.
 #pragma once
 
 #include "baudrate.h"
@@ -11,6 +12,7 @@
 
 #include <array>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -27,12 +29,21 @@ public:
 
     static constexpr int rows = 10; // nine standard rates, then the user's own
 
+    // Takes over the main window's crystal (when it is a number), family and clock.
+    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock);
+    // Beside the main window where the screen has room, else where it covers least of it.
+    void placeBeside(const QWidget* main);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     struct Row {
         std::optional<double> baud;
         std::optional<BaudSetting> setting;
     };
 
+    void createMenu();
     void createInputs();
     void createTable();
     void createButtons();
@@ -50,8 +61,11 @@ private:
     std::optional<double> rateOfRow(int row) const;
     void rateTable_SelectionChanged();
     void copyButton_Click();
+    void copyRow(int row);
 
     NumberText numbers_;
+    QWidget* client_ = nullptr; // below the menu bar, where the controls are placed
+    QAction* copyAction_ = nullptr;
     QLineEdit* crystalBox = nullptr;
     QComboBox* chipBox = nullptr;
     QComboBox* generatorBox = nullptr;

@@ -75,8 +75,9 @@ Form1::Form1(DialogServices& dialogs, NumberText numbers, QWidget* parent)
     createMenus();
     setTabChain();
     connectEvents();
-    resize(layout::form1::client.width(),
-           layout::form1::client.height() + menuBar()->sizeHint().height());
+    // The layout is fixed: a larger window would only show empty space, a smaller one clip.
+    setFixedSize(layout::form1::client.width(),
+                 layout::form1::client.height() + menuBar()->sizeHint().height());
     restoreChip();
     Form_Load();
 }
@@ -193,6 +194,9 @@ void Form1::createChipMenu() {
 void Form1::createToolsMenu() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("工具(&T)"));
     tools->setObjectName(QStringLiteral("VbMenuTools"));
+    tools->setToolTipsVisible(true); // a greyed copy entry says why
+    tools->addActions(initCodeMenu_->copyActions());
+    tools->addSeparator();
     VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
 }
 
@@ -235,6 +239,7 @@ void Form1::connectEvents() {
     connect(VbMenuHelp, &QAction::triggered, this, &Form1::VbMenuHelp_Click);
     connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::followInBaudWindow);
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -268,6 +273,8 @@ void Form1::chooseChip(const ChipFamily& family, std::int32_t clock) {
     settings.setValue(QStringLiteral("chip/family"), toQString(family.id));
     settings.setValue(QStringLiteral("chip/clock"), clock);
     showChip();
+    followInBaudWindow();
+    initCodeMenu_->withdraw(QStringLiteral("芯片或时钟已改变，请重新计算"));
     if (mode_ >= 0)
         chooseMode(mode_);
 }
@@ -335,18 +342,26 @@ void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
 
 void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 
-// Beside the main window, not over it: the crystal box is copied in only when it holds a number.
+// One baud window for the program's run, beside the main window the first time, where the
+// user left it after that; it follows this window's crystal, family and clock.
 void Form1::VbMenuBaud_Click() {
     if (baudWindow_ == nullptr) {
-        const QString crystal = numbers_.parseSingle(Text2->text()) ? Text2->text() : QString();
-        baudWindow_ = new BaudWindow(crystal, *family_, state_.timerClock, numbers_, this);
-    }
+        baudWindow_ = new BaudWindow(Text2->text(), *family_, state_.timerClock, numbers_, this);
+        baudWindow_->placeBeside(this);
+    } else
+        followInBaudWindow();
     baudWindow_->show();
     baudWindow_->raise();
     baudWindow_->activateWindow();
 }
 
+void Form1::followInBaudWindow() {
+    if (baudWindow_ != nullptr)
+        baudWindow_->follow(Text2->text(), *family_, state_.timerClock);
+}
+
 void Form1::cal() {
+    initCodeMenu_->withdraw(QStringLiteral("计算未成功：结果框中的值不属于当前的设置"));
     const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_);
     if (!results)
         return;
@@ -359,7 +374,8 @@ void Form1::cal() {
 // "实际定时 1000.434 uS，误差 +0.043%": what the value really times, against what was asked.
 QString Form1::achievedIntervalText() const {
     const double achieved = achievedIntervalUs(state_);
-    const double percent = (achieved - state_.timeUs) / state_.timeUs * 100;
+    // Signed as the error box beside it: the interval asked for less the one achieved.
+    const double percent = (state_.timeUs - achieved) / state_.timeUs * 100;
     return QStringLiteral("实际定时 %1 uS，误差 %2%")
         .arg(numbers_.formatPlain(achieved, 3), numbers_.formatSigned(percent, 3));
 }

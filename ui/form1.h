@@ -62,6 +62,7 @@ private:
     void VbMenuHelp_Click();
     void VbMenuAbort_Click();
     void VbMenuBaud_Click();
+    void followInBaudWindow();
     void Text1_GotFocus();
     void Text2_GotFocus();
     void Text3_GotFocus();
@@ -109,7 +110,7 @@ private:
     QList<QAction*> chipItems_;  // one for each family and clock it offers
     const ChipFamily* family_ = &classicFamily();
     int mode_ = -1;                   // the mode button chosen, none yet
-    QPointer<BaudWindow> baudWindow_; // one at a time, while it is open
+    QPointer<BaudWindow> baudWindow_; // made when first asked for
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

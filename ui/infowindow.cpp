@@ -12,7 +12,7 @@ InfoWindow::InfoWindow(const char* name, const QString& caption, const QString& 
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(caption);
     setModal(true);
-    resize(place.client);
+    setFixedSize(place.client); // a fixed layout: nothing to gain from resizing
 
     Label1 = new QLabel(text, this);
     Label1->setObjectName(QStringLiteral("Label1"));

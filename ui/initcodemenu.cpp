@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QToolTip>
 
 #include <memory>
 
@@ -31,9 +32,10 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
 }
 
 QAction* InitCodeMenu::createCopyAction(int timer) {
-    auto* action = new QAction(QStringLiteral("复制定时器 %1 初始化代码").arg(timer), this);
+    auto* action = new QAction(QStringLiteral("复制定时器 %1 初始化代码(&%1)").arg(timer), this);
     action->setObjectName(QStringLiteral("copyTimer%1Code").arg(timer));
     action->setEnabled(false); // until a pass has succeeded
+    action->setToolTip(QStringLiteral("请先计算初始值"));
     connect(action, &QAction::triggered, this, [this, timer] { copyCode(timer); });
     return action;
 }
@@ -48,11 +50,23 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     box_->setAccessibleDescription(description);
     copyTimer0Code_->setEnabled(true);
     copyTimer1Code_->setEnabled(true);
+    for (int timer = 0; timer < 2; ++timer)
+        copyActions()[timer]->setToolTip(
+            QStringLiteral("定时器 %1 的初始化函数和中断服务程序，C 代码").arg(timer));
+}
+
+void InitCodeMenu::withdraw(const QString& reason) {
+    shown_.reset();
+    for (QAction* action : copyActions()) {
+        action->setEnabled(false);
+        action->setToolTip(reason);
+    }
 }
 
 void InitCodeMenu::openMenu(const QPoint& position) {
     // The standard entries (copy, select all) stay; ours follow them.
     std::unique_ptr<QMenu> menu(box_->createStandardContextMenu());
+    menu->setToolTipsVisible(true); // a greyed entry says why
     menu->addSeparator();
     menu->addAction(copyTimer0Code_);
     menu->addAction(copyTimer1Code_);
@@ -62,8 +76,13 @@ void InitCodeMenu::openMenu(const QPoint& position) {
 void InitCodeMenu::copyCode(int timer) {
     if (!shown_)
         return;
-    if (const auto code = timerInitCode(timer, *shown_))
-        QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
+    const auto code = timerInitCode(timer, *shown_);
+    if (!code)
+        return;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
+    // Said beside the value copied, not in a dialog to dismiss.
+    QToolTip::showText(box_->mapToGlobal(QPoint(0, box_->height())),
+                       QStringLiteral("已复制定时器 %1 初始化代码").arg(timer), box_);
 }
 
 } // namespace tickora

@@ -1,5 +1,6 @@
-// The register bytes behind the initial value: a tooltip on its box, and two context-menu
-// entries that copy C initialisation code for timer 0 or timer 1.
+// The register bytes behind the initial value: a tooltip on its box, and two entries (in its
+// context menu and the menu bar) that copy C initialisation code for timer 0 or timer 1, offered
+// only while the box holds a value calculated from what the window shows.
 #pragma once
 
 #include "registers.h"
@@ -21,6 +22,9 @@ public:
 
     // Describes the value a successful pass has just shown in the box.
     void showSetup(const TimerSetup& setup);
+    // The shown value no longer belongs to what the window shows: no copying, and why.
+    void withdraw(const QString& reason);
+    QList<QAction*> copyActions() const { return {copyTimer0Code_, copyTimer1Code_}; }
 
 private:
     QAction* createCopyAction(int timer);

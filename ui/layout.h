@@ -70,21 +70,21 @@ inline constexpr Twips command1{1200, 1800, 1575, 375};
 
 // The baud-rate window: its inputs in three rows above the table of rates, the buttons below.
 namespace baud {
-inline constexpr QSize client = clientSize(7200, 6000);
+inline constexpr QSize client = clientSize(7800, 6000);
 inline constexpr Twips crystalLabel{120, 180, 1800, 255};
 inline constexpr Twips crystal{1950, 120, 1200, 375};
 inline constexpr Twips chipLabel{3300, 180, 900, 255};
-inline constexpr Twips chip{4200, 120, 2880, 375};
+inline constexpr Twips chip{4200, 120, 3480, 375};
 inline constexpr Twips generatorLabel{120, 660, 1800, 255};
 inline constexpr Twips generator{1950, 600, 3000, 375};
 inline constexpr Twips customRateLabel{120, 1140, 1800, 255};
 inline constexpr Twips customRate{1950, 1080, 1200, 375};
-inline constexpr Twips note{3300, 1140, 3780, 255}; // what the rows' colour means
-inline constexpr Twips table{120, 1560, 6960, 3720};
-inline constexpr Twips copy{3300, 5460, 1800, 375};
-inline constexpr Twips close{5280, 5460, 1800, 375};
+inline constexpr Twips note{3300, 1140, 4380, 255}; // what the colour means, what was copied
+inline constexpr Twips table{120, 1560, 7560, 3720};
+inline constexpr Twips copy{3900, 5460, 1800, 375};
+inline constexpr Twips close{5880, 5460, 1800, 375};
 // Five columns: rate, reload, actual rate, error, remark.
-inline constexpr int columnTwips[] = {1050, 900, 1350, 1050};
+inline constexpr int columnTwips[] = {900, 900, 1050, 900};
 } // namespace baud
 
 } // namespace tickora::layout
