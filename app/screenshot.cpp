@@ -69,7 +69,7 @@ QImage withRegisterToolTip(tickora::Form1& window) {
     return windowWithPopup(window, openToolTip());
 }
 
-QImage withClockMenu(tickora::Form1& window) {
+QImage withChipMenu(tickora::Form1& window) {
     window.findChild<QAction*>(QStringLiteral("chip_stc15_1T"))->trigger();
     window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1000"));
     window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
@@ -97,7 +97,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true); // the pictures' chip choices are not the user's
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CLOCKMENU.png [BAUD.png]]]\n",
+        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png]]]\n",
                      argv[0]);
         return 2;
     }
@@ -113,7 +113,7 @@ int main(int argc, char* argv[]) {
         return 1;
     if (argc > 2 && !withRegisterToolTip(window).save(QString::fromLocal8Bit(argv[2])))
         return 1;
-    if (argc > 3 && !withClockMenu(window).save(QString::fromLocal8Bit(argv[3])))
+    if (argc > 3 && !withChipMenu(window).save(QString::fromLocal8Bit(argv[3])))
         return 1;
     if (argc > 4 && !baudWindow(window).save(QString::fromLocal8Bit(argv[4])))
         return 1;

@@ -174,8 +174,12 @@ private slots:
     }
     void cleanup() { // whatever a test left open shows all its texts, at any scale it runs at
         for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->isVisible() && !window->inherits("QMenu") && !window->inherits("QTipLabel"))
+            if (window->isVisible() && !window->inherits("QMenu") &&
+                !window->inherits("QTipLabel")) {
                 checkControlsFit(window);
+                QCOMPARE(window->minimumSize(),
+                         window->maximumSize()); // a fixed layout, a fixed size
+            }
     }
     void init() {
         QSettings().clear(); // every test starts as a first start
