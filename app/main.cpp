@@ -1,5 +1,6 @@
 #include "appearance.h"
 #include "buildinfo.h"
+#include "commandline.h"
 #include "form1.h"
 #include "qtdialogservices.h"
 #include "translation.h"
@@ -7,9 +8,15 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QString::fromLatin1(tickora::buildinfo::applicationName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(tickora::buildinfo::version));
+    // A sub-command needs no display, so no GUI application is made for it.
+    if (tickora::cli::wanted(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        return tickora::cli::run(QCoreApplication::arguments());
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(tickora::buildinfo::applicationName));
-    QApplication::setApplicationVersion(QString::fromLatin1(tickora::buildinfo::version));
     // Lets the desktop match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tickora::buildinfo::appId));
     tickora::installChineseQtTranslation(app);

@@ -27,6 +27,10 @@ install(FILES ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml
 install(FILES ${PROJECT_SOURCE_DIR}/ui/icons/tickora.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${TICKORA_APP_ID}.svg)
+# The command line's manual page and bash completion.
+install(FILES ${PROJECT_SOURCE_DIR}/app/tickora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/app/tickora.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tickora)
 
 set(CPACK_PACKAGE_NAME "tickora")
 set(CPACK_PACKAGE_VENDOR "${TICKORA_MAKER_LABEL}")

@@ -3,7 +3,8 @@
 # entry names the window class the program gives itself, its application name) and the MIT
 # licence in Debian's copyright format, then builds the Debian package with CPack and checks that
 # it carries the licence and depends on what no linker sees: Qt's platform and icon plugins and
-# the fonts the fixed layout is measured in.
+# the fonts the fixed layout is measured in. The command line's manual page and bash completion
+# are installed where man and bash look for them.
 # Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME
 set -euo pipefail
 build="$1" app_id="$2" version="$3" name="$4"
@@ -18,6 +19,8 @@ grep -qx "StartupWMClass=$name" "$share/applications/$app_id.desktop"
 appstreamcli validate --no-net --pedantic "$share/metainfo/$app_id.metainfo.xml"
 grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metainfo.xml"
 grep -qzP "^Format: \S*copyright-format/1.0/\n(.*\n)*License: MIT\n" "$share/doc/tickora/copyright"
+grep -q '^\.TH TICKORA 1 ' "$share/man/man1/tickora.1"
+bash -c "source '$share/bash-completion/completions/tickora' && complete -p tickora" >/dev/null
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
 deb="$out/tickora_${version}_$(dpkg --print-architecture).deb"

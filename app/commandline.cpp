@@ -1,0 +1,528 @@
+#include "commandline.h"
+
+#include "baudrate.h"
+#include "calcpass.h"
+#include "dialogservices.h"
+#include "registers.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace tickora::cli {
+namespace {
+
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct OptionSpec {
+    QString name;
+    QString value; // the placeholder; empty for a switch
+    QString help;
+};
+
+const OptionSpec optionSpecs[] = {
+    {QStringLiteral("crystal"), QStringLiteral("MHZ"),
+     QStringLiteral("晶体频率 (MHz)，按区域设置读小数，也可用全角数字")},
+    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间 (µs)")},
+    {QStringLiteral("mode"), QStringLiteral("0|1|2"),
+     QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
+    {QStringLiteral("timer"), QStringLiteral("0|1"), QStringLiteral("代码写给定时器 0 或定时器 1")},
+    {QStringLiteral("family"), QStringLiteral("F"), QStringLiteral("芯片系列，默认 classic")},
+    {QStringLiteral("clock"), QStringLiteral("12T|6T|1T"),
+     QStringLiteral("定时器时钟，默认 12T；只能选该系列提供的")},
+    {QStringLiteral("rate"), QStringLiteral("BAUD"),
+     QStringLiteral("只算这一个波特率；不给时算标准波特率表")},
+    {QStringLiteral("generator"), QStringLiteral("G"),
+     QStringLiteral("波特率发生器，默认为该系列的第一个")},
+    {QStringLiteral("code"), {}, QStringLiteral("只输出这个波特率的 uart_init()（需要 --rate）")},
+    {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
+    {QStringLiteral("help"), {}, QStringLiteral("列出选项")},
+};
+
+const OptionSpec* findOption(const QString& name) {
+    for (const OptionSpec& option : optionSpecs)
+        if (option.name == name)
+            return &option;
+    return nullptr;
+}
+
+// Names people know the parts by, for the row that covers them.
+struct FamilyAlias {
+    std::string_view alias, id;
+};
+constexpr FamilyAlias familyAliases[] = {
+    {"stc8", "stc15"}, {"stc32g", "stc15"}, {"ms51", "n76e003"}};
+
+QString familyNames(const ChipFamily& family) {
+    QStringList names{fromUtf8(family.id)};
+    for (const FamilyAlias& alias : familyAliases)
+        if (alias.id == family.id)
+            names << fromUtf8(alias.alias);
+    return names.join(QStringLiteral(", "));
+}
+
+QString clockNames(const ChipFamily& family) {
+    QStringList names;
+    for (const std::int32_t clock : family.clocks)
+        if (clock != 0)
+            names << QStringLiteral("%1T").arg(clock);
+    return names.join(QStringLiteral("、"));
+}
+
+// --- The sub-commands --------------------------------------------------------------------
+
+class CapturedMessage : public DialogServices {
+public:
+    void showMessage(const QString& text) override { message = text; }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
+    QString message;
+};
+
+// A float as the shortest decimal that reads back as it: 11.0592, not 11.059200286865234.
+double shortest(float value) { return QString::fromStdString(shortestText(value)).toDouble(); }
+
+QString byteText(std::uint8_t value) { return QString::fromStdString(registerByteText(value)); }
+
+QByteArray jsonLine(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+struct TimerRun {
+    CalcState state;
+    ResultTexts texts;
+    TimerSetup setup;
+    TimerRegisters registers;
+};
+
+// The window's own pass over the two texts, so the same input gives the same numbers and
+// the same refusal.
+TimerRun calculateTimer(const Invocation& in) {
+    const ChipFamily& family = in.family();
+    const int mode = in.choice(QStringLiteral("mode"), 3);
+    CalcState state;
+    state.timerClock = in.clock(family);
+    state.modeCount = countsOf(family.modes[mode].kind);
+    const QString interval = in.text(QStringLiteral("interval"));
+    const QString crystal = in.text(QStringLiteral("crystal"));
+    CapturedMessage dialogs;
+    const auto texts = cal(interval, crystal, state, in.numbers(), dialogs);
+    if (!texts)
+        throw Refusal{Refused, dialogs.message};
+    const TimerSetup setup{
+        state.initValue,  mode,   state.timeUs, state.crystalMhz, state.initErrorUs,
+        state.timerClock, &family};
+    const auto registers = splitRegisters(state.initValue, setup.timerMode());
+    if (!registers)
+        throw Refusal{Refused, messages::outOfRange};
+    return {state, *texts, setup, *registers};
+}
+
+// Signed as the window's error box: the interval asked for less the one achieved.
+double achievedErrorPercent(const CalcState& state) {
+    return (state.timeUs - achievedIntervalUs(state)) / state.timeUs * 100;
+}
+
+QJsonObject timerJson(const TimerRun& run) {
+    const CalcState& state = run.state;
+    return {{QStringLiteral("family"), fromUtf8(run.setup.family->id)},
+            {QStringLiteral("clock"), state.timerClock},
+            {QStringLiteral("mode"), run.setup.mode},
+            {QStringLiteral("crystalMhz"), shortest(state.crystalMhz)},
+            {QStringLiteral("intervalUs"), shortest(state.timeUs)},
+            {QStringLiteral("initValue"), state.initValue},
+            {QStringLiteral("th"), byteText(run.registers.th)},
+            {QStringLiteral("tl"), byteText(run.registers.tl)},
+            {QStringLiteral("longestUs"), longestIntervalUs(state)},
+            {QStringLiteral("cycleUs"), shortest(state.cycleUs)},
+            {QStringLiteral("errorUs"), shortest(state.initErrorUs)},
+            {QStringLiteral("achievedUs"), achievedIntervalUs(state)},
+            {QStringLiteral("achievedErrorPercent"), achievedErrorPercent(state)}};
+}
+
+Result runTimer(const Invocation& in, bool json) {
+    const TimerRun run = calculateTimer(in);
+    if (json)
+        return {jsonLine(timerJson(run)), {}};
+    const NumberText& numbers = in.numbers();
+    return {QStringLiteral("initial value: %1\nTHx: %2\nTLx: %3\nlongest interval (us): %4\n"
+                           "cycle (us): %5\nerror (us): %6\nachieved interval (us): %7\n"
+                           "achieved error (%): %8\n")
+                .arg(run.texts.initValue, byteText(run.registers.th), byteText(run.registers.tl),
+                     run.texts.maxTime, run.texts.cycle, run.texts.error,
+                     numbers.formatPlain(achievedIntervalUs(run.state), 3),
+                     numbers.formatSigned(achievedErrorPercent(run.state), 3))
+                .toUtf8(),
+            {}};
+}
+
+// Exactly the unit the window copies for the same values.
+Result runCode(const Invocation& in, bool json) {
+    const int timer = in.choice(QStringLiteral("timer"), 2);
+    const TimerRun run = calculateTimer(in);
+    const auto code = timerInitCode(timer, run.setup);
+    if (!code)
+        throw Refusal{Refused,
+                      QStringLiteral("定时时间太短：中断服务程序来不及在下一次溢出前执行完")};
+    if (!json)
+        return {QByteArray::fromStdString(*code), {}};
+    QJsonObject object = timerJson(run);
+    object.insert(QStringLiteral("timer"), timer);
+    object.insert(QStringLiteral("code"), QString::fromStdString(*code));
+    return {jsonLine(object), {}};
+}
+
+// The baud window's standard rows.
+constexpr double standardRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200};
+
+bool reliable(const std::optional<BaudSetting>& setting) { return setting && isReliable(*setting); }
+
+struct BaudRow {
+    double baud;
+    std::optional<BaudSetting> setting;
+    QString remark;
+};
+
+// As the baud window remarks a row: why it is unusable and which generator does better.
+BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, float crystalMhz,
+                std::int32_t clock, double baud) {
+    BaudRow row{baud, baudSetting(generator, crystalMhz, clock, baud), {}};
+    if (reliable(row.setting))
+        return row;
+    row.remark = row.setting ? QStringLiteral("误差过大") : QStringLiteral("超出重装范围");
+    for (const BaudGenerator& other : family.generators)
+        if (reliable(baudSetting(other, crystalMhz, clock, baud))) {
+            row.remark += QStringLiteral("，可改用") + fromUtf8(other.label);
+            break;
+        }
+    return row;
+}
+
+QString reloadText(const BaudGenerator& generator, std::int32_t reload) {
+    return QStringLiteral("%1")
+        .arg(reload, generator.reloadBits / 4, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
+                     const NumberText& numbers) {
+    const QString none = QStringLiteral("—");
+    QStringList lines{QStringLiteral("波特率\t重装值\t实际波特率\t误差\t说明")};
+    for (const BaudRow& row : rows) {
+        const auto& setting = row.setting;
+        lines << QStringList{numbers.formatPlain(row.baud,
+                                                 row.baud == std::floor(row.baud) ? 0 : 1),
+                             setting ? reloadText(generator, setting->reload)
+                                     : QStringLiteral("无法实现"),
+                             setting ? numbers.formatPlain(setting->actualBaud, 1) : none,
+                             setting
+                                 ? numbers.formatSigned(setting->errorPercent, 2) + QLatin1Char('%')
+                                 : none,
+                             row.remark}
+                     .join(QLatin1Char('\t'));
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QJsonObject baudJson(const BaudRow& row, const BaudGenerator& generator) {
+    const auto& setting = row.setting;
+    return {{QStringLiteral("baud"), shortest(static_cast<float>(row.baud))},
+            {QStringLiteral("reload"),
+             setting ? QJsonValue(QStringLiteral("0x") + reloadText(generator, setting->reload))
+                     : QJsonValue()},
+            {QStringLiteral("actualBaud"), setting ? setting->actualBaud : QJsonValue()},
+            {QStringLiteral("errorPercent"), setting ? setting->errorPercent : QJsonValue()},
+            {QStringLiteral("reliable"), reliable(setting)},
+            {QStringLiteral("remark"), row.remark}};
+}
+
+Result runBaud(const Invocation& in, bool json) {
+    const ChipFamily& family = in.family();
+    const std::int32_t clock = in.clock(family);
+    const BaudGenerator& generator = in.generator(family);
+    const bool code = in.has(QStringLiteral("code"));
+    if (code && !in.has(QStringLiteral("rate")))
+        throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
+    // The baud window's reading: a float crystal and rate, each above zero.
+    const auto crystal = in.numbers().parseSingle(in.text(QStringLiteral("crystal")));
+    if (!crystal || !(*crystal > 0))
+        throw Refusal{Refused, QStringLiteral("请输入有效的晶体频率")};
+    QList<double> rates(std::begin(standardRates), std::end(standardRates));
+    if (in.has(QStringLiteral("rate"))) {
+        const auto rate = in.numbers().parseSingle(in.text(QStringLiteral("rate")));
+        if (!rate || !(*rate > 0))
+            throw Refusal{Refused, QStringLiteral("波特率无效")};
+        rates = {*rate};
+    }
+    QList<BaudRow> rows;
+    for (const double rate : rates)
+        rows << baudRow(family, generator, *crystal, clock, rate);
+
+    Result result;
+    QString codeText;
+    if (code) {
+        const BaudRow& row = rows.front();
+        if (!row.setting)
+            throw Refusal{Refused, row.remark};
+        codeText = QString::fromStdString(
+            baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting));
+        if (!reliable(row.setting))
+            result.warning = QStringLiteral("误差超过 ±2%：接收方可能读错一个字节的最后几位");
+    }
+    if (json) {
+        QJsonArray array;
+        for (const BaudRow& row : rows)
+            array << baudJson(row, generator);
+        QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
+                           {QStringLiteral("clock"), clock},
+                           {QStringLiteral("generator"), fromUtf8(generator.id)},
+                           {QStringLiteral("crystalMhz"), shortest(*crystal)},
+                           {QStringLiteral("rates"), array}};
+        if (code)
+            object.insert(QStringLiteral("code"), codeText);
+        result.out = jsonLine(object);
+    } else
+        result.out = code ? codeText.toUtf8() : baudTable(rows, generator, in.numbers());
+    return result;
+}
+
+// Adding a sub-command is adding a row; its options must be in optionSpecs.
+const SubCommand subCommands[] = {
+    {QStringLiteral("timer"),
+     {QStringLiteral("crystal"), QStringLiteral("interval"), QStringLiteral("mode"),
+      QStringLiteral("family?"), QStringLiteral("clock?")},
+     QStringLiteral("定时器初始值、THx/TLx、最长定时、机器周期、误差和实际定时"),
+     runTimer},
+    {QStringLiteral("code"),
+     {QStringLiteral("timer"), QStringLiteral("crystal"), QStringLiteral("interval"),
+      QStringLiteral("mode"), QStringLiteral("family?"), QStringLiteral("clock?")},
+     QStringLiteral("窗口复制的定时器初始化 C 代码"),
+     runCode},
+    {QStringLiteral("baud"),
+     {QStringLiteral("crystal"), QStringLiteral("rate?"), QStringLiteral("generator?"),
+      QStringLiteral("family?"), QStringLiteral("clock?"), QStringLiteral("code?")},
+     QStringLiteral("波特率表（或一个波特率）的重装值、实际波特率和误差；--code 输出 uart_init()"),
+     runBaud},
+};
+
+const SubCommand* findCommand(const QString& name) {
+    for (const SubCommand& command : subCommands)
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+// --- Arguments and help ------------------------------------------------------------------
+
+bool accepts(const SubCommand& command, const QString& name) {
+    return name == QLatin1String("json") || name == QLatin1String("help") ||
+           command.options.contains(name) || command.options.contains(name + QLatin1Char('?'));
+}
+
+// --name value or --name=value; a switch takes none.
+QHash<QString, QString> parseOptions(const SubCommand& command, const QStringList& arguments) {
+    QHash<QString, QString> values;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!argument.startsWith(QLatin1String("--")))
+            throw Refusal{Usage, QStringLiteral("多余的参数：") + argument};
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+        const OptionSpec* spec = findOption(name);
+        if (spec == nullptr || !accepts(command, name))
+            throw Refusal{Usage, QStringLiteral("未知选项：--") + name};
+        if (values.contains(name))
+            throw Refusal{Usage, QStringLiteral("选项重复：--") + name};
+        if (spec->value.isEmpty() && equals >= 0)
+            throw Refusal{Usage, QStringLiteral("选项 --%1 不带值").arg(name)};
+        if (!spec->value.isEmpty() && equals < 0 && i + 1 == arguments.size())
+            throw Refusal{Usage, QStringLiteral("选项 --%1 缺少值").arg(name)};
+        values.insert(name, spec->value.isEmpty() ? QString()
+                            : equals >= 0         ? argument.mid(equals + 1)
+                                                  : arguments[++i]);
+    }
+    return values;
+}
+
+QString synopsis(const SubCommand& command) {
+    QStringList parts{QStringLiteral("tickora"), command.name};
+    for (QString name : command.options) {
+        const bool optional = name.endsWith(QLatin1Char('?'));
+        if (optional)
+            name.chop(1);
+        const QString& value = findOption(name)->value;
+        const QString part =
+            QStringLiteral("--") + name + (value.isEmpty() ? QString() : QLatin1Char(' ') + value);
+        parts << (optional ? QLatin1Char('[') + part + QLatin1Char(']') : part);
+    }
+    return parts.join(QLatin1Char(' ')) + QStringLiteral(" [--json]");
+}
+
+QString optionLine(const OptionSpec& option) {
+    const QString left = QStringLiteral("--") + option.name +
+                         (option.value.isEmpty() ? QString() : QLatin1Char(' ') + option.value);
+    return QStringLiteral("  ") + left.leftJustified(20) + option.help + QLatin1Char('\n');
+}
+
+QString familyHelp() {
+    QString text = QStringLiteral("芯片系列 (--family)、定时器时钟 (--clock) 及波特率发生器 "
+                                  "(--generator)：\n");
+    for (const ChipFamily& family : chipFamilies()) {
+        text += QStringLiteral("  ") + familyNames(family).leftJustified(22) +
+                fromUtf8(family.name) + QStringLiteral("，") + clockNames(family) +
+                QLatin1Char('\n');
+        for (const BaudGenerator& generator : family.generators)
+            text += QStringLiteral("      ") + fromUtf8(generator.id).leftJustified(18) +
+                    fromUtf8(generator.label) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+const QString exitHelp =
+    QStringLiteral("退出状态：0 完成；1 输入无法计算（晶体频率不当、超出范围、不是数字），"
+                   "原因在标准错误上；2 用法错误。\n");
+
+QString help() {
+    QString text = QStringLiteral("用法：tickora [子命令 选项…]\n不带子命令时打开窗口。"
+                                  "子命令不需要显示器，结果写到标准输出。\n\n子命令：\n");
+    for (const SubCommand& command : subCommands)
+        text += QStringLiteral("  ") + command.name.leftJustified(8) + command.summary +
+                QStringLiteral("\n    ") + synopsis(command) + QLatin1Char('\n');
+    text += QStringLiteral("\n选项：\n");
+    for (const OptionSpec& option : optionSpecs)
+        text += optionLine(option);
+    return text + QStringLiteral("  --version           版本\n\n") + familyHelp() +
+           QLatin1Char('\n') + exitHelp;
+}
+
+QString commandHelp(const SubCommand& command) {
+    QString text = QStringLiteral("用法：") + synopsis(command) + QLatin1Char('\n') +
+                   command.summary + QStringLiteral("\n\n选项：\n");
+    for (const OptionSpec& option : optionSpecs)
+        if (accepts(command, option.name))
+            text += optionLine(option);
+    return text + QLatin1Char('\n') + familyHelp() + QLatin1Char('\n') + exitHelp;
+}
+
+void write(std::FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+} // namespace
+
+Invocation::Invocation(QHash<QString, QString> values)
+    : values_(std::move(values)) {}
+
+QString Invocation::text(const QString& name) const {
+    const auto value = values_.constFind(name);
+    if (value == values_.cend())
+        throw Refusal{Usage, QStringLiteral("缺少选项：--") + name};
+    return *value;
+}
+
+int Invocation::choice(const QString& name, int count) const {
+    bool ok = false;
+    const int value = text(name).toInt(&ok);
+    if (ok && value >= 0 && value < count)
+        return value;
+    QStringList choices;
+    for (int i = 0; i + 1 < count; ++i)
+        choices << QString::number(i);
+    throw Refusal{Usage, QStringLiteral("--%1 只能是 %2 或 %3")
+                             .arg(name, choices.join(QStringLiteral("、")))
+                             .arg(count - 1)};
+}
+
+const ChipFamily& Invocation::family() const {
+    const QString name = QStringLiteral("family");
+    if (!has(name))
+        return classicFamily();
+    std::string id = text(name).toLower().toStdString();
+    for (const FamilyAlias& alias : familyAliases)
+        if (alias.alias == id)
+            id = alias.id;
+    if (const ChipFamily* family = findFamily(id))
+        return *family;
+    QStringList known;
+    for (const ChipFamily& family : chipFamilies())
+        known << familyNames(family);
+    throw Refusal{Usage, QStringLiteral("未知的芯片系列：%1（可用：%2）")
+                             .arg(text(name), known.join(QStringLiteral(", ")))};
+}
+
+std::int32_t Invocation::clock(const ChipFamily& family) const {
+    const QString name = QStringLiteral("clock");
+    if (!has(name))
+        return family.clocks[0];
+    QString value = text(name).toUpper();
+    if (value.endsWith(QLatin1Char('T')))
+        value.chop(1);
+    const int clock = value.toInt();
+    if (offersClock(family, clock))
+        return clock;
+    throw Refusal{Usage, QStringLiteral("%1 的定时器时钟只能是 %2，不是 %3")
+                             .arg(fromUtf8(family.name), clockNames(family), text(name))};
+}
+
+const BaudGenerator& Invocation::generator(const ChipFamily& family) const {
+    const QString name = QStringLiteral("generator");
+    if (!has(name))
+        return family.generators.front();
+    const std::string id = text(name).toLower().toStdString();
+    QStringList known;
+    for (const BaudGenerator& generator : family.generators) {
+        if (generator.id == id)
+            return generator;
+        known << fromUtf8(generator.id);
+    }
+    throw Refusal{Usage,
+                  QStringLiteral("%1 没有波特率发生器 %2（可用：%3）")
+                      .arg(fromUtf8(family.name), text(name), known.join(QStringLiteral(", ")))};
+}
+
+bool wanted(int argc, const char* const* argv) {
+    if (argc < 2)
+        return false;
+    const QString first = QString::fromLocal8Bit(argv[1]);
+    return first == QLatin1String("--help") || first == QLatin1String("-h") ||
+           first == QLatin1String("--version") || findCommand(first) != nullptr;
+}
+
+int run(const QStringList& arguments) {
+    const QString first = arguments.value(1);
+    const SubCommand* command = findCommand(first);
+    const QStringList rest = arguments.mid(2);
+    Result result;
+    try {
+        if (command == nullptr)
+            result.out = (first == QLatin1String("--version")
+                              ? QCoreApplication::applicationName() + QLatin1Char(' ') +
+                                    QCoreApplication::applicationVersion() + QLatin1Char('\n')
+                              : help())
+                             .toUtf8();
+        else if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h")))
+            result.out = commandHelp(*command).toUtf8();
+        else {
+            const Invocation invocation(parseOptions(*command, rest));
+            result = command->run(invocation, invocation.has(QStringLiteral("json")));
+        }
+    } catch (const Refusal& refusal) {
+        QString message = refusal.message;
+        if (refusal.status == Usage && command != nullptr)
+            message += QStringLiteral("\n用法：") + synopsis(*command);
+        write(stderr, (message + QLatin1Char('\n')).toUtf8());
+        return refusal.status;
+    }
+    write(stdout, result.out);
+    if (!result.warning.isEmpty())
+        write(stderr, (result.warning + QLatin1Char('\n')).toUtf8());
+    return Done;
+}
+
+} // namespace tickora::cli

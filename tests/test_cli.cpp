@@ -1,0 +1,166 @@
+// The program as scripts run it: a real process with no display, its exit status and what it
+// writes, against the core's own numbers and code.
+#include "baudrate.h"
+#include "calculator.h"
+#include "numbertext.h"
+#include "registers.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using namespace tickora;
+
+namespace {
+
+// Status, standard output and error of the arguments split at blanks; a leading VAR=value sets
+// the child's environment.
+std::tuple<int, QByteArray, QString> launch(const QString& command) {
+    QStringList arguments = command.split(' ');
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    environment.insert("LC_ALL", "en_US.UTF-8");
+    for (; arguments[0].contains('='); arguments.removeFirst())
+        environment.insert(arguments[0].section('=', 0, 0), arguments[0].section('=', 1));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(TICKORA_BINARY, arguments);
+    const bool exited = process.waitForFinished() && process.exitStatus() == QProcess::NormalExit;
+    return {exited ? process.exitCode() : -1, process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString digits(double value) { return QString::number(value, 'g', 17); }
+// A float as the JSON carries it: its shortest decimal.
+QString single(float value) {
+    return digits(QString::fromStdString(shortestText(value)).toDouble());
+}
+
+// The values to the last digit; a register's "0x" text as its number.
+QStringList values(const QJsonValue& object, const QStringList& keys) {
+    QStringList texts;
+    for (const QString& key : keys) {
+        const QJsonValue value = object[key];
+        texts << (value.isNull()     ? "null"
+                  : value.isString() ? digits(value.toString().toInt(nullptr, 16))
+                                     : digits(value.toDouble()));
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLines_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // a part of it; nothing at all when the run fails
+        QTest::addColumn<QString>("err"); // a part of it; nothing at all when empty
+
+        // clang-format off
+        QTest::newRow("timer") << "timer --crystal 11.0592 --interval 1000 --mode 1" << 0 << "initial value: FC66\nTHx: 0xFC\nTLx: 0x66\nlongest interval (us): 71111\ncycle (us): 1.085\nerror (us): -0.434\nachieved interval (us): 1000.434\nachieved error (%): -0.043\n" << "";
+        QTest::newRow("stc8 mode 0 is 16-bit") << "timer --crystal 11.0592 --interval=1000 --mode 0 --family STC8 --clock 1t" << 0 << "initial value: D4CD\nTHx: 0xD4\nTLx: 0xCD\nlongest interval (us): 5925.925\n" << "";
+        QTest::newRow("full-width digits") << "timer --crystal １２ --interval １００ --mode 2" << 0 << "initial value: 9C\nTHx: 0x9C\nTLx: 0x9C\n" << "";
+        QTest::newRow("decimal comma") << "LC_ALL=de_DE.UTF-8 timer --crystal 11,0592 --interval 1000 --mode 1" << 0 << "FC66\nTHx: 0xFC\nTLx: 0x66\nlongest interval (us): 71111\ncycle (us): 1,085" << "";
+        QTest::newRow("json") << "timer --crystal 12 --interval 100 --mode 1 --json" << 0 << "\"mode\":1,\"th\":\"0xFF\",\"tl\":\"0x9C\"}\n" << "";
+        QTest::newRow("bad crystal") << "timer --crystal 0 --interval 100 --mode 1" << 1 << "" << "晶体频率设置不当";
+        QTest::newRow("out of range") << "timer --crystal 12 --interval 100000 --mode 1 --json" << 1 << "" << "超出定时范围";
+        QTest::newRow("not a number") << "code --timer 0 --crystal 12MHz --interval 100 --mode 1" << 1 << "" << "含有字符";
+        QTest::newRow("unknown option") << "timer --crystal 12 --interval 100 --mode 1 --foo" << 2 << "" << "未知选项：--foo";
+        QTest::newRow("mode 3") << "timer --crystal 12 --interval 100 --mode 3" << 2 << "" << "--mode 只能是 0、1 或 2";
+        QTest::newRow("no interval") << "timer --crystal 12 --mode 1" << 2 << "" << "缺少选项：--interval";
+        QTest::newRow("no value") << "timer --mode 1 --interval 100 --crystal" << 2 << "" << "--crystal 缺少值";
+        QTest::newRow("unknown family") << "timer --crystal 12 --interval 100 --mode 1 --family stc99" << 2 << "" << "未知的芯片系列：stc99";
+        QTest::newRow("clock not offered") << "baud --crystal 12 --family stc32g --clock 6T" << 2 << "" << "只能是 12T、1T";
+        QTest::newRow("usage before numbers") << "code --timer 2 --crystal x --interval 100 --mode 1" << 2 << "" << "--timer 只能是 0 或 1";
+        QTest::newRow("generator not offered") << "baud --crystal 12 --generator brt" << 2 << "" << "没有波特率发生器 brt";
+        QTest::newRow("code needs a rate") << "baud --crystal 12 --code" << 2 << "" << "--code 需要 --rate";
+        QTest::newRow("baud table") << "baud --crystal 11.0592" << 0 << "9600\tFD\t9600.0\t0.00%\t\n14400\tFE\t14400.0\t0.00%\t\n19200\tFE\t14400.0\t-25.00%\t误差过大，可改用定时器 1，SMOD = 1\n" << "";
+        QTest::newRow("unreachable rate") << "baud --crystal 11.0592 --rate 115200" << 0 << "波特率\t重装值\t实际波特率\t误差\t说明\n115200\t无法实现\t—\t—\t超出重装范围，可改用定时器 2 (8052)\n" << "";
+        QTest::newRow("baud json") << "baud --crystal 11.0592 --rate 9600 --json" << 0 << "\"reload\":\"0xFD\"" << "";
+        QTest::newRow("no code unreachable") << "baud --crystal 11.0592 --rate 115200 --code" << 1 << "" << "超出重装范围";
+        QTest::newRow("stc8 uart_init") << "baud --crystal 11.0592 --rate 115200 --family stc8 --clock 1T --code" << 0 << "    T2L = 0xE8;\n    T2H = 0xFF;\n" << "";
+        QTest::newRow("code beyond 2 %") << "baud --crystal 11.0592 --rate 57600 --code" << 0 << "WARNING" << "误差超过 ±2%";
+        QTest::newRow("bad rate") << "baud --crystal 12 --rate 0" << 1 << "" << "波特率无效";
+        QTest::newRow("help") << "--help" << 0 << "stc15, stc8, stc32g" << "";
+        QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
+        // clang-format on
+    }
+    void commandLines() {
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const auto [exit, stdOut, stdErr] = launch(command);
+        QCOMPARE(exit, status);
+        QVERIFY2(status == 0 ? QString::fromUtf8(stdOut).contains(out) : stdOut.isEmpty(), stdOut);
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), qPrintable(stdErr));
+    }
+
+    // Random chips and inputs: the core's numbers to the last digit or its refusal, and byte
+    // for byte the unit the window copies.
+    void agreesWithCore() {
+        QRandomGenerator random(20);
+        const auto decimal = [&](double low, double high) {
+            return QString::number(low * std::pow(high / low, random.generateDouble()), 'g', 6);
+        };
+        const NumberText numbers(QLocale(QLocale::English, QLocale::UnitedStates));
+        for (int i = 0; i < 200; ++i) {
+            const ChipFamily& family = chipFamilies()[random.bounded(int(chipFamilies().size()))];
+            const int clock = family.clocks[random.bounded(family.clocks[1] != 0 ? 2 : 1)];
+            const int mode = random.bounded(3);
+            const auto& generator =
+                family.generators[random.bounded(int(family.generators.size()))];
+            const QString crystal = decimal(0.5, 48), interval = decimal(0.1, 2e5),
+                          rate = decimal(300, 3e5);
+            const QString chip = QString("--family %1 --clock %2T --crystal %3")
+                                     .arg(QString::fromUtf8(family.id.data(), family.id.size()),
+                                          QString::number(clock), crystal);
+            const QString timer = QString(" --interval %1 --mode %2").arg(interval).arg(mode);
+            CalcState state{.modeCount = countsOf(family.modes[mode].kind), .timerClock = clock};
+            state.timeUs = *numbers.parseSingle(interval);
+            state.crystalMhz = *numbers.parseSingle(crystal);
+            const bool done = calculate(state) == CalcOutcome::Ok;
+            const auto [exit, json, err] = launch("timer --json " + chip + timer);
+            QCOMPARE(exit, done ? 0 : 1);
+            const auto registers = splitRegisters(state.initValue, family.modes[mode]);
+            if (done)
+                QCOMPARE(values(QJsonDocument::fromJson(json).object(),
+                                {"th", "tl", "initValue", "crystalMhz", "cycleUs", "errorUs",
+                                 "longestUs", "achievedUs"}),
+                         (QStringList{digits(registers->th), digits(registers->tl),
+                                      digits(state.initValue), single(state.crystalMhz),
+                                      single(state.cycleUs), single(state.initErrorUs),
+                                      digits(longestIntervalUs(state)),
+                                      digits(achievedIntervalUs(state))}));
+            if (done && i % 4 == 0) { // timer 0 or 1; no unit when its routine is too slow
+                const auto code =
+                    timerInitCode(i / 4 % 2, {state.initValue, mode, state.timeUs, state.crystalMhz,
+                                              state.initErrorUs, clock, &family});
+                const auto [status, unit, why] =
+                    launch(QString("code --timer %1 ").arg(i / 4 % 2) + chip + timer);
+                QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
+                QCOMPARE(status, code ? 0 : 1);
+            }
+            const auto setting = baudSetting(generator, *numbers.parseSingle(crystal), clock,
+                                             *numbers.parseSingle(rate));
+            const auto [status, baud, why] =
+                launch(QString("baud --json --rate %1 --generator %2 ")
+                           .arg(rate, QString::fromUtf8(generator.id.data(), generator.id.size())) +
+                       chip);
+            const QStringList expected =
+                setting ? QStringList{digits(setting->reload), digits(setting->actualBaud),
+                                      digits(setting->errorPercent)}
+                        : QStringList(3, "null");
+            QCOMPARE(values(QJsonDocument::fromJson(baud)["rates"][0],
+                            {"reload", "actualBaud", "errorPercent"}),
+                     expected);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
