@@ -117,6 +117,16 @@ constexpr TimerMode stc15Mode0{TimerKind::Reload16, 0, "方式 0：16 位自动�
 constexpr TimerMode stc15Mode2{TimerKind::Reload8, 2, "方式 2：8 位自动重装（不提供方式 3）",
                                "方式 2：TH 为重装值"};
 
+constexpr TickTimer timer0Mode1{"t0-mode1", "定时器 0 方式 1", 0, 1, TimerKind::Count16};
+constexpr TickTimer timer0Mode2{"t0-mode2", "定时器 0 方式 2", 0, 2, TimerKind::Reload8};
+constexpr TickTimer classicTicks[] = {
+    {"t2", "定时器 2 (8052)", 2, -1, TimerKind::Reload16}, timer0Mode2, timer0Mode1};
+constexpr TickTimer plainTicks[] = {timer0Mode2, timer0Mode1};
+constexpr TickTimer stc15Ticks[] = {{"t0-mode0", "定时器 0 方式 0", 0, 0, TimerKind::Reload16},
+                                    {"t2", "定时器 2", 2, -1, TimerKind::Reload16},
+                                    timer0Mode2,
+                                    timer0Mode1};
+
 constexpr ClockSwitch noSwitch{};
 // AUXR 0x8E: T0x12 bit 7, T1x12 bit 6 (STC12C5A60S2.H, STC15.H, STC8H.H).
 constexpr std::array<ClockSwitch, 2> auxrSwitch{{{"AUXR", "T0x12", 0x80}, {"AUXR", "T1x12", 0x40}}};
@@ -130,7 +140,9 @@ const ChipFamily families[] = {
      classicGenerators,
      "",
      "",
-     ""},
+     "",
+     classicTicks,
+     true},
     // 6T is a programming option, no SFR: AUXR of STC89C5xRC.H has only EXTRAM and ALEOFF.
     {"stc89",
      "STC89C52 系列",
@@ -140,7 +152,9 @@ const ChipFamily families[] = {
      classicGenerators,
      "STC89C5xRC.H (or reg52.h)",
      "",
-     " * 6T: choose 6T (double speed) when programming the chip; no register does it.\n"},
+     " * 6T: choose 6T (double speed) when programming the chip; no register does it.\n",
+     classicTicks,
+     true},
     {"stc12",
      "STC12C5A60S2 系列",
      {12, 1},
@@ -149,7 +163,9 @@ const ChipFamily families[] = {
      stc12Generators,
      "STC12C5A60S2.H",
      "    AUXR &= 0xFE;  /* S1BRS = 0: UART1 from timer 1 */\n",
-     ""},
+     "",
+     plainTicks,
+     false},
     {"stc15",
      "STC15/STC8/STC32G",
      {12, 1},
@@ -158,7 +174,9 @@ const ChipFamily families[] = {
      stc15Generators,
      "STC8H.H (or your part's: STC8G.H, STC15.H, STC32G.H)",
      "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
-     ""},
+     "",
+     stc15Ticks,
+     false},
     // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h).
     {"n76e003",
      "N76E003/MS51",
@@ -168,7 +186,9 @@ const ChipFamily families[] = {
      n76Generators,
      "N76E003.h (SFR page 0 selected, as after reset)",
      "    T3CON &= 0xDF;  /* BRCK = 0: UART0 from timer 1 */\n",
-     ""},
+     "",
+     plainTicks,
+     false},
 };
 
 } // namespace
@@ -207,6 +227,12 @@ const ChipFamily* findFamily(std::string_view id) {
         if (family.id == id)
             return &family;
     return nullptr;
+}
+
+// 1T cores take up to about 4 clocks for what one machine cycle does on the classic core
+// (RETI, MOVX and the like; most instructions 1 or 2): an assumption, not a vendor's table.
+std::int32_t machineClocks(const ChipFamily& family, std::int32_t clock) {
+    return family.classicCycle ? clock : 4;
 }
 
 bool offersClock(const ChipFamily& family, std::int32_t clock) {

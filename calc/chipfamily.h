@@ -70,6 +70,16 @@ struct BaudGenerator {
     std::string (*initLines)(const BaudGeneratorCode& code); // the body of uart_init()
 };
 
+// A timer that can tick a long interval away: timer 0 in one of the family's modes, or a
+// timer 2 that reloads 16 bits by itself.
+struct TickTimer {
+    std::string_view id;    // as the command line names it
+    std::string_view label; // as the windows show it, UTF-8
+    int timer;              // 0 or 2
+    int mode;               // timer 0's mode button, 0 to 2; -1 for a timer 2
+    TimerKind kind;
+};
+
 struct ChipFamily {
     std::string_view id;                    // as the command line names it
     std::string_view name;                  // as the windows show it, UTF-8
@@ -80,7 +90,15 @@ struct ChipFamily {
     std::string_view header;         // the SFR header its users include; empty: any 8051's
     std::string_view uartFromTimer1; // the line that takes the serial port's clock from timer 1
     std::string_view slowClockNote;  // why a clock without a switch needs no code
+    std::span<const TickTimer> tickTimers;
+    // Whether the CPU takes D clocks a machine cycle, as the classic core does: its routines'
+    // timing is then known in counts. 1T cores take a few clocks an instruction.
+    bool classicCycle;
 };
+
+// Oscillator clocks the CPU may take for one of the classic core's machine cycles, at most:
+// D on a classic core, a few on a 1T one.
+std::int32_t machineClocks(const ChipFamily& family, std::int32_t clock);
 
 std::span<const ChipFamily> chipFamilies();
 const ChipFamily& classicFamily();

@@ -73,25 +73,52 @@ const char* kindName(TimerKind kind) {
     return "8-bit auto-reload";
 }
 
+// Machine cycles from an overflow to the end of the routine as SDCC compiles it: latency, the
+// reload, the tick counter, reti. Measured in s51 with an unsigned int counter: at most 30
+// reloading by itself, 68 reloading 16 bits, 101 reloading 13 bits; the limits leave room for
+// a long counter and for the user's code to start within the tick.
+std::int64_t routineCycles(TimerKind kind) {
+    return reloadsItself(kind) ? 48 : kind == TimerKind::Count16 ? 80 : 112;
+}
+// Machine cycles the timer stands still in the compensated reload as SDCC compiles it,
+// measured in s51: the reload adds them.
+constexpr std::int32_t stoppedCycles[] = {/* 13-bit */ 52, /* 16-bit */ 21};
+
+bool compensated(const TimerSetup& setup) {
+    return setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
+}
+
 // A clock the code cannot switch (chosen when the chip is programmed) is said in the header.
 std::string clockNote(int timer, const TimerSetup& setup) {
-    const bool switched = !setup.family->clockSwitch[timer].reg.empty();
+    const bool switched = timer < 2 && !setup.family->clockSwitch[timer].reg.empty();
     return setup.timerClock == 12 || switched ? "" : std::string(setup.family->slowClockNote);
 }
 
-std::string headerComment(int timer, const TimerSetup& setup) {
-    const TimerMode& mode = setup.timerMode();
-    const char* const latency = reloadsItself(mode.kind)
-                                    ? ""
-                                    : " * The cycles from the overflow to the reload add to each "
-                                      "period.\n";
+std::string periodNote(const TimerSetup& setup) {
+    if (reloadsItself(setup.timerMode().kind))
+        return "";
+    if (compensated(setup))
+        return " * The routine's reload makes up for the counts from the overflow to it: the\n"
+               " * period keeps to the interval, with a cycle or two of jitter.\n";
+    return " * Each period runs a few clocks long: the routine reloads after the overflow. For\n"
+           " * exact ticks use an auto-reload mode (mode 2; mode 0 on STC15/STC8) or a timer 2.\n";
+}
+
+std::string ticksNote(const TimerSetup& setup) {
+    if (setup.ticks <= 1)
+        return "";
+    return " * " + std::to_string(setup.ticks) + " ticks make " +
+           shortestText(static_cast<float>(setup.totalUs)) + " us: the routine counts them.\n";
+}
+
+std::string headerComment(const std::string& timerName, const TimerSetup& setup,
+                          const std::string& modeText, const std::string& notes) {
     const std::string header = setup.family->header.empty()
                                    ? "the chip's SFR header"
                                    : "the SFR header " + std::string(setup.family->header);
-    return "/* Timer " + std::to_string(timer) + ", mode " + std::to_string(mode.bits) + " (" +
-           kindName(mode.kind) + "), " + std::to_string(setup.timerClock) +
+    return "/* " + timerName + ", " + modeText + ", " + std::to_string(setup.timerClock) +
            "T: " + shortestText(setup.timeUs) + " us at " + shortestText(setup.crystalMhz) +
-           " MHz, error " + fixed3(setup.errorUs) + " us.\n" + clockNote(timer, setup) + latency +
+           " MHz, error " + fixed3(setup.errorUs) + " us.\n" + ticksNote(setup) + notes +
            " * Needs " + header + ". */\n";
 }
 
@@ -112,9 +139,29 @@ std::string initBody(int timer, const TimerSetup& setup, const TimerRegisters& r
            registerByteText(static_cast<std::uint8_t>(registers.modeBits << shift)) +
            ";  /* the other timer's bits kept */\n" +
            clockSwitchLine(setup.family->clockSwitch[timer], setup.timerClock) + stop +
-           loadStatements(x, registers) + "    TF" + x +
-           " = 0;  /* no overflow pending */\n    ET" + x + " = 1;\n    EA = 1;\n    TR" + x +
-           " = 1;  /* start */\n";
+           loadStatements(x, registers) + "    TF" + x + " = 0;  /* no overflow pending */\n    ET" +
+           x + " = 1;\n    EA = 1;\n    TR" + x + " = 1;  /* start */\n";
+}
+
+// The value the compensated reload adds, at file scope so that any value compiles the same.
+std::string reloadVariable(const std::string& x, const TimerSetup& setup) {
+    const bool bits13 = setup.timerMode().kind == TimerKind::Count13;
+    const std::int32_t stopped = stoppedCycles[bits13 ? 0 : 1];
+    char value[8];
+    std::snprintf(value, sizeof value, "0x%04X", unsigned(setup.initValue + stopped));
+    return "static unsigned int timer" + x + "_reload = " + value + ";  /* + " +
+           std::to_string(stopped) + " counts the reload stands still */\n";
+}
+
+std::string compensatedReload(const std::string& x, const TimerSetup& setup) {
+    const bool bits13 = setup.timerMode().kind == TimerKind::Count13;
+    const std::string th = "TH" + x, tl = "TL" + x;
+    return "    /* Keep this first: it adds the reload to what the timer has counted since the\n"
+           "     * overflow, so the time taken to get here does not lengthen the period. */\n"
+           "    TR" + x + " = 0;\n    count = ((unsigned int)" + th +
+           (bits13 ? " << 5 | (" + tl + " & 0x1F))" : " << 8 | " + tl + ")") + " + timer" + x +
+           "_reload;\n    " + tl + (bits13 ? " = count & 0x1F;\n    " : " = count;\n    ") + th +
+           (bits13 ? " = count >> 5;\n" : " = count >> 8;\n") + "    TR" + x + " = 1;\n";
 }
 
 std::string routineReload(int timer, const TimerSetup& setup, const TimerRegisters& registers) {
@@ -128,22 +175,84 @@ std::string routineReload(int timer, const TimerSetup& setup, const TimerRegiste
     case TimerKind::Count16:
         break;
     }
+    if (compensated(setup))
+        return compensatedReload(x, setup);
     return "    /* mode " + m + " does not reload by itself */\n" + loadStatements(x, registers);
+}
+
+// The user's code, run every tick or, counted, every so many.
+std::string userCode(const std::string& x, const TimerSetup& setup) {
+    const std::string every = setup.ticks > 1 ? shortestText(static_cast<float>(setup.totalUs))
+                                              : shortestText(setup.timeUs);
+    if (setup.ticks <= 1)
+        return "    /* your code, every " + every + " us */\n";
+    return "    if (++timer" + x + "_ticks == " + std::to_string(setup.ticks) + ") {\n        timer" +
+           x + "_ticks = 0;\n        /* your code, every " + every + " us */\n    }\n";
+}
+
+std::string counterVariable(const std::string& x, const TimerSetup& setup) {
+    if (setup.ticks <= 1)
+        return "";
+    return std::string(setup.ticks > 65535 ? "static unsigned long" : "static unsigned int") +
+           " timer" + x + "_ticks;\n";
+}
+
+bool keepsUp(const TimerSetup& setup, TimerKind kind, std::int64_t counts) {
+    return counts >= minimumRoutineCounts(*setup.family, setup.timerClock, kind);
 }
 
 } // namespace
 
+std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, TimerKind kind) {
+    return (routineCycles(kind) * machineClocks(family, clock) + clock - 1) / clock;
+}
+
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
     if ((timer != 0 && timer != 1) || setup.mode < 0 || setup.mode > 2)
         return std::nullopt;
+    const TimerKind kind = setup.timerMode().kind;
     const auto registers = splitRegisters(setup.initValue, setup.timerMode());
-    if (!registers)
+    if (!registers || !keepsUp(setup, kind, countsOf(kind) - setup.initValue))
         return std::nullopt;
     const std::string x = std::to_string(timer);
-    return headerComment(timer, setup) + isrMacro + "void timer" + x + "_init(void)\n{\n" +
-           initBody(timer, setup, *registers) + "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
-           (timer == 0 ? "1" : "3") + ")\n{\n" + routineReload(timer, setup, *registers) +
-           "    /* your code, every " + shortestText(setup.timeUs) + " us */\n}\n";
+    const bool adds = compensated(setup);
+    return headerComment("Timer " + x, setup,
+                         "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) + ")",
+                         clockNote(timer, setup) + periodNote(setup)) +
+           isrMacro + counterVariable(x, setup) +
+           (adds ? reloadVariable(x, setup) : "") + (adds || setup.ticks > 1 ? "\n" : "") +
+           "void timer" + x + "_init(void)\n{\n" + initBody(timer, setup, *registers) +
+           "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" + (timer == 0 ? "1" : "3") + ")\n{\n" +
+           (adds ? "    unsigned int count;\n\n" : "") + routineReload(timer, setup, *registers) +
+           userCode(x, setup) + "}\n";
+}
+
+std::optional<std::string> timer2InitCode(const TimerSetup& setup) {
+    if (setup.initValue < 0 || setup.initValue > 0xFFFF ||
+        !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))
+        return std::nullopt;
+    const std::string high = registerByteText(static_cast<std::uint8_t>(setup.initValue >> 8));
+    const std::string low = registerByteText(static_cast<std::uint8_t>(setup.initValue));
+    // The STC15/STC8 timer 2 is loaded through T2H/T2L and switched in AUXR (STC8H.H); the
+    // 8052's through RCAP2 and T2CON, and its flag needs clearing (AT89C51RC datasheet).
+    const bool stc = !setup.family->clockSwitch[0].reg.empty();
+    const bool fast = setup.timerClock == 1;
+    const std::string init =
+        stc ? "    AUXR &= 0xE3;  /* timer 2 stopped, counting clocks at 12T */\n    T2L = " + low +
+                  ";\n    T2H = " + high + ";\n    AUXR |= " +
+                  (fast ? "0x14;  /* T2R, T2x12 = 1: 1T */\n" : "0x10;  /* T2R */\n") +
+                  "    IE2 |= 0x04;  /* ET2 */\n    EA = 1;\n"
+            : "    T2CON = 0x00;  /* 16-bit auto-reload timer, stopped */\n    RCAP2H = " + high +
+                  ";\n    RCAP2L = " + low + ";\n    TH2 = " + high + ";\n    TL2 = " + low +
+                  ";\n    ET2 = 1;\n    EA = 1;\n    TR2 = 1;  /* start */\n";
+    const std::string flag = stc ? "    /* timer 2 reloads T2H:T2L by itself */\n"
+                                 : "    TF2 = 0;  /* not cleared by the interrupt */\n";
+    return headerComment("Timer 2", setup, "16-bit auto-reload",
+                         clockNote(2, setup) +
+                             (stc ? " * Timer 2 then cannot clock the serial port.\n" : "")) +
+           isrMacro + counterVariable("2", setup) + (setup.ticks > 1 ? "\n" : "") +
+           "void timer2_init(void)\n{\n" + init + "}\n\nvoid timer2_isr(void) TIMER_ISR(" +
+           (stc ? "12" : "5") + ")\n{\n" + flag + userCode("2", setup) + "}\n";
 }
 
 } // namespace tickora

@@ -38,15 +38,26 @@ struct TimerSetup {
     float errorUs;
     std::int32_t timerClock; // D: 12, 6 or 1
     const ChipFamily* family = &classicFamily();
+    std::int64_t ticks = 1; // the routine's runs that make one run of the user's code
+    double totalUs = 0;     // what those ticks time, when more than one
 
     const TimerMode& timerMode() const { return family->modes[mode]; }
 };
+
+// The fewest counts between overflows for a timer routine to finish before the next one: its
+// machine cycles as SDCC compiles it, measured in s51, at the most clocks a cycle may take.
+std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, TimerKind kind);
 
 // A complete, ASCII-only C unit for timer 0 or 1 that compiles unchanged with Keil C51 and
 // SDCC, given the family's SFR header: a header comment, the interrupt syntax picked per
 // compiler, an init function (the other timer's TMOD nibble kept, the family's clock bit,
 // interrupt enabled, timer started) and the interrupt routine, which reloads what the init
-// loaded unless the mode reloads by itself.
+// loaded unless the mode reloads by itself. On cores with the classic machine cycle that reload
+// makes up for the counts from the overflow to it. Nothing when the interval is too short for
+// the routine (minimumRoutineCounts).
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup);
+
+// The same for the plan of timer 2 (the 8052's, or the STC15/STC8 one), reloading by itself.
+std::optional<std::string> timer2InitCode(const TimerSetup& setup);
 
 } // namespace tickora

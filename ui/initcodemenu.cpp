@@ -44,10 +44,16 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     const auto registers = splitRegisters(setup.initValue, setup.timerMode());
     if (!registers)
         return;
-    shown_ = setup;
     const QString description = registerDescription(*registers, setup);
     box_->setToolTip(description);
     box_->setAccessibleDescription(description);
+    const TimerKind kind = setup.timerMode().kind;
+    const std::int64_t fewest = minimumRoutineCounts(*setup.family, setup.timerClock, kind);
+    if (countsOf(kind) - setup.initValue < fewest) // the routine could not keep up
+        return withdraw(QStringLiteral("定时时间太短，中断程序来不及：至少 %1 个计数（%2 uS）")
+                            .arg(fewest)
+                            .arg(double(fewest) * setup.timerClock / setup.crystalMhz, 0, 'f', 3));
+    shown_ = setup;
     copyTimer0Code_->setEnabled(true);
     copyTimer1Code_->setEnabled(true);
     for (int timer = 0; timer < 2; ++timer)
