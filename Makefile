@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build run test test-asan fuzz package screenshot format clean
+.PHONY: all build run test test-asan fuzz package screenshot bench format clean
 
 all: build
 
@@ -38,3 +38,7 @@ format:
 
 clean:
 	rm -rf build build-asan build-fuzz
+
+bench: build
+	cmake --build build --target tickora-bench-plan
+	./build/tickora-bench-plan

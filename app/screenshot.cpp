@@ -1,6 +1,7 @@
 // Renders the main window, as a user sees it after choosing mode 1, to a PNG file; optionally
 // a second picture after choosing mode 0 with the register tooltip open over the initial value,
-// a third on an STC8 at 1T with the chip menu open, and a fourth of the baud-rate window.
+// a third on an STC8 at 1T with the chip menu open, a fourth of the baud-rate window and a
+// fifth of the plan window.
 // Runs headless: scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
@@ -91,13 +92,24 @@ QPixmap baudWindow(tickora::Form1& window) {
     return baud->grab();
 }
 
+// The plan window as opened from the menu: 1 s at 12 MHz on the classic 8051, the first plan
+// chosen.
+QPixmap planWindow(tickora::Form1& window) {
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("12"));
+    window.findChild<QAction*>(QStringLiteral("planMenuItem"))->trigger();
+    auto* plan = window.findChild<QDialog*>(QStringLiteral("PlanWindow"));
+    plan->findChild<QTableWidget*>(QStringLiteral("planTable"))->selectRow(0);
+    QApplication::processEvents();
+    return plan->grab();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true); // the pictures' chip choices are not the user's
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png]]]\n",
+        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png]]]]\n",
                      argv[0]);
         return 2;
     }
@@ -116,6 +128,8 @@ int main(int argc, char* argv[]) {
     if (argc > 3 && !withChipMenu(window).save(QString::fromLocal8Bit(argv[3])))
         return 1;
     if (argc > 4 && !baudWindow(window).save(QString::fromLocal8Bit(argv[4])))
+        return 1;
+    if (argc > 5 && !planWindow(window).save(QString::fromLocal8Bit(argv[5])))
         return 1;
     return 0;
 }

@@ -62,24 +62,30 @@ std::optional<Candidate> bestTick(const PlanRequest& request, const Exact& exact
                                   const TickTimer& timer) {
     const std::int64_t range = countsOf(timer.kind);
     const double counts = request.intervalUs * exact.crystalHz / (request.clock * 1e6);
-    const double usPerCount = request.clock * 1e6 / exact.crystalHz;
-    std::optional<Candidate> best;
-    for (std::int64_t c = minimumRoutineCounts(request.family, request.clock, timer.kind); c <= range;
-         ++c) {
-        const auto k = static_cast<std::int64_t>(std::llround(counts / c));
-        if (k < 1)
-            break;
+    // No tick longer than the interval: one tick of it would only time something else.
+    const double longest = std::min(static_cast<double>(range), std::floor(counts + 0.5));
+    // The search is the hot path: rank by plain numbers, build the plan once at the end.
+    std::int64_t bestCounts = 0, bestTicks = 0;
+    auto bestRank = std::make_tuple(true, true, 0.0, std::int64_t{0});
+    for (std::int64_t c = minimumRoutineCounts(request.family, request.clock, timer.kind);
+         static_cast<double>(c) <= longest; ++c) {
+        const auto k = static_cast<std::int64_t>(std::floor(counts / c + 0.5));
         const bool isExact = exact.counts && *exact.counts % c == 0;
-        const double achieved = static_cast<double>(k * c) * usPerCount;
-        const Candidate candidate{{&timer, c, k, static_cast<std::int32_t>(range - c),
-                                   static_cast<double>(c) * usPerCount, achieved,
-                                   isExact ? 0.0 : achieved - request.intervalUs, isExact},
-                                  isExact && roundTick(c, request.clock, exact.crystalHz)};
-        if (!best || rank(candidate) < rank(*best) ||
-            (rank(candidate) == rank(*best) && c > best->plan.countsPerTick))
-            best = candidate;
+        const bool round = isExact && roundTick(c, request.clock, exact.crystalHz);
+        const auto candidate =
+            std::make_tuple(!isExact, !round, std::abs(static_cast<double>(k * c) - counts), k);
+        if (bestCounts == 0 || candidate <= bestRank) // a tie goes to the longer tick
+            bestRank = candidate, bestCounts = c, bestTicks = k;
     }
-    return best;
+    if (bestCounts == 0)
+        return std::nullopt;
+    const double usPerCount = request.clock * 1e6 / exact.crystalHz;
+    const bool isExact = !std::get<0>(bestRank);
+    const double achieved = static_cast<double>(bestTicks * bestCounts) * usPerCount;
+    return Candidate{{&timer, bestCounts, bestTicks, static_cast<std::int32_t>(range - bestCounts),
+                      static_cast<double>(bestCounts) * usPerCount, achieved,
+                      isExact ? 0.0 : achieved - request.intervalUs, isExact},
+                     !std::get<1>(bestRank)};
 }
 
 } // namespace
@@ -116,8 +122,7 @@ std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest&
     return plan.timer->timer == 2 ? timer2InitCode(setup) : timerInitCode(0, setup);
 }
 
-double intervalOfValue(std::int32_t value, TimerKind kind, double crystalMhz,
-                       std::int32_t clock) {
+double intervalOfValue(std::int32_t value, TimerKind kind, double crystalMhz, std::int32_t clock) {
     return static_cast<double>(countsOf(kind) - value) * clock / crystalMhz;
 }
 

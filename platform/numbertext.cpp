@@ -92,14 +92,10 @@ bool magnitudeBelowOne(const std::string& digits) {
     return adjusted < 0;
 }
 
-} // namespace
-
-NumberText::NumberText(QLocale locale)
-    : locale_(std::move(locale)) {}
-
-std::optional<float> NumberText::parseSingle(QStringView text) const {
+// A decimal number rounded correctly to Number, or nothing; the same for float and double.
+template <typename Number> std::optional<Number> parseNumber(QStringView text, const QLocale& locale) {
     const QStringView number = trimmed(text);
-    const CharMapper map(locale_);
+    const CharMapper map(locale);
     std::string ascii;
     ascii.reserve(static_cast<std::size_t>(number.size()));
     for (QChar c : number) {
@@ -121,7 +117,7 @@ std::optional<float> NumberText::parseSingle(QStringView text) const {
         return std::nullopt;
 
     const std::string digits = ascii.substr(start);
-    float value = 0;
+    Number value = 0;
     const char* end = digits.data() + digits.size();
     const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
     if (ptr != end)
@@ -134,6 +130,19 @@ std::optional<float> NumberText::parseSingle(QStringView text) const {
         return std::nullopt;
     }
     return negative ? -value : value;
+}
+
+} // namespace
+
+NumberText::NumberText(QLocale locale)
+    : locale_(std::move(locale)) {}
+
+std::optional<float> NumberText::parseSingle(QStringView text) const {
+    return parseNumber<float>(text, locale_);
+}
+
+std::optional<double> NumberText::parseDouble(QStringView text) const {
+    return parseNumber<double>(text, locale_);
 }
 
 QString NumberText::formatDecimal(std::int32_t value) { return QString::number(value); }

@@ -18,6 +18,8 @@ public:
     // A decimal number rounded correctly to float, or nothing when the text is not one
     // number within the float range.
     std::optional<float> parseSingle(QStringView text) const;
+    // The same to double, for intervals up to a day to the ns.
+    std::optional<double> parseDouble(QStringView text) const;
 
     static QString formatDecimal(std::int32_t value);
     // Upper-case hex of the 32-bit two's complement, no prefix or leading zeros.

@@ -4,6 +4,7 @@
 #include "calculator.h"
 #include "chipfamily.h"
 #include "numbertext.h"
+#include "plan.h"
 #include "registers.h"
 
 #include <QtTest>
@@ -177,6 +178,82 @@ private slots:
         const QString routine = code.section("TIMER_ISR(1)\n{\n", 1).section('\n', 0, 0);
         QCOMPARE((init.startsWith("    TH0") ? QString() : init) + '|' + routine, lines);
         QVERIFY(code.contains(QString::fromUtf8(family->header.data(), family->header.size())));
+    }
+
+    void plansLongIntervals_data() {
+        QTest::addColumn<QString>("request"); // interval (µs), crystal, family, clock
+        QTest::addColumn<QString>("plans");   // timer ticks x counts reload, = exact or the error
+        // clang-format off
+        QTest::newRow("1 s at 12 MHz") << "1000000 12 classic 12" << "t2 20x50000 3CB0=, t0-mode2 4000x250 06=, t0-mode1 20x50000 3CB0=";
+        QTest::newRow("1 s at 11.0592 MHz") << "1000000 11.0592 stc89 12" << "t2 20x46080 4C00=, t0-mode2 3600x256 00=, t0-mode1 20x46080 4C00=";
+        QTest::newRow("1 s on an STC8 at 1T") << "1000000 11.0592 stc15 1" << "t0-mode0 200x55296 2800=, t2 200x55296 2800=, t0-mode2 43200x256 00=, t0-mode1 200x55296 2800=";
+        QTest::newRow("a day at 50 MHz, 1T") << "86400000000 50 stc15 1" << "t0-mode0 86400000x50000 3CB0=, t2 86400000x50000 3CB0=, t0-mode2 17280000000x250 06=, t0-mode1 86400000x50000 3CB0=";
+        QTest::newRow("no exact plan") << "300 11.0592 classic 12" << "t2 1x276 FEEC-0.521, t0-mode1 1x276 FEEC-0.521, t0-mode2 2x138 76-0.521";
+        QTest::newRow("shorter than a routine") << "10 12 n76e003 12" << "";
+        // clang-format on
+    }
+    void plansLongIntervals() {
+        QFETCH(QString, request);
+        QFETCH(QString, plans);
+        const QStringList f = request.split(' ');
+        QStringList shown;
+        for (const TickPlan& plan : planInterval(
+                 {f[0].toDouble(), f[1].toDouble(), *findFamily(f[2].toStdString()), f[3].toInt()}))
+            shown << QString::fromStdString(std::string(plan.timer->id)) +
+                         QString::asprintf(" %lldx%lld %0*X", qlonglong(plan.ticks),
+                                           qlonglong(plan.countsPerTick),
+                                           plan.timer->kind == TimerKind::Reload8 ? 2 : 4,
+                                           plan.reload) +
+                         (plan.exact ? QString("=") : QString::number(plan.errorUs, 'f', 3));
+        QCOMPARE(shown.join(", "), plans);
+    }
+
+    // Over random intervals on every family and clock: each plan achieves what it says with a
+    // tick its routine keeps up with, and it is exact whenever some tick of its timer divides
+    // the interval's counts.
+    void plansHoldForAnyInterval() {
+        QRandomGenerator random(19);
+        for (int trial = 0; trial < 60; ++trial) {
+            const ChipFamily& family = chipFamilies()[trial % chipFamilies().size()];
+            const int clock = family.clocks[trial / 5 % 2] ? family.clocks[trial / 5 % 2] : 12;
+            const double mhz = std::round((1 + random.bounded(49.0)) * 1e4) / 1e4;
+            const double us = std::round(std::pow(10.0, (2.5 + random.bounded(6.5))));
+            const std::int64_t hz = std::llround(mhz * 1e6);
+            for (const TickPlan& plan : planInterval({us, mhz, family, clock})) {
+                const std::int64_t range = countsOf(plan.timer->kind);
+                QVERIFY(plan.countsPerTick >=
+                        minimumRoutineCounts(family, clock, plan.timer->kind));
+                QCOMPARE(plan.reload, range - plan.countsPerTick);
+                QVERIFY(std::abs(plan.achievedUs - double(plan.ticks * plan.countsPerTick) * clock *
+                                                       1e6 / hz) <= 1e-9 * us);
+                const double counts = us * hz / (clock * 1e6);
+                bool divisible = false;
+                for (std::int64_t c = minimumRoutineCounts(family, clock, plan.timer->kind);
+                     c <= range && counts == std::floor(counts) && !divisible; ++c)
+                    divisible = std::fmod(counts, double(c)) == 0;
+                QCOMPARE(plan.exact, divisible);
+            }
+        }
+    }
+
+    // Reading the bytes back gives the value, and the value the interval the calculation got.
+    void readsRegistersBack() {
+        for (const ChipFamily& family : chipFamilies())
+            for (const TimerMode& mode : family.modes)
+                for (const std::int32_t value : {1, 200, countsOf(mode.kind) - 1}) {
+                    const auto bytes = splitRegisters(value, mode).value();
+                    QCOMPARE(valueOfRegisters(bytes.th, bytes.tl, mode.kind), value);
+                    CalcState state{float(intervalOfValue(value, mode.kind, 11.0592, 12)),
+                                    countsOf(mode.kind),
+                                    0,
+                                    11.0592f,
+                                    0,
+                                    0,
+                                    0,
+                                    0,
+                                    12};
+                    QVERIFY(calculate(state) == CalcOutcome::Ok && state.initValue == value);
+                }
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {

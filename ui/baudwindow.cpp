@@ -10,9 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTableWidget>
 
 #include <cmath>
@@ -29,16 +27,13 @@ bool reliable(const std::optional<BaudSetting>& setting) { return setting && isR
 
 BaudWindow::BaudWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
                        NumberText numbers, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : ToolWindow("BaudWindow", QStringLiteral("波特率计算"), layout::baud::client, parent)
     , numbers_(std::move(numbers))
-    , client_(new QWidget(this)) {
-    setObjectName(QStringLiteral("BaudWindow"));
-    setWindowTitle(QStringLiteral("波特率计算"));
+    , client_(client()) {
     createInputs();
     createTable();
     createButtons();
-    createMenu();
+    copyAction_ = createMenu(QStringLiteral("复制初始化代码(&C)"), [this] { copyButton_Click(); });
     customRateBox->setText(QStringLiteral("28800"));
     follow(crystalText, family, clock);
     connectEvents();
@@ -46,35 +41,10 @@ BaudWindow::BaudWindow(const QString& crystalText, const ChipFamily& family, std
     crystalBox->setFocus();
 }
 
-// The menu bar on top, the fixed layout below it; the window's size is theirs together.
-void BaudWindow::createMenu() {
-    auto* bar = new QMenuBar(this);
-    QMenu* tools = bar->addMenu(QStringLiteral("工具(&T)"));
-    copyAction_ =
-        tools->addAction(QStringLiteral("复制初始化代码(&C)"), this, &BaudWindow::copyButton_Click);
-    copyAction_->setObjectName(QStringLiteral("copyAction"));
-    tools->addAction(QStringLiteral("关闭(&X)"), this, &QDialog::close);
-    const int barHeight = bar->sizeHint().height();
-    bar->setGeometry(0, 0, layout::baud::client.width(), barHeight);
-    client_->setGeometry(QRect(QPoint(0, barHeight), layout::baud::client));
-    setFixedSize(layout::baud::client.width(), layout::baud::client.height() + barHeight);
-}
-
 void BaudWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {
     if (numbers_.parseSingle(crystalText))
         crystalBox->setText(crystalText);
     chooseChip(family, clock);
-}
-
-void BaudWindow::placeBeside(const QWidget* main) {
-    const QRect home = main->frameGeometry();
-    const QRect screen = main->screen()->availableGeometry();
-    const int gap = 8, width = frameGeometry().width();
-    const int right = home.right() + gap, left = home.left() - gap - width;
-    const int x = right + width <= screen.right() ? right
-                  : left >= screen.left()         ? left
-                                                  : screen.right() - width;
-    move(std::max(screen.left(), x), home.top());
 }
 
 QLabel* BaudWindow::createLabel(const char* name, const QString& caption,
@@ -273,7 +243,7 @@ void BaudWindow::copyRow(int row) {
 void BaudWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return QDialog::keyPressEvent(event);
+        return ToolWindow::keyPressEvent(event);
     if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
         button->click();
     else if (focusWidget() == customRateBox) {

@@ -1,14 +1,13 @@
 // The baud-rate window: the serial port's generator reloads for the standard rates and one of
 // the user's own, at a crystal on a chip family and timer clock, and the C that sets the port
-// up. A window of its own beside the main one: it neither blocks nor stays above it, and
-// closing only hides it, so it comes back where the user left it.
+// up.
 #pragma once
 
 #include "baudrate.h"
 #include "layout.h"
 #include "numbertext.h"
 
-#include <QDialog>
+#include "toolwindow.h"
 
 #include <array>
 
@@ -21,7 +20,7 @@ class QTableWidget;
 
 namespace tickora {
 
-class BaudWindow : public QDialog {
+class BaudWindow : public ToolWindow {
     Q_OBJECT
 public:
     BaudWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
@@ -31,8 +30,6 @@ public:
 
     // Takes over the main window's crystal (when it is a number), family and clock.
     void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock);
-    // Beside the main window where the screen has room, else where it covers least of it.
-    void placeBeside(const QWidget* main);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,7 +40,6 @@ private:
         std::optional<BaudSetting> setting;
     };
 
-    void createMenu();
     void createInputs();
     void createTable();
     void createButtons();

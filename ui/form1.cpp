@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "baudwindow.h"
+#include "planwindow.h"
 #include "buildinfo.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
@@ -198,6 +199,7 @@ void Form1::createToolsMenu() {
     tools->addActions(initCodeMenu_->copyActions());
     tools->addSeparator();
     VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
+    planMenuItem = createMenuItem(tools, "planMenuItem", QStringLiteral("定时方案(&P)..."));
 }
 
 QList<QWidget*> Form1::tabChain() const {
@@ -239,7 +241,8 @@ void Form1::connectEvents() {
     connect(VbMenuHelp, &QAction::triggered, this, &Form1::VbMenuHelp_Click);
     connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
-    connect(Text2, &QLineEdit::textChanged, this, &Form1::followInBaudWindow);
+    connect(planMenuItem, &QAction::triggered, this, &Form1::planMenuItem_Click);
+    connect(Text2, &QLineEdit::textChanged, this, &Form1::followInToolWindows);
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -273,7 +276,7 @@ void Form1::chooseChip(const ChipFamily& family, std::int32_t clock) {
     settings.setValue(QStringLiteral("chip/family"), toQString(family.id));
     settings.setValue(QStringLiteral("chip/clock"), clock);
     showChip();
-    followInBaudWindow();
+    followInToolWindows();
     initCodeMenu_->withdraw(QStringLiteral("芯片或时钟已改变，请重新计算"));
     if (mode_ >= 0)
         chooseMode(mode_);
@@ -342,22 +345,27 @@ void Form1::VbMenuHelp_Click() { Form3::showModal(this); }
 
 void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 
-// One baud window for the program's run, beside the main window the first time, where the
-// user left it after that; it follows this window's crystal, family and clock.
-void Form1::VbMenuBaud_Click() {
-    if (baudWindow_ == nullptr) {
-        baudWindow_ = new BaudWindow(Text2->text(), *family_, state_.timerClock, numbers_, this);
-        baudWindow_->placeBeside(this);
+// One window of each tool for the program's run, beside the main window the first time, where
+// the user left it after that; each follows this window's crystal, family and clock.
+template <typename Tool> void Form1::openTool(QPointer<Tool>& tool) {
+    if (tool == nullptr) {
+        tool = new Tool(Text2->text(), *family_, state_.timerClock, numbers_, this);
+        tool->placeBeside(this);
     } else
-        followInBaudWindow();
-    baudWindow_->show();
-    baudWindow_->raise();
-    baudWindow_->activateWindow();
+        tool->follow(Text2->text(), *family_, state_.timerClock);
+    tool->show();
+    tool->raise();
+    tool->activateWindow();
 }
 
-void Form1::followInBaudWindow() {
+void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }
+void Form1::planMenuItem_Click() { openTool(planWindow_); }
+
+void Form1::followInToolWindows() {
     if (baudWindow_ != nullptr)
         baudWindow_->follow(Text2->text(), *family_, state_.timerClock);
+    if (planWindow_ != nullptr)
+        planWindow_->follow(Text2->text(), *family_, state_.timerClock);
 }
 
 void Form1::cal() {

@@ -22,6 +22,7 @@ namespace tickora {
 
 class DialogServices;
 class BaudWindow;
+class PlanWindow;
 class InitCodeMenu;
 class SelectingLineEdit;
 
@@ -62,7 +63,9 @@ private:
     void VbMenuHelp_Click();
     void VbMenuAbort_Click();
     void VbMenuBaud_Click();
-    void followInBaudWindow();
+    void planMenuItem_Click();
+    template <typename Tool> void openTool(QPointer<Tool>& tool);
+    void followInToolWindows();
     void Text1_GotFocus();
     void Text2_GotFocus();
     void Text3_GotFocus();
@@ -106,11 +109,13 @@ private:
     QAction* VbMenuHelp = nullptr;
     QAction* VbMenuAbort = nullptr;
     QAction* VbMenuBaud = nullptr;
+    QAction* planMenuItem = nullptr;
     QLabel* chipLabel = nullptr; // the family and clock, when not the classic 8051's
     QList<QAction*> chipItems_;  // one for each family and clock it offers
     const ChipFamily* family_ = &classicFamily();
     int mode_ = -1;                   // the mode button chosen, none yet
     QPointer<BaudWindow> baudWindow_; // made when first asked for
+    QPointer<PlanWindow> planWindow_;
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

@@ -87,4 +87,37 @@ inline constexpr Twips close{5880, 5460, 1800, 375};
 inline constexpr int columnTwips[] = {900, 900, 1050, 900};
 } // namespace baud
 
+// The plan window: the interval, crystal and chip above the table of plans, the read-back
+// below it.
+namespace plan {
+inline constexpr QSize client = clientSize(9000, 6240);
+inline constexpr Twips intervalLabel{120, 180, 1500, 255};
+inline constexpr Twips interval{1650, 120, 1500, 375};
+inline constexpr Twips unit{3210, 120, 900, 375};
+inline constexpr Twips crystalLabel{4260, 180, 1700, 255};
+inline constexpr Twips crystal{6000, 120, 1200, 375};
+inline constexpr Twips chipLabel{120, 660, 1500, 255};
+inline constexpr Twips chip{1650, 600, 3480, 375};
+inline constexpr Twips note{5250, 660, 3630, 255}; // what was copied, or why nothing shows
+inline constexpr Twips table{120, 1080, 8760, 2400};
+inline constexpr Twips copy{5160, 3600, 1800, 375};
+inline constexpr Twips close{7080, 3600, 1800, 375};
+inline constexpr Twips readBack{120, 4140, 8760, 1980};
+// Inside the read-back group.
+inline constexpr Twips modeLabel{120, 390, 900, 255};
+inline constexpr Twips mode{1050, 330, 3000, 375};
+inline constexpr Twips highLabel{4200, 390, 1050, 255};
+inline constexpr Twips high{5280, 330, 750, 375};
+inline constexpr Twips lowLabel{6180, 390, 1050, 255};
+inline constexpr Twips low{7260, 330, 750, 375};
+inline constexpr Twips readResult{120, 840, 8500, 255};
+inline constexpr Twips generatorLabel{120, 1290, 900, 255};
+inline constexpr Twips generator{1050, 1230, 3000, 375};
+inline constexpr Twips reloadLabel{4200, 1290, 1050, 255};
+inline constexpr Twips reload{5280, 1230, 900, 375};
+inline constexpr Twips baudResult{6300, 1290, 2340, 255};
+// Columns: timer, counts a tick, reload, ticks, achieved, error, ppm, rate; then the period.
+inline constexpr int columnTwips[] = {1600, 800, 650, 750, 1400, 800, 600, 1050};
+} // namespace plan
+
 } // namespace tickora::layout

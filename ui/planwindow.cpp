@@ -1,0 +1,266 @@
+#include "planwindow.h"
+
+#include "baudrate.h"
+#include "chipchoice.h"
+#include "classicgroupbox.h"
+#include "focusring.h"
+#include "registers.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace tickora {
+namespace {
+
+// The interval's units and what one of each is in µs.
+const std::pair<const char*, double> units[] = {{"uS", 1}, {"mS", 1e3}, {"S", 1e6}};
+
+QString hexText(std::int64_t value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+std::optional<int> parseHex(const QString& text, int maximum) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 16);
+    return ok && value >= 0 && value <= maximum ? std::optional(value) : std::nullopt;
+}
+
+} // namespace
+
+PlanWindow::PlanWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
+                       NumberText numbers, QWidget* parent)
+    : ToolWindow("PlanWindow", QStringLiteral("定时方案"), layout::plan::client, parent)
+    , numbers_(std::move(numbers)) {
+    createInputs();
+    createTable();
+    createReadBack();
+    copyAction_ = createMenu(QStringLiteral("复制代码(&C)"), [this] { copyChosen(); });
+    intervalBox->setText(QStringLiteral("1"));
+    unitBox->setCurrentIndex(2);
+    follow(crystalText, family, clock);
+    connectEvents();
+    recalculate();
+    intervalBox->setFocus();
+}
+
+QLabel* PlanWindow::createLabel(const char* name, const QString& caption,
+                                const layout::Twips& where, QWidget* buddy) {
+    auto* label = layout::place(new QLabel(caption, buddy->parentWidget()), name, where);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLineEdit* PlanWindow::createBox(const char* name, const layout::Twips& where) {
+    return layout::place(new QLineEdit(client()), name, where);
+}
+
+// Created in tab order: each box, then the label that names it.
+void PlanWindow::createInputs() {
+    namespace at = layout::plan;
+    intervalBox = createBox("intervalBox", at::interval);
+    createLabel("intervalLabel", QStringLiteral("定时时间(&T):"), at::intervalLabel, intervalBox);
+    unitBox = layout::place(new QComboBox(client()), "unitBox", at::unit);
+    for (const auto& [unit, scale] : units)
+        unitBox->addItem(QString::fromLatin1(unit), scale);
+    unitBox->setAccessibleName(QStringLiteral("单位"));
+    crystalBox = createBox("crystalBox", at::crystal);
+    createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
+    chipBox = layout::place(new QComboBox(client()), "chipBox", at::chip);
+    for (const ChipChoice& choice : chipChoices())
+        chipBox->addItem(choice.caption(), choice.name());
+    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, chipBox);
+    noteLabel = layout::place(new QLabel(client()), "noteLabel", at::note);
+}
+
+void PlanWindow::createTable() {
+    planTable = layout::place(new QTableWidget(0, 9, client()), "planTable", layout::plan::table);
+    planTable->setHorizontalHeaderLabels(
+        {QStringLiteral("定时器"), QStringLiteral("每次计数"), QStringLiteral("重装值"),
+         QStringLiteral("次数"), QStringLiteral("实际(uS)"), QStringLiteral("误差(uS)"),
+         QStringLiteral("ppm"), QStringLiteral("中断(Hz)"), QStringLiteral("周期")});
+    for (int column = 0; column < 8; ++column)
+        planTable->setColumnWidth(column, layout::toPixels(layout::plan::columnTwips[column]));
+    planTable->horizontalHeader()->setStretchLastSection(true);
+    planTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // every column in view
+    planTable->verticalHeader()->hide();
+    planTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    planTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    planTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    planTable->setTabKeyNavigation(false);
+    planTable->setAccessibleName(QStringLiteral("定时方案表"));
+    copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
+                               "copyButton", layout::plan::copy);
+    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
+                                "closeButton", layout::plan::close);
+}
+
+// What a timer's bytes time, and what a generator's reload gives as a baud rate.
+void PlanWindow::createReadBack() {
+    namespace at = layout::plan;
+    auto* group = layout::place(new ClassicGroupBox(QStringLiteral("读回寄存器"), client()),
+                                "readBackGroup", at::readBack);
+    readModeBox = layout::place(new QComboBox(group), "readModeBox", at::mode);
+    createLabel("readModeLabel", QStringLiteral("定时器(&D):"), at::modeLabel, readModeBox);
+    highBox = layout::place(new QLineEdit(group), "highBox", at::high);
+    createLabel("highLabel", QStringLiteral("高字节(&H):"), at::highLabel, highBox);
+    lowBox = layout::place(new QLineEdit(group), "lowBox", at::low);
+    createLabel("lowLabel", QStringLiteral("低字节(&L):"), at::lowLabel, lowBox);
+    readResult = layout::place(new QLabel(group), "readResult", at::readResult);
+    readGeneratorBox = layout::place(new QComboBox(group), "readGeneratorBox", at::generator);
+    createLabel("readGeneratorLabel", QStringLiteral("发生器(&G):"), at::generatorLabel,
+                readGeneratorBox);
+    baudReloadBox = layout::place(new QLineEdit(group), "baudReloadBox", at::reload);
+    createLabel("baudReloadLabel", QStringLiteral("重装值(&R):"), at::reloadLabel, baudReloadBox);
+    baudResult = layout::place(new QLabel(group), "baudResult", at::baudResult);
+    highBox->setText(QStringLiteral("FC"));
+    lowBox->setText(QStringLiteral("18"));
+    baudReloadBox->setText(QStringLiteral("FD"));
+}
+
+void PlanWindow::connectEvents() {
+    for (QLineEdit* box : {intervalBox, crystalBox})
+        connect(box, &QLineEdit::textChanged, this, &PlanWindow::recalculate);
+    for (QLineEdit* box : {highBox, lowBox, baudReloadBox})
+        connect(box, &QLineEdit::textChanged, this, &PlanWindow::readBack);
+    for (QComboBox* box : {readModeBox, readGeneratorBox})
+        connect(box, &QComboBox::currentIndexChanged, this, &PlanWindow::readBack);
+    connect(unitBox, &QComboBox::currentIndexChanged, this, &PlanWindow::recalculate);
+    connect(chipBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const ChipChoice choice = chipChoices().at(index);
+        follow(QString(), *choice.family, choice.clock);
+    });
+    connect(planTable, &QTableWidget::itemSelectionChanged, this, [this] {
+        const bool chosen = planTable->selectionModel()->hasSelection();
+        copyButton->setEnabled(chosen);
+        copyAction_->setEnabled(chosen);
+    });
+    connect(copyButton, &QPushButton::clicked, this, &PlanWindow::copyChosen);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+// The chip's timers in the read-back lists; the plans anew.
+void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {
+    if (numbers_.parseSingle(crystalText))
+        crystalBox->setText(crystalText);
+    const QSignalBlocker quiet(chipBox), quietModes(readModeBox), quietGenerators(readGeneratorBox);
+    chipBox->setCurrentIndex(chipBox->findData(ChipChoice{&family, clock}.name()));
+    readModeBox->clear();
+    const QString kinds[] = {QStringLiteral("13 位"), QStringLiteral("16 位"),
+                             QStringLiteral("16 位自动重装"), QStringLiteral("8 位自动重装")};
+    for (int mode = 0; mode < 3; ++mode)
+        readModeBox->addItem(QStringLiteral("方式 %1：%2").arg(mode).arg(kinds[int(family.modes[mode].kind)]),
+                             int(family.modes[mode].kind));
+    for (const TickTimer& timer : family.tickTimers)
+        if (timer.timer == 2)
+            readModeBox->addItem(toQString(timer.label), int(timer.kind));
+    readModeBox->setCurrentIndex(1);
+    readGeneratorBox->clear();
+    for (const BaudGenerator& generator : family.generators)
+        readGeneratorBox->addItem(toQString(generator.label));
+    recalculate();
+}
+
+const ChipFamily& PlanWindow::family() const {
+    return *chipChoices().at(chipBox->currentIndex()).family;
+}
+std::int32_t PlanWindow::timerClock() const {
+    return chipChoices().at(chipBox->currentIndex()).clock;
+}
+
+std::optional<double> PlanWindow::crystalMhz() const {
+    const auto crystal = numbers_.parseSingle(crystalBox->text());
+    return crystal && *crystal > 0 ? std::optional<double>(*crystal) : std::nullopt;
+}
+
+std::optional<PlanRequest> PlanWindow::request() const {
+    const auto crystal = crystalMhz();
+    const auto interval = numbers_.parseDouble(intervalBox->text());
+    if (!crystal || !interval || !(*interval > 0))
+        return std::nullopt;
+    return PlanRequest{*interval * unitBox->currentData().toDouble(), *crystal, family(),
+                       timerClock()};
+}
+
+void PlanWindow::recalculate() {
+    const auto asked = request();
+    plans_ = asked ? planInterval(*asked) : std::vector<TickPlan>{};
+    planTable->setRowCount(static_cast<int>(plans_.size()));
+    for (int row = 0; row < planTable->rowCount(); ++row)
+        showPlan(row, plans_[static_cast<std::size_t>(row)]);
+    noteLabel->setText(!crystalMhz()         ? QStringLiteral("请输入有效的晶体频率")
+                       : !asked              ? QStringLiteral("请输入有效的定时时间")
+                       : plans_.empty()      ? QStringLiteral("定时时间太短，请用主窗口")
+                       : plans_[0].exact     ? QStringLiteral("精确方案在前")
+                                             : QStringLiteral("没有精确方案：误差最小的在前"));
+    planTable->clearSelection();
+    copyButton->setEnabled(false);
+    copyAction_->setEnabled(false);
+    readBack();
+}
+
+void PlanWindow::showPlan(int row, const TickPlan& plan) {
+    const double ppm = plan.errorUs / (plan.achievedUs - plan.errorUs) * 1e6;
+    const QString period = reloadsItself(plan.timer->kind) ? QStringLiteral("自动重装")
+                           : family().classicCycle         ? QStringLiteral("补偿重装")
+                                                           : QStringLiteral("略长");
+    const QStringList cells{toQString(plan.timer->label),
+                            QString::number(plan.countsPerTick),
+                            hexText(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4),
+                            QString::number(plan.ticks),
+                            numbers_.formatPlain(plan.achievedUs, 3),
+                            numbers_.formatSigned(plan.errorUs, 3),
+                            numbers_.formatSigned(ppm, 1),
+                            numbers_.formatPlain(1e6 / plan.tickUs, 3),
+                            period};
+    for (int column = 0; column < cells.size(); ++column)
+        planTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+}
+
+// The interval a timer's bytes time and how often it overflows; the rate a reload gives.
+void PlanWindow::readBack() {
+    const auto crystal = crystalMhz();
+    const auto kind = TimerKind(readModeBox->currentData().toInt());
+    const auto high = parseHex(highBox->text(), 0xFF), low = parseHex(lowBox->text(), 0xFF);
+    const std::int32_t value =
+        high && low ? valueOfRegisters(std::uint8_t(*high), std::uint8_t(*low), kind) : -1;
+    if (crystal && value >= 0 && value < countsOf(kind)) {
+        const double us = intervalOfValue(value, kind, *crystal, timerClock());
+        readResult->setText(QStringLiteral("计数 %1，定时 %2 uS，溢出频率 %3 Hz")
+                                .arg(countsOf(kind) - value)
+                                .arg(numbers_.formatPlain(us, 3), numbers_.formatPlain(1e6 / us, 3)));
+    } else
+        readResult->setText(QStringLiteral("请输入十六进制的字节 (00 到 FF) 和有效的晶体频率"));
+    const int generator = readGeneratorBox->currentIndex();
+    const auto reload =
+        generator < 0 ? std::nullopt
+                      : parseHex(baudReloadBox->text(),
+                                 (1 << family().generators[std::size_t(generator)].reloadBits) - 1);
+    baudResult->setText(crystal && reload ? QStringLiteral("%1 波特").arg(numbers_.formatPlain(
+                                                baudOfReload(family().generators[std::size_t(generator)],
+                                                             *crystal, timerClock(), *reload),
+                                                1))
+                                          : QStringLiteral("重装值无效"));
+}
+
+void PlanWindow::copyChosen() {
+    const int row = planTable->currentRow();
+    const auto asked = request();
+    if (!planTable->selectionModel()->hasSelection() || row < 0 || !asked) {
+        noteLabel->setText(QStringLiteral("请先在表中选择一个方案"));
+        return;
+    }
+    const TickPlan& plan = plans_[static_cast<std::size_t>(row)];
+    const auto code = tickPlanCode(plan, *asked);
+    if (!code)
+        return;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
+    noteLabel->setText(QStringLiteral("已复制%1的代码").arg(toQString(plan.timer->label)));
+}
+
+} // namespace tickora

@@ -1,0 +1,64 @@
+// The plan window: the ways to time an interval of any length as ticks of one of the family's
+// timers, the C that does it, and what register values time or give as a baud rate.
+#pragma once
+
+#include "layout.h"
+#include "numbertext.h"
+#include "plan.h"
+#include "toolwindow.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace tickora {
+
+class PlanWindow : public ToolWindow {
+    Q_OBJECT
+public:
+    PlanWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
+               NumberText numbers, QWidget* parent);
+
+    // Takes over the main window's crystal (when it is a number), family and clock.
+    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock);
+
+private:
+    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& where,
+                        QWidget* buddy);
+    QLineEdit* createBox(const char* name, const layout::Twips& where);
+    void createInputs();
+    void createTable();
+    void createReadBack();
+    void connectEvents();
+    const ChipFamily& family() const;
+    std::int32_t timerClock() const;
+    std::optional<double> crystalMhz() const;
+    std::optional<PlanRequest> request() const;
+    void recalculate();
+    void showPlan(int row, const TickPlan& plan);
+    void readBack();
+    void copyChosen();
+
+    NumberText numbers_;
+    QLineEdit* intervalBox = nullptr;
+    QComboBox* unitBox = nullptr;
+    QLineEdit* crystalBox = nullptr;
+    QComboBox* chipBox = nullptr;
+    QLabel* noteLabel = nullptr;
+    QTableWidget* planTable = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    QComboBox* readModeBox = nullptr;
+    QLineEdit* highBox = nullptr;
+    QLineEdit* lowBox = nullptr;
+    QLabel* readResult = nullptr;
+    QComboBox* readGeneratorBox = nullptr;
+    QLineEdit* baudReloadBox = nullptr;
+    QLabel* baudResult = nullptr;
+    QAction* copyAction_ = nullptr;
+    std::vector<TickPlan> plans_;
+};
+
+} // namespace tickora

@@ -1,0 +1,42 @@
+#include "toolwindow.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace tickora {
+
+ToolWindow::ToolWindow(const char* name, const QString& title, QSize client, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , client_(new QWidget(this))
+    , clientSize_(client) {
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(title);
+}
+
+QAction* ToolWindow::createMenu(const QString& copyCaption, std::function<void()> copy) {
+    auto* bar = new QMenuBar(this);
+    QMenu* tools = bar->addMenu(QStringLiteral("工具(&T)"));
+    QAction* copyAction = tools->addAction(copyCaption, this, std::move(copy));
+    copyAction->setObjectName(QStringLiteral("copyAction"));
+    tools->addAction(QStringLiteral("关闭(&X)"), this, &QDialog::close);
+    const int barHeight = bar->sizeHint().height();
+    bar->setGeometry(0, 0, clientSize_.width(), barHeight);
+    client_->setGeometry(QRect(QPoint(0, barHeight), clientSize_));
+    setFixedSize(clientSize_.width(), clientSize_.height() + barHeight);
+    return copyAction;
+}
+
+void ToolWindow::placeBeside(const QWidget* main) {
+    const QRect home = main->frameGeometry();
+    const QRect screen = main->screen()->availableGeometry();
+    const int gap = 8, width = frameGeometry().width();
+    const int right = home.right() + gap, left = home.left() - gap - width;
+    const int x = right + width <= screen.right() ? right
+                  : left >= screen.left()         ? left
+                                                  : screen.right() - width;
+    move(std::max(screen.left(), x), home.top());
+}
+
+} // namespace tickora
