@@ -3,6 +3,7 @@
 #include "baudrate.h"
 #include "calcpass.h"
 #include "dialogservices.h"
+#include "plan.h"
 #include "registers.h"
 
 #include <QCoreApplication>
@@ -30,7 +31,8 @@ struct OptionSpec {
 const OptionSpec optionSpecs[] = {
     {QStringLiteral("crystal"), QStringLiteral("MHZ"),
      QStringLiteral("晶体频率 (MHz)，按区域设置读小数，也可用全角数字")},
-    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间 (µs)")},
+    {QStringLiteral("interval"), QStringLiteral("US"),
+     QStringLiteral("需要的定时时间 (µs)；plan 也接受 us、ms、s 后缀，如 1s")},
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
      QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
     {QStringLiteral("timer"), QStringLiteral("0|1"), QStringLiteral("代码写给定时器 0 或定时器 1")},
@@ -41,7 +43,12 @@ const OptionSpec optionSpecs[] = {
      QStringLiteral("只算这一个波特率；不给时算标准波特率表")},
     {QStringLiteral("generator"), QStringLiteral("G"),
      QStringLiteral("波特率发生器，默认为该系列的第一个")},
-    {QStringLiteral("code"), {}, QStringLiteral("只输出这个波特率的 uart_init()（需要 --rate）")},
+    {QStringLiteral("code"),
+     {},
+     QStringLiteral(
+         "baud：只输出这个波特率的 uart_init()（需要 --rate）；plan：输出所选方案的代码")},
+    {QStringLiteral("plan"), QStringLiteral("N"),
+     QStringLiteral("plan --code 用第 N 个方案，默认 1")},
     {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
     {QStringLiteral("help"), {}, QStringLiteral("列出选项")},
 };
@@ -178,9 +185,6 @@ Result runCode(const Invocation& in, bool json) {
     return {jsonLine(object), {}};
 }
 
-// The baud window's standard rows.
-constexpr double standardRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200};
-
 bool reliable(const std::optional<BaudSetting>& setting) { return setting && isReliable(*setting); }
 
 struct BaudRow {
@@ -192,16 +196,9 @@ struct BaudRow {
 // As the baud window remarks a row: why it is unusable and which generator does better.
 BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, float crystalMhz,
                 std::int32_t clock, double baud) {
-    BaudRow row{baud, baudSetting(generator, crystalMhz, clock, baud), {}};
-    if (reliable(row.setting))
-        return row;
-    row.remark = row.setting ? QStringLiteral("误差过大") : QStringLiteral("超出重装范围");
-    for (const BaudGenerator& other : family.generators)
-        if (reliable(baudSetting(other, crystalMhz, clock, baud))) {
-            row.remark += QStringLiteral("，可改用") + fromUtf8(other.label);
-            break;
-        }
-    return row;
+    const auto setting = baudSetting(generator, crystalMhz, clock, baud);
+    return {baud, setting,
+            QString::fromStdString(baudRemark(family, crystalMhz, clock, baud, setting))};
 }
 
 QString reloadText(const BaudGenerator& generator, std::int32_t reload) {
@@ -253,7 +250,7 @@ Result runBaud(const Invocation& in, bool json) {
     const auto crystal = in.numbers().parseSingle(in.text(QStringLiteral("crystal")));
     if (!crystal || !(*crystal > 0))
         throw Refusal{Refused, QStringLiteral("请输入有效的晶体频率")};
-    QList<double> rates(std::begin(standardRates), std::end(standardRates));
+    QList<double> rates(std::begin(standardBaudRates), std::end(standardBaudRates));
     if (in.has(QStringLiteral("rate"))) {
         const auto rate = in.numbers().parseSingle(in.text(QStringLiteral("rate")));
         if (!rate || !(*rate > 0))
@@ -292,6 +289,84 @@ Result runBaud(const Invocation& in, bool json) {
     return result;
 }
 
+// "1s", "500ms", "250us" or a plain number of µs, read as the window reads numbers.
+double intervalWithUnit(const Invocation& in) {
+    QString text = in.text(QStringLiteral("interval")).trimmed();
+    double scale = 1;
+    for (const auto& [unit, factor] : {std::pair{"ms", 1e3}, {"us", 1.0}, {"µs", 1.0}, {"s", 1e6}})
+        if (text.endsWith(QString::fromUtf8(unit), Qt::CaseInsensitive)) {
+            text.chop(QString::fromUtf8(unit).size());
+            scale = factor;
+            break;
+        }
+    const auto value = in.numbers().parseDouble(text);
+    if (!value || !(*value > 0))
+        throw Refusal{Refused, messages::fault};
+    return *value * scale;
+}
+
+QJsonObject planJson(const TickPlan& plan) {
+    const int digits = plan.timer->kind == TimerKind::Reload8 ? 2 : 4;
+    return {{QStringLiteral("timer"), fromUtf8(plan.timer->id)},
+            {QStringLiteral("countsPerTick"), qint64(plan.countsPerTick)},
+            {QStringLiteral("ticks"), qint64(plan.ticks)},
+            {QStringLiteral("reload"), QStringLiteral("0x%1")
+                                           .arg(plan.reload, digits, 16, QLatin1Char('0'))
+                                           .toUpper()
+                                           .replace(QLatin1String("0X"), QLatin1String("0x"))},
+            {QStringLiteral("tickUs"), plan.tickUs},
+            {QStringLiteral("achievedUs"), plan.achievedUs},
+            {QStringLiteral("errorUs"), plan.errorUs},
+            {QStringLiteral("exact"), plan.exact},
+            {QStringLiteral("reloadsItself"), reloadsItself(plan.timer->kind)}};
+}
+
+// The plan window's table, or the chosen plan's code.
+Result runPlan(const Invocation& in, bool json) {
+    const ChipFamily& family = in.family();
+    const auto crystal = in.numbers().parseSingle(in.text(QStringLiteral("crystal")));
+    if (!crystal || !(*crystal > 0))
+        throw Refusal{Refused, messages::badCrystal};
+    const PlanRequest request{intervalWithUnit(in), *crystal, family, in.clock(family)};
+    const auto plans = planInterval(request);
+    if (plans.empty())
+        throw Refusal{Refused, messages::outOfRange};
+    // --plan counts from 1, as the table's rows are read.
+    const int chosen = in.has(QStringLiteral("plan")) ? in.text(QStringLiteral("plan")).toInt() : 1;
+    if (chosen < 1 || chosen > int(plans.size()))
+        throw Refusal{Usage, QStringLiteral("--plan 只能是 1 到 %1").arg(plans.size())};
+    std::optional<std::string> code;
+    if (in.has(QStringLiteral("code")))
+        code = tickPlanCode(plans[std::size_t(chosen - 1)], request);
+    if (json) {
+        QJsonArray array;
+        for (const TickPlan& plan : plans)
+            array << planJson(plan);
+        QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
+                           {QStringLiteral("clock"), request.clock},
+                           {QStringLiteral("crystalMhz"), shortest(*crystal)},
+                           {QStringLiteral("intervalUs"), request.intervalUs},
+                           {QStringLiteral("plans"), array}};
+        if (code)
+            object.insert(QStringLiteral("code"), QString::fromStdString(*code));
+        return {jsonLine(object), {}};
+    }
+    if (code)
+        return {QByteArray::fromStdString(*code), {}};
+    QStringList lines{QStringLiteral(
+        "定时器	每次计数	重装值	次数	实际(uS)	误差(uS)	精确")};
+    for (const TickPlan& plan : plans)
+        lines << QStringList{fromUtf8(plan.timer->label),
+                             QString::number(plan.countsPerTick),
+                             planJson(plan)[QStringLiteral("reload")].toString().mid(2),
+                             QString::number(plan.ticks),
+                             in.numbers().formatPlain(plan.achievedUs, 3),
+                             in.numbers().formatSigned(plan.errorUs, 3),
+                             plan.exact ? QStringLiteral("是") : QStringLiteral("否")}
+                     .join(QLatin1Char('\t'));
+    return {(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), {}};
+}
+
 // Adding a sub-command is adding a row; its options must be in optionSpecs.
 const SubCommand subCommands[] = {
     {QStringLiteral("timer"),
@@ -309,6 +384,11 @@ const SubCommand subCommands[] = {
       QStringLiteral("family?"), QStringLiteral("clock?"), QStringLiteral("code?")},
      QStringLiteral("波特率表（或一个波特率）的重装值、实际波特率和误差；--code 输出 uart_init()"),
      runBaud},
+    {QStringLiteral("plan"),
+     {QStringLiteral("interval"), QStringLiteral("crystal"), QStringLiteral("family?"),
+      QStringLiteral("clock?"), QStringLiteral("code?"), QStringLiteral("plan?")},
+     QStringLiteral("长定时的方案：定时器、每次计数、次数和误差，精确的在前；--code 输出代码"),
+     runPlan},
 };
 
 const SubCommand* findCommand(const QString& name) {

@@ -109,7 +109,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true); // the pictures' chip choices are not the user's
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png]]]]\n",
+        std::fprintf(stderr,
+                     "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png]]]]\n",
                      argv[0]);
         return 2;
     }

@@ -71,6 +71,19 @@ double baudOfReload(const BaudGenerator& generator, double crystalMhz, std::int3
            (reloadRange(generator) - reload);
 }
 
+std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t timerClock,
+                       double baud, const std::optional<BaudSetting>& setting) {
+    if (setting && isReliable(*setting))
+        return {};
+    const std::string remark = setting ? "误差过大" : "超出重装范围";
+    for (const BaudGenerator& other : family.generators) {
+        const auto instead = baudSetting(other, crystalMhz, timerClock, baud);
+        if (instead && isReliable(*instead))
+            return remark + "，可改用" + std::string(other.label);
+    }
+    return remark;
+}
+
 std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting) {
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
                                  setting.reload};

@@ -24,6 +24,10 @@ inline bool isReliable(const BaudSetting& setting) {
            setting.errorPercent >= -reliableBaudErrorPercent;
 }
 
+// The rates a baud table lists before the user's own.
+inline constexpr double standardBaudRates[] = {1200,  2400,  4800,  9600,  14400,
+                                               19200, 38400, 57600, 115200};
+
 // Of the two reloads around the wanted rate, the one whose rate is nearer; nothing when the
 // nearest count lies outside the register. Crystal in MHz, timer clock D = 12, 6 or 1.
 std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,
@@ -32,6 +36,12 @@ std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double cr
 // The rate a reload gives: for reading a register back.
 double baudOfReload(const BaudGenerator& generator, double crystalMhz, std::int32_t timerClock,
                     std::int32_t reload);
+
+// Why a rate's setting is not usable as it is (none, or beyond 2 %), and which of the family's
+// generators serves the rate within 2 % instead: "误差过大，可改用定时器 1，SMOD = 1". Empty
+// for a usable setting. UTF-8.
+std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t timerClock,
+                       double baud, const std::optional<BaudSetting>& setting);
 
 struct BaudRequest {
     const ChipFamily& family;

@@ -139,8 +139,9 @@ std::string initBody(int timer, const TimerSetup& setup, const TimerRegisters& r
            registerByteText(static_cast<std::uint8_t>(registers.modeBits << shift)) +
            ";  /* the other timer's bits kept */\n" +
            clockSwitchLine(setup.family->clockSwitch[timer], setup.timerClock) + stop +
-           loadStatements(x, registers) + "    TF" + x + " = 0;  /* no overflow pending */\n    ET" +
-           x + " = 1;\n    EA = 1;\n    TR" + x + " = 1;  /* start */\n";
+           loadStatements(x, registers) + "    TF" + x +
+           " = 0;  /* no overflow pending */\n    ET" + x + " = 1;\n    EA = 1;\n    TR" + x +
+           " = 1;  /* start */\n";
 }
 
 // The value the compensated reload adds, at file scope so that any value compiles the same.
@@ -158,7 +159,8 @@ std::string compensatedReload(const std::string& x, const TimerSetup& setup) {
     const std::string th = "TH" + x, tl = "TL" + x;
     return "    /* Keep this first: it adds the reload to what the timer has counted since the\n"
            "     * overflow, so the time taken to get here does not lengthen the period. */\n"
-           "    TR" + x + " = 0;\n    count = ((unsigned int)" + th +
+           "    TR" +
+           x + " = 0;\n    count = ((unsigned int)" + th +
            (bits13 ? " << 5 | (" + tl + " & 0x1F))" : " << 8 | " + tl + ")") + " + timer" + x +
            "_reload;\n    " + tl + (bits13 ? " = count & 0x1F;\n    " : " = count;\n    ") + th +
            (bits13 ? " = count >> 5;\n" : " = count >> 8;\n") + "    TR" + x + " = 1;\n";
@@ -186,8 +188,9 @@ std::string userCode(const std::string& x, const TimerSetup& setup) {
                                               : shortestText(setup.timeUs);
     if (setup.ticks <= 1)
         return "    /* your code, every " + every + " us */\n";
-    return "    if (++timer" + x + "_ticks == " + std::to_string(setup.ticks) + ") {\n        timer" +
-           x + "_ticks = 0;\n        /* your code, every " + every + " us */\n    }\n";
+    return "    if (++timer" + x + "_ticks == " + std::to_string(setup.ticks) +
+           ") {\n        timer" + x + "_ticks = 0;\n        /* your code, every " + every +
+           " us */\n    }\n";
 }
 
 std::string counterVariable(const std::string& x, const TimerSetup& setup) {
@@ -217,14 +220,14 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
     const std::string x = std::to_string(timer);
     const bool adds = compensated(setup);
     return headerComment("Timer " + x, setup,
-                         "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) + ")",
+                         "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) +
+                             ")",
                          clockNote(timer, setup) + periodNote(setup)) +
-           isrMacro + counterVariable(x, setup) +
-           (adds ? reloadVariable(x, setup) : "") + (adds || setup.ticks > 1 ? "\n" : "") +
-           "void timer" + x + "_init(void)\n{\n" + initBody(timer, setup, *registers) +
-           "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" + (timer == 0 ? "1" : "3") + ")\n{\n" +
-           (adds ? "    unsigned int count;\n\n" : "") + routineReload(timer, setup, *registers) +
-           userCode(x, setup) + "}\n";
+           isrMacro + counterVariable(x, setup) + (adds ? reloadVariable(x, setup) : "") +
+           (adds || setup.ticks > 1 ? "\n" : "") + "void timer" + x + "_init(void)\n{\n" +
+           initBody(timer, setup, *registers) + "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
+           (timer == 0 ? "1" : "3") + ")\n{\n" + (adds ? "    unsigned int count;\n\n" : "") +
+           routineReload(timer, setup, *registers) + userCode(x, setup) + "}\n";
 }
 
 std::optional<std::string> timer2InitCode(const TimerSetup& setup) {

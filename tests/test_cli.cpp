@@ -85,6 +85,11 @@ private slots:
         QTest::newRow("stc8 uart_init") << "baud --crystal 11.0592 --rate 115200 --family stc8 --clock 1T --code" << 0 << "    T2L = 0xE8;\n    T2H = 0xFF;\n" << "";
         QTest::newRow("code beyond 2 %") << "baud --crystal 11.0592 --rate 57600 --code" << 0 << "WARNING" << "误差超过 ±2%";
         QTest::newRow("bad rate") << "baud --crystal 12 --rate 0" << 1 << "" << "波特率无效";
+        QTest::newRow("plan") << "plan --interval 1s --crystal 12" << 0 << "定时器 2 (8052)\t50000\t3CB0\t20\t1000000.000\t0.000\t是\n定时器 0 方式 2\t250\t06\t4000" << "";
+        QTest::newRow("plan code") << "plan --interval 1000ms --crystal 11.0592 --family stc8 --clock 1T --code --plan 2" << 0 << "    T2L = 0x00;\n    T2H = 0x28;\n" << "";
+        QTest::newRow("plan json") << "plan --interval 300 --crystal 11.0592 --json" << 0 << "\"exact\":false,\"reload\":\"0x76\",\"reloadsItself\":true,\"tickUs\":149.7" << "";
+        QTest::newRow("plan too short") << "plan --interval 5us --crystal 12" << 1 << "" << "超出定时范围";
+        QTest::newRow("plan beyond the list") << "plan --interval 1s --crystal 12 --code --plan 4" << 2 << "" << "--plan 只能是 1 到 3";
         QTest::newRow("help") << "--help" << 0 << "stc15, stc8, stc32g" << "";
         QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
         // clang-format on

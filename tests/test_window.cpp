@@ -392,6 +392,37 @@ private slots:
         QCOMPARE(baud->findChild<QLineEdit*>("crystalBox")->text(), "11.0592");
     }
 
+    // An interval of any length as ticks, the chosen plan's code, and bytes read back.
+    void planWindowPlansCopiesAndReadsBack() {
+        fx.child<QAction>("planMenuItem")->trigger();
+        auto* plan = fx.child<QDialog>("PlanWindow");
+        QVERIFY(plan->isVisible() && QApplication::activeModalWidget() == nullptr);
+        auto* table = plan->findChild<QTableWidget*>("planTable");
+        const auto rows = [table] {
+            QStringList shown;
+            for (int row = 0; row < table->rowCount(); ++row)
+                shown << table->item(row, 0)->text() + ' ' + table->item(row, 3)->text() + 'x' +
+                             table->item(row, 1)->text() + ' ' + table->item(row, 8)->text();
+            return shown.join(", ");
+        };
+        QCOMPARE(rows(), "定时器 2 (8052) 20x50000 自动重装, 定时器 0 方式 2 4000x250 自动重装, "
+                         "定时器 0 方式 1 20x50000 补偿重装"); // 1 s at the main window's 12 MHz
+        table->selectRow(0);
+        QTest::mouseClick(plan->findChild<QPushButton*>("copyButton"), Qt::LeftButton);
+        const QString code = QGuiApplication::clipboard()->text();
+        QVERIFY(code.contains("RCAP2H = 0x3C;") && code.contains("every 1000000 us"));
+        QCOMPARE(plan->findChild<QLabel*>("noteLabel")->text(), "已复制定时器 2 (8052)的代码");
+        QCOMPARE(plan->findChild<QLabel*>("readResult")->text(),
+                 "计数 1000，定时 1000.000 uS，溢出频率 1000.000 Hz");           // FC18 in mode 1
+        fx.box("Text2")->setText("11.0592");                                     // followed
+        QCOMPARE(plan->findChild<QLabel*>("baudResult")->text(), "9600.0 波特"); // TH1 = FD
+        auto* interval = plan->findChild<QLineEdit*>("intervalBox");
+        interval->selectAll();
+        QTest::keyClicks(interval, "50");
+        plan->findChild<QComboBox*>("unitBox")->setCurrentIndex(1); // ms
+        QCOMPARE(rows().section(',', 0, 0), "定时器 2 (8052) 1x46080 自动重装");
+    }
+
     void keyboardReachesEveryControl() {
         QCOMPARE(QApplication::focusWidget()->objectName(), "Option1");
         QTest::keyClick(fx.window.get(), Qt::Key_1, Qt::AltModifier);

@@ -18,7 +18,6 @@
 namespace tickora {
 namespace {
 
-constexpr double standardRates[] = {1200, 2400, 4800, 9600, 14400, 19200, 38400, 57600, 115200};
 const QColor unreliableBackground(0xFF, 0xD8, 0xD8);
 
 bool reliable(const std::optional<BaudSetting>& setting) { return setting && isReliable(*setting); }
@@ -140,7 +139,7 @@ const BaudGenerator* BaudWindow::generator() const {
 
 std::optional<double> BaudWindow::rateOfRow(int row) const {
     if (row < rows - 1)
-        return standardRates[row];
+        return standardBaudRates[row];
     const auto custom = numbers_.parseSingle(customRateBox->text());
     if (!custom || !(*custom > 0))
         return std::nullopt;
@@ -170,13 +169,8 @@ QString BaudWindow::remarkFor(const Row& row) const {
         return QStringLiteral("晶体频率无效");
     if (!row.baud)
         return QStringLiteral("波特率无效");
-    if (reliable(row.setting))
-        return {};
-    QString remark = row.setting ? QStringLiteral("误差过大") : QStringLiteral("超出重装范围");
-    for (const BaudGenerator& other : family().generators)
-        if (reliable(baudSetting(other, *crystalMhz_, timerClock(), *row.baud)))
-            return remark + QStringLiteral("，可改用") + toQString(other.label);
-    return remark;
+    return QString::fromStdString(
+        baudRemark(family(), *crystalMhz_, timerClock(), *row.baud, row.setting));
 }
 
 void BaudWindow::showRow(int row, const Row& value, const QString& remark) {

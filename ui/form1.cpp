@@ -1,7 +1,6 @@
 #include "form1.h"
 
 #include "baudwindow.h"
-#include "planwindow.h"
 #include "buildinfo.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
@@ -10,6 +9,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "initcodemenu.h"
+#include "planwindow.h"
 #include "qtext.h"
 #include "selectinglineedit.h"
 

@@ -154,8 +154,9 @@ void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, st
     const QString kinds[] = {QStringLiteral("13 位"), QStringLiteral("16 位"),
                              QStringLiteral("16 位自动重装"), QStringLiteral("8 位自动重装")};
     for (int mode = 0; mode < 3; ++mode)
-        readModeBox->addItem(QStringLiteral("方式 %1：%2").arg(mode).arg(kinds[int(family.modes[mode].kind)]),
-                             int(family.modes[mode].kind));
+        readModeBox->addItem(
+            QStringLiteral("方式 %1：%2").arg(mode).arg(kinds[int(family.modes[mode].kind)]),
+            int(family.modes[mode].kind));
     for (const TickTimer& timer : family.tickTimers)
         if (timer.timer == 2)
             readModeBox->addItem(toQString(timer.label), int(timer.kind));
@@ -193,11 +194,11 @@ void PlanWindow::recalculate() {
     planTable->setRowCount(static_cast<int>(plans_.size()));
     for (int row = 0; row < planTable->rowCount(); ++row)
         showPlan(row, plans_[static_cast<std::size_t>(row)]);
-    noteLabel->setText(!crystalMhz()         ? QStringLiteral("请输入有效的晶体频率")
-                       : !asked              ? QStringLiteral("请输入有效的定时时间")
-                       : plans_.empty()      ? QStringLiteral("定时时间太短，请用主窗口")
-                       : plans_[0].exact     ? QStringLiteral("精确方案在前")
-                                             : QStringLiteral("没有精确方案：误差最小的在前"));
+    noteLabel->setText(!crystalMhz()     ? QStringLiteral("请输入有效的晶体频率")
+                       : !asked          ? QStringLiteral("请输入有效的定时时间")
+                       : plans_.empty()  ? QStringLiteral("定时时间太短，请用主窗口")
+                       : plans_[0].exact ? QStringLiteral("精确方案在前")
+                                         : QStringLiteral("没有精确方案：误差最小的在前"));
     planTable->clearSelection();
     copyButton->setEnabled(false);
     copyAction_->setEnabled(false);
@@ -231,9 +232,10 @@ void PlanWindow::readBack() {
         high && low ? valueOfRegisters(std::uint8_t(*high), std::uint8_t(*low), kind) : -1;
     if (crystal && value >= 0 && value < countsOf(kind)) {
         const double us = intervalOfValue(value, kind, *crystal, timerClock());
-        readResult->setText(QStringLiteral("计数 %1，定时 %2 uS，溢出频率 %3 Hz")
-                                .arg(countsOf(kind) - value)
-                                .arg(numbers_.formatPlain(us, 3), numbers_.formatPlain(1e6 / us, 3)));
+        readResult->setText(
+            QStringLiteral("计数 %1，定时 %2 uS，溢出频率 %3 Hz")
+                .arg(countsOf(kind) - value)
+                .arg(numbers_.formatPlain(us, 3), numbers_.formatPlain(1e6 / us, 3)));
     } else
         readResult->setText(QStringLiteral("请输入十六进制的字节 (00 到 FF) 和有效的晶体频率"));
     const int generator = readGeneratorBox->currentIndex();
@@ -241,11 +243,12 @@ void PlanWindow::readBack() {
         generator < 0 ? std::nullopt
                       : parseHex(baudReloadBox->text(),
                                  (1 << family().generators[std::size_t(generator)].reloadBits) - 1);
-    baudResult->setText(crystal && reload ? QStringLiteral("%1 波特").arg(numbers_.formatPlain(
-                                                baudOfReload(family().generators[std::size_t(generator)],
-                                                             *crystal, timerClock(), *reload),
-                                                1))
-                                          : QStringLiteral("重装值无效"));
+    baudResult->setText(crystal && reload
+                            ? QStringLiteral("%1 波特").arg(numbers_.formatPlain(
+                                  baudOfReload(family().generators[std::size_t(generator)],
+                                               *crystal, timerClock(), *reload),
+                                  1))
+                            : QStringLiteral("重装值无效"));
 }
 
 void PlanWindow::copyChosen() {
