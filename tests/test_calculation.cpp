@@ -121,7 +121,7 @@ private slots:
             // The nearer rate, not the nearer count.
             {"classic t1 35 12 9600", "F6 -5.06"}, {"classic t2 12 12 1200", "FEC7 -0.16"},
             {"stc15 t2 11.0592 1 115200", "FFE8 +0.00"}, {"stc15 t2 11.0592 12 9600", "FFE8 +0.00"},
-            {"stc15 t1-mode0 24 1 115200", "FFCC +0.16"}, {"stc15 t2 24 1 1500000", "FFFC +0.00"}, {"stc12 brt 11.0592 1 9600", "DC +0.00"},
+            {"stc15 t1-mode0 24 1 115200", "FFCC +0.16"}, {"stc15 t2 48 1 3000000", "FFFC +0.00"}, {"stc12 brt 11.0592 1 9600", "DC +0.00"},
             {"stc12 brt-smod 11.0592 12 4800", "F4 +0.00"}, {"n76e003 t3 16 1 115200", "FFF7 -3.55"},
             {"n76e003 t1-smod 16 1 9600", "98 +0.16"}, {"n76e003 t1 16 12 1200", "DD -0.79"},
             // The whole register, then one count beyond it; a rate needing under one count.
@@ -196,15 +196,20 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, plans);
         const QStringList f = request.split(' ');
+        const PlanRequest asked{f[0].toDouble(), f[1].toDouble(), *findFamily(f[2].toStdString()),
+                                f[3].toInt()};
         QStringList shown;
-        for (const TickPlan& plan : planInterval(
-                 {f[0].toDouble(), f[1].toDouble(), *findFamily(f[2].toStdString()), f[3].toInt()}))
+        for (const TickPlan& plan : planInterval(asked)) {
             shown << QString::fromStdString(std::string(plan.timer->id)) +
                          QString::asprintf(" %lldx%lld %0*X", qlonglong(plan.ticks),
                                            qlonglong(plan.countsPerTick),
                                            plan.timer->kind == TimerKind::Reload8 ? 2 : 4,
                                            plan.reload) +
                          (plan.exact ? QString("=") : QString::number(plan.errorUs, 'f', 3));
+            // The routine's tick counter holds the ticks it counts.
+            const auto code = tickPlanCode(plan, asked);
+            QCOMPARE(code && code->find("unsigned long") != std::string::npos, plan.ticks > 65535);
+        }
         QCOMPARE(shown.join(", "), plans);
     }
 
