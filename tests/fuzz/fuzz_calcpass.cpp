@@ -1,7 +1,7 @@
 // libFuzzer target for the calculation pass and the baud rates. The first byte chooses the mode
 // (bits 0-1), the regional format (bit 2) and the timer clock (bits 3-4); the rest, up to the
 // first newline, is the interval box and after it the crystal box. The interval's number is
-// also asked of every baud generator as a rate.
+// also asked of every family's baud generators as a rate.
 #include "baudrate.h"
 #include "calcpass.h"
 #include "dialogservices.h"
@@ -26,7 +26,7 @@ bool baudHolds(const tickora::BaudRequest& request) {
                                               request.timerClock, request.baud);
     if (!setting)
         return true;
-    const int range = request.generator == tickora::BaudGenerator::Timer2 ? 65536 : 256;
+    const int range = 1 << request.generator.reloadBits;
     const double error = (setting->actualBaud - request.baud) / request.baud * 100;
     const std::string code = tickora::baudInitCode(request, *setting);
     return setting->reload >= 0 && setting->reload < range && error == setting->errorPercent &&
@@ -55,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool holds = texts ? dialogs.messages.isEmpty() && state.initValue >= 0 &&
                              state.initValue < state.modeCount
                        : dialogs.messages.size() == 1 && known.contains(dialogs.messages[0]);
-    for (const auto generator :
-         {tickora::BaudGenerator::Timer1Smod0, tickora::BaudGenerator::Timer1Smod1,
-          tickora::BaudGenerator::Timer2})
-        holds = holds && baudHolds({generator, state.crystalMhz, state.timerClock, state.timeUs});
+    for (const tickora::ChipFamily& family : tickora::chipFamilies())
+        for (const tickora::BaudGenerator& generator : family.generators)
+            holds = holds && baudHolds({family, generator, state.crystalMhz, state.timerClock,
+                                        state.timeUs});
     if (!holds)
         std::abort();
     return 0;
