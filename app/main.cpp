@@ -10,6 +10,8 @@
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QString::fromLatin1(tickora::buildinfo::applicationName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(tickora::buildinfo::version));
+    // The chip choice is kept in ~/.config/Tickora/Tickora.conf, not under "Unknown Organization".
+    QCoreApplication::setOrganizationName(QString::fromLatin1(tickora::buildinfo::applicationName));
     // A sub-command needs no display, so no GUI application is made for it.
     if (tickora::cli::wanted(argc, argv)) {
         const QCoreApplication app(argc, argv);
