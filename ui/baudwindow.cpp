@@ -46,22 +46,12 @@ void BaudWindow::follow(const QString& crystalText, const ChipFamily& family, st
     chooseChip(family, clock);
 }
 
-QLabel* BaudWindow::createLabel(const char* name, const QString& caption,
-                                const layout::Twips& where, QWidget* buddy) {
-    auto* label = layout::place(new QLabel(caption, client_), name, where);
-    label->setBuddy(buddy);
-    return label;
-}
-
 // Created in tab order: each box, then the label that names it.
 void BaudWindow::createInputs() {
     namespace at = layout::baud;
     crystalBox = layout::place(new QLineEdit(client_), "crystalBox", at::crystal);
     createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
-    chipBox = layout::place(new QComboBox(client_), "chipBox", at::chip);
-    for (const ChipChoice& choice : chipChoices())
-        chipBox->addItem(choice.caption(), choice.name());
-    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, chipBox);
+    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
     generatorBox = layout::place(new QComboBox(client_), "generatorBox", at::generator);
     createLabel("generatorLabel", QStringLiteral("波特率发生器(&G):"), at::generatorLabel,
                 generatorBox);
@@ -101,10 +91,6 @@ void BaudWindow::createButtons() {
 
 void BaudWindow::connectEvents() {
     connect(crystalBox, &QLineEdit::textChanged, this, &BaudWindow::recalculate);
-    connect(chipBox, &QComboBox::currentIndexChanged, this, [this](int index) {
-        const ChipChoice choice = chipChoices().at(index);
-        chooseChip(*choice.family, choice.clock);
-    });
     connect(generatorBox, &QComboBox::currentIndexChanged, this, &BaudWindow::recalculate);
     connect(customRateBox, &QLineEdit::textChanged, this, &BaudWindow::recalculate);
     connect(rateTable, &QTableWidget::itemSelectionChanged, this,
@@ -115,21 +101,14 @@ void BaudWindow::connectEvents() {
 
 // The chip's own generators; the one chosen before stays chosen when the new chip has it too.
 void BaudWindow::chooseChip(const ChipFamily& family, std::int32_t clock) {
-    const QSignalBlocker quiet(chipBox), quietGenerators(generatorBox);
-    chipBox->setCurrentIndex(chipBox->findData(ChipChoice{&family, clock}.name()));
+    showChip(family, clock);
+    const QSignalBlocker quiet(generatorBox);
     const QVariant before = generatorBox->currentData();
     generatorBox->clear();
     for (const BaudGenerator& generator : family.generators)
         generatorBox->addItem(toQString(generator.label), toQString(generator.id));
     generatorBox->setCurrentIndex(std::max(0, generatorBox->findData(before)));
     recalculate();
-}
-
-const ChipFamily& BaudWindow::family() const {
-    return *chipChoices().at(chipBox->currentIndex()).family;
-}
-std::int32_t BaudWindow::timerClock() const {
-    return chipChoices().at(chipBox->currentIndex()).clock;
 }
 
 const BaudGenerator* BaudWindow::generator() const {

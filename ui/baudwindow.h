@@ -28,8 +28,7 @@ public:
 
     static constexpr int rows = 10; // nine standard rates, then the user's own
 
-    // Takes over the main window's crystal (when it is a number), family and clock.
-    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock);
+    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,16 +42,12 @@ private:
     void createInputs();
     void createTable();
     void createButtons();
-    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& where,
-                        QWidget* buddy);
     void connectEvents();
     void chooseChip(const ChipFamily& family, std::int32_t clock);
     void listGenerators();
     void recalculate();
     QString remarkFor(const Row& row) const;
     void showRow(int row, const Row& value, const QString& remark);
-    const ChipFamily& family() const;
-    std::int32_t timerClock() const;
     const BaudGenerator* generator() const;
     std::optional<double> rateOfRow(int row) const;
     void rateTable_SelectionChanged();
@@ -63,7 +58,6 @@ private:
     QWidget* client_ = nullptr; // below the menu bar, where the controls are placed
     QAction* copyAction_ = nullptr;
     QLineEdit* crystalBox = nullptr;
-    QComboBox* chipBox = nullptr;
     QComboBox* generatorBox = nullptr;
     QLineEdit* customRateBox = nullptr;
     QLabel* noteLabel = nullptr;

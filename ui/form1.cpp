@@ -362,10 +362,9 @@ void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }
 void Form1::planMenuItem_Click() { openTool(planWindow_); }
 
 void Form1::followInToolWindows() {
-    if (baudWindow_ != nullptr)
-        baudWindow_->follow(Text2->text(), *family_, state_.timerClock);
-    if (planWindow_ != nullptr)
-        planWindow_->follow(Text2->text(), *family_, state_.timerClock);
+    for (ToolWindow* tool : std::initializer_list<ToolWindow*>{baudWindow_, planWindow_})
+        if (tool != nullptr)
+            tool->follow(Text2->text(), *family_, state_.timerClock);
 }
 
 void Form1::cal() {

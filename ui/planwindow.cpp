@@ -49,13 +49,6 @@ PlanWindow::PlanWindow(const QString& crystalText, const ChipFamily& family, std
     intervalBox->setFocus();
 }
 
-QLabel* PlanWindow::createLabel(const char* name, const QString& caption,
-                                const layout::Twips& where, QWidget* buddy) {
-    auto* label = layout::place(new QLabel(caption, buddy->parentWidget()), name, where);
-    label->setBuddy(buddy);
-    return label;
-}
-
 QLineEdit* PlanWindow::createBox(const char* name, const layout::Twips& where) {
     return layout::place(new QLineEdit(client()), name, where);
 }
@@ -71,10 +64,7 @@ void PlanWindow::createInputs() {
     unitBox->setAccessibleName(QStringLiteral("单位"));
     crystalBox = createBox("crystalBox", at::crystal);
     createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
-    chipBox = layout::place(new QComboBox(client()), "chipBox", at::chip);
-    for (const ChipChoice& choice : chipChoices())
-        chipBox->addItem(choice.caption(), choice.name());
-    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, chipBox);
+    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
     noteLabel = layout::place(new QLabel(client()), "noteLabel", at::note);
 }
 
@@ -131,10 +121,6 @@ void PlanWindow::connectEvents() {
     for (QComboBox* box : {readModeBox, readGeneratorBox})
         connect(box, &QComboBox::currentIndexChanged, this, &PlanWindow::readBack);
     connect(unitBox, &QComboBox::currentIndexChanged, this, &PlanWindow::recalculate);
-    connect(chipBox, &QComboBox::currentIndexChanged, this, [this](int index) {
-        const ChipChoice choice = chipChoices().at(index);
-        follow(QString(), *choice.family, choice.clock);
-    });
     connect(planTable, &QTableWidget::itemSelectionChanged, this, [this] {
         const bool chosen = planTable->selectionModel()->hasSelection();
         copyButton->setEnabled(chosen);
@@ -148,8 +134,8 @@ void PlanWindow::connectEvents() {
 void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {
     if (numbers_.parseSingle(crystalText))
         crystalBox->setText(crystalText);
-    const QSignalBlocker quiet(chipBox), quietModes(readModeBox), quietGenerators(readGeneratorBox);
-    chipBox->setCurrentIndex(chipBox->findData(ChipChoice{&family, clock}.name()));
+    showChip(family, clock);
+    const QSignalBlocker quietModes(readModeBox), quietGenerators(readGeneratorBox);
     readModeBox->clear();
     const QString kinds[] = {QStringLiteral("13 位"), QStringLiteral("16 位"),
                              QStringLiteral("16 位自动重装"), QStringLiteral("8 位自动重装")};
@@ -165,13 +151,6 @@ void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, st
     for (const BaudGenerator& generator : family.generators)
         readGeneratorBox->addItem(toQString(generator.label));
     recalculate();
-}
-
-const ChipFamily& PlanWindow::family() const {
-    return *chipChoices().at(chipBox->currentIndex()).family;
-}
-std::int32_t PlanWindow::timerClock() const {
-    return chipChoices().at(chipBox->currentIndex()).clock;
 }
 
 std::optional<double> PlanWindow::crystalMhz() const {

@@ -21,19 +21,14 @@ public:
     PlanWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
                NumberText numbers, QWidget* parent);
 
-    // Takes over the main window's crystal (when it is a number), family and clock.
-    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock);
+    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) override;
 
 private:
-    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& where,
-                        QWidget* buddy);
     QLineEdit* createBox(const char* name, const layout::Twips& where);
     void createInputs();
     void createTable();
     void createReadBack();
     void connectEvents();
-    const ChipFamily& family() const;
-    std::int32_t timerClock() const;
     std::optional<double> crystalMhz() const;
     std::optional<PlanRequest> request() const;
     void recalculate();
@@ -45,7 +40,6 @@ private:
     QLineEdit* intervalBox = nullptr;
     QComboBox* unitBox = nullptr;
     QLineEdit* crystalBox = nullptr;
-    QComboBox* chipBox = nullptr;
     QLabel* noteLabel = nullptr;
     QTableWidget* planTable = nullptr;
     QPushButton* copyButton = nullptr;

@@ -1,6 +1,10 @@
 #include "toolwindow.h"
 
+#include "chipchoice.h"
+
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -37,6 +41,37 @@ void ToolWindow::placeBeside(const QWidget* main) {
                   : left >= screen.left()         ? left
                                                   : screen.right() - width;
     move(std::max(screen.left(), x), home.top());
+}
+
+QLabel* ToolWindow::createLabel(const char* name, const QString& caption,
+                                const layout::Twips& where, QWidget* buddy) {
+    auto* label = layout::place(new QLabel(caption, buddy->parentWidget()), name, where);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QComboBox* ToolWindow::createChipBox(const layout::Twips& where) {
+    chipBox_ = layout::place(new QComboBox(client_), "chipBox", where);
+    for (const ChipChoice& choice : chipChoices())
+        chipBox_->addItem(choice.caption(), choice.name());
+    connect(chipBox_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const ChipChoice choice = chipChoices().at(index);
+        follow(QString(), *choice.family, choice.clock);
+    });
+    return chipBox_;
+}
+
+void ToolWindow::showChip(const ChipFamily& family, std::int32_t clock) {
+    const QSignalBlocker quiet(chipBox_);
+    chipBox_->setCurrentIndex(chipBox_->findData(ChipChoice{&family, clock}.name()));
+}
+
+const ChipFamily& ToolWindow::family() const {
+    return *chipChoices().at(chipBox_->currentIndex()).family;
+}
+
+std::int32_t ToolWindow::timerClock() const {
+    return chipChoices().at(chipBox_->currentIndex()).clock;
 }
 
 } // namespace tickora

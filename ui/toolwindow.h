@@ -3,11 +3,16 @@
 // the user left it.
 #pragma once
 
+#include "chipfamily.h"
+#include "layout.h"
+
 #include <QDialog>
 
 #include <functional>
 
 class QAction;
+class QComboBox;
+class QLabel;
 
 namespace tickora {
 
@@ -18,14 +23,27 @@ public:
 
     // Beside the main window where the screen has room, else where it covers least of it.
     void placeBeside(const QWidget* main);
+    // Takes over the main window's crystal (when it is a number), family and clock.
+    virtual void follow(const QString& crystalText, const ChipFamily& family,
+                        std::int32_t clock) = 0;
 
 protected:
     QWidget* client() const { return client_; }
+    // A label beside the box it names, which its access key focuses.
+    QLabel* createLabel(const char* name, const QString& caption, const layout::Twips& where,
+                        QWidget* buddy);
+    // Every family with each of its clocks; choosing one follows it.
+    QComboBox* createChipBox(const layout::Twips& where);
+    // Chooses the family and clock in the list without following them again.
+    void showChip(const ChipFamily& family, std::int32_t clock);
+    const ChipFamily& family() const;
+    std::int32_t timerClock() const;
     // The 工具 menu: the window's copy entry, then 关闭. Sizes the window to menu and layout.
     QAction* createMenu(const QString& copyCaption, std::function<void()> copy);
 
 private:
     QWidget* client_;
+    QComboBox* chipBox_ = nullptr;
     QSize clientSize_;
 };
 
