@@ -175,8 +175,7 @@ Result runCode(const Invocation& in, bool json) {
     const TimerRun run = calculateTimer(in);
     const auto code = timerInitCode(timer, run.setup);
     if (!code)
-        throw Refusal{Refused,
-                      QStringLiteral("定时时间太短：中断服务程序来不及在下一次溢出前执行完")};
+        throw Refusal{Refused, routineTooShort(run.setup)};
     if (!json)
         return {QByteArray::fromStdString(*code), {}};
     QJsonObject object = timerJson(run);

@@ -2,6 +2,7 @@
 
 #include "dialogservices.h"
 #include "numbertext.h"
+#include "registers.h"
 
 namespace tickora {
 namespace {
@@ -50,6 +51,16 @@ std::optional<ResultTexts> cal(const QString& intervalText, const QString& cryst
     return ResultTexts{longest, NumberText::formatHex(state.initValue),
                        numbers.formatFixed3(state.cycleUs),
                        numbers.formatFixed3(state.initErrorUs)};
+}
+
+QString routineTooShort(const TimerSetup& setup) {
+    const TimerKind kind = setup.timerMode().kind;
+    const std::int64_t fewest = minimumRoutineCounts(*setup.family, setup.timerClock, kind);
+    if (countsOf(kind) - setup.initValue >= fewest)
+        return {};
+    return QStringLiteral("定时时间太短，中断程序来不及：至少 %1 个计数（%2 uS）")
+        .arg(fewest)
+        .arg(double(fewest) * setup.timerClock / setup.crystalMhz, 0, 'f', 3);
 }
 
 } // namespace tickora

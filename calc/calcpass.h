@@ -29,6 +29,12 @@ inline const QString outOfRange = QStringLiteral("超出定时范围，请重新
 inline const QString fault = QStringLiteral("你输入的值中含有字符，请修正，重新输入数字");
 } // namespace messages
 
+struct TimerSetup;
+
+// Why a timer's value gets no routine: its interval is shorter than the routine takes, with the
+// fewest counts it needs. Empty when the routine keeps up.
+QString routineTooShort(const TimerSetup& setup);
+
 // Parses both texts into state, calculates, and either returns the result texts or shows
 // exactly one message through dialogs and returns nothing.
 std::optional<ResultTexts> cal(const QString& intervalText, const QString& crystalText,

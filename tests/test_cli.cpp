@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("json") << "timer --crystal 12 --interval 100 --mode 1 --json" << 0 << "\"mode\":1,\"th\":\"0xFF\",\"tl\":\"0x9C\"}\n" << "";
         QTest::newRow("bad crystal") << "timer --crystal 0 --interval 100 --mode 1" << 1 << "" << "晶体频率设置不当";
         QTest::newRow("out of range") << "timer --crystal 12 --interval 100000 --mode 1 --json" << 1 << "" << "超出定时范围";
+        QTest::newRow("too short for the routine") << "code --timer 0 --crystal 12 --interval 79 --mode 1" << 1 << "" << "至少 80 个计数（80.000 uS）";
         QTest::newRow("not a number") << "code --timer 0 --crystal 12MHz --interval 100 --mode 1" << 1 << "" << "含有字符";
         QTest::newRow("unknown option") << "timer --crystal 12 --interval 100 --mode 1 --foo" << 2 << "" << "未知选项：--foo";
         QTest::newRow("mode 3") << "timer --crystal 12 --interval 100 --mode 3" << 2 << "" << "--mode 只能是 0、1 或 2";

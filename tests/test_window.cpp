@@ -512,6 +512,12 @@ private slots:
         QCOMPARE(fx.results() + ' ' + copyState(),
                  "71111 DC00 1.085 0.000 复制定时器 0 初始化代码(&0)" + why +
                      "复制定时器 1 初始化代码(&1)" + why);
+        fx.box("Text1")->setText("6"); // 6 µs at 1T: 66 counts, too few for the routine
+        fx.click("Option2");
+        QCOMPARE(fx.results() + ' ' + copyState().section('|', 0, 0),
+                 "5925.925 FFBE 0.090 0.032 复制定时器 0 初始化代码(&0) off "
+                 "定时时间太短，中断程序来不及：至少 320 个计数（28.935 uS）");
+        fx.box("Text1")->setText("10000");
         fx.click("Option1"); // back at 12T, 13 bits cannot hold 10000 µs either
         fx.child<QAction>("chip_classic_12T")->trigger();
         QCOMPARE(fx.results() + copyState().section('|', 0, 0),

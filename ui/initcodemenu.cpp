@@ -1,5 +1,6 @@
 #include "initcodemenu.h"
 
+#include "calcpass.h"
 #include "qtext.h"
 
 #include <QAction>
@@ -47,12 +48,8 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     const QString description = registerDescription(*registers, setup);
     box_->setToolTip(description);
     box_->setAccessibleDescription(description);
-    const TimerKind kind = setup.timerMode().kind;
-    const std::int64_t fewest = minimumRoutineCounts(*setup.family, setup.timerClock, kind);
-    if (countsOf(kind) - setup.initValue < fewest) // the routine could not keep up
-        return withdraw(QStringLiteral("定时时间太短，中断程序来不及：至少 %1 个计数（%2 uS）")
-                            .arg(fewest)
-                            .arg(double(fewest) * setup.timerClock / setup.crystalMhz, 0, 'f', 3));
+    if (const QString tooShort = routineTooShort(setup); !tooShort.isEmpty())
+        return withdraw(tooShort); // the routine could not keep up
     shown_ = setup;
     copyTimer0Code_->setEnabled(true);
     copyTimer1Code_->setEnabled(true);
