@@ -521,7 +521,7 @@ private slots:
         fx.click("Option1"); // back at 12T, 13 bits cannot hold 10000 µs either
         fx.child<QAction>("chip_classic_12T")->trigger();
         QCOMPARE(fx.results() + copyState().section('|', 0, 0),
-                 "71111 DC00 1.085 0.000复制定时器 0 初始化代码(&0)" + why.chopped(1));
+                 "5925.925 FFBE 0.090 0.032复制定时器 0 初始化代码(&0)" + why.chopped(1));
     }
 
     void realMessageAndInputDialogs() {
