@@ -168,10 +168,14 @@ class TestWindow : public QObject {
 
 private slots:
     void initTestCase() { // the program's translation and font, as main sets them up
+        // Test settings, not the user's, and this run's own: the scaled run goes on beside it.
         QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setApplicationName(
+            QStringLiteral("test_window_%1").arg(QCoreApplication::applicationPid()));
         installChineseQtTranslation(*qApp);
         applyInterfaceFont(*qApp);
     }
+    void cleanupTestCase() { QFile::remove(QSettings().fileName()); }
     void cleanup() { // whatever a test left open shows all its texts, at any scale it runs at
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window->isVisible() && !window->inherits("QMenu") &&
