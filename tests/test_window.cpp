@@ -198,7 +198,8 @@ private slots:
         QCOMPARE(fx.dialogs.messages.join(' ') + fx.results(), outOfRange + "   ");
 
         fx.click("Option2");
-        QCOMPARE(fx.results(), "65536 FF9C 1.000 0.000");
+        QCOMPARE(fx.results() + fx.box("Text4")->toolTip(),
+                 "65536 FF9C 1.000 0.000TH0/TH1 = 0xFF，TL0/TL1 = 0x9C\n方式 1：16 位，12T");
         fx.click("Option1");
         QCOMPARE(fx.results(), "8192 1F9C 1.000 0.000");
         fx.click("Option3");
