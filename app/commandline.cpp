@@ -184,8 +184,6 @@ Result runCode(const Invocation& in, bool json) {
     return {jsonLine(object), {}};
 }
 
-bool reliable(const std::optional<BaudSetting>& setting) { return setting && isReliable(*setting); }
-
 struct BaudRow {
     double baud;
     std::optional<BaudSetting> setting;
@@ -234,7 +232,7 @@ QJsonObject baudJson(const BaudRow& row, const BaudGenerator& generator) {
                      : QJsonValue()},
             {QStringLiteral("actualBaud"), setting ? setting->actualBaud : QJsonValue()},
             {QStringLiteral("errorPercent"), setting ? setting->errorPercent : QJsonValue()},
-            {QStringLiteral("reliable"), reliable(setting)},
+            {QStringLiteral("reliable"), isReliable(setting)},
             {QStringLiteral("remark"), row.remark}};
 }
 
@@ -268,7 +266,7 @@ Result runBaud(const Invocation& in, bool json) {
             throw Refusal{Refused, row.remark};
         codeText = QString::fromStdString(
             baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting));
-        if (!reliable(row.setting))
+        if (!isReliable(row.setting))
             result.warning = QStringLiteral("误差超过 ±2%：接收方可能读错一个字节的最后几位");
     }
     if (json) {

@@ -23,6 +23,10 @@ inline bool isReliable(const BaudSetting& setting) {
     return setting.errorPercent <= reliableBaudErrorPercent &&
            setting.errorPercent >= -reliableBaudErrorPercent;
 }
+// A row's setting, which no reload may have given.
+inline bool isReliable(const std::optional<BaudSetting>& setting) {
+    return setting && isReliable(*setting);
+}
 
 // The rates a baud table lists before the user's own.
 inline constexpr double standardBaudRates[] = {1200,  2400,  4800,  9600,  14400,

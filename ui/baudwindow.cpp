@@ -20,8 +20,6 @@ namespace {
 
 const QColor unreliableBackground(0xFF, 0xD8, 0xD8);
 
-bool reliable(const std::optional<BaudSetting>& setting) { return setting && isReliable(*setting); }
-
 } // namespace
 
 BaudWindow::BaudWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
@@ -169,7 +167,7 @@ void BaudWindow::showRow(int row, const Row& value, const QString& remark) {
         setting ? numbers_.formatPlain(setting->actualBaud, 1) : none,
         setting ? numbers_.formatSigned(setting->errorPercent, 2) + QLatin1Char('%') : none,
         remark};
-    const bool unreliable = setting && !reliable(setting);
+    const bool unreliable = setting && !isReliable(setting);
     for (int column = 0; column < cells.size(); ++column) {
         auto* item = new QTableWidgetItem(cells[column]);
         if (unreliable)
@@ -206,7 +204,7 @@ void BaudWindow::copyRow(int row) {
         QString::fromStdString(baudInitCode(request, *value.setting)));
     const QString rate = rateTable->item(row, 0)->text();
     noteLabel->setText(
-        reliable(value.setting)
+        isReliable(value.setting)
             ? QStringLiteral("已复制 %1 波特的 uart_init()").arg(rate)
             : QStringLiteral("已复制 %1 波特的 uart_init()，误差超过 ±2%").arg(rate));
 }
