@@ -92,8 +92,8 @@ bool magnitudeBelowOne(const std::string& digits) {
     return adjusted < 0;
 }
 
-// A decimal number rounded correctly to Number, or nothing; the same for float and double.
-template <typename Number> std::optional<Number> parseNumber(QStringView text, const QLocale& locale) {
+// The text as a plain ASCII decimal ("-11.0592", "5e1"), or nothing when it is not one number.
+std::optional<std::string> asciiNumber(QStringView text, const QLocale& locale) {
     const QStringView number = trimmed(text);
     const CharMapper map(locale);
     std::string ascii;
@@ -104,19 +104,23 @@ template <typename Number> std::optional<Number> parseNumber(QStringView text, c
             return std::nullopt;
         ascii.push_back(mapped);
     }
-
-    bool negative = false;
-    std::size_t start = 0;
-    if (!ascii.empty() && (ascii[0] == '-' || ascii[0] == '+')) {
-        negative = ascii[0] == '-';
-        start = 1;
-    }
-    // from_chars takes its own leading minus; the digits must begin right after our sign.
+    const std::size_t start = !ascii.empty() && (ascii[0] == '-' || ascii[0] == '+') ? 1 : 0;
+    // The digits must begin right after the sign.
     if (start >= ascii.size() ||
         !(std::isdigit(static_cast<unsigned char>(ascii[start])) || ascii[start] == '.'))
         return std::nullopt;
+    return ascii;
+}
 
-    const std::string digits = ascii.substr(start);
+// A decimal number rounded correctly to Number, or nothing; the same for float and double.
+template <typename Number>
+std::optional<Number> parseNumber(QStringView text, const QLocale& locale) {
+    const auto ascii = asciiNumber(text, locale);
+    if (!ascii)
+        return std::nullopt;
+    const bool negative = (*ascii)[0] == '-';
+    // from_chars takes its own leading minus only; the sign is ours.
+    const std::string digits = ascii->substr((*ascii)[0] == '-' || (*ascii)[0] == '+' ? 1 : 0);
     Number value = 0;
     const char* end = digits.data() + digits.size();
     const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
@@ -145,6 +149,18 @@ std::optional<double> NumberText::parseDouble(QStringView text) const {
     return parseNumber<double>(text, locale_);
 }
 
+Exact NumberText::parseExact(QStringView text) const {
+    const auto ascii = asciiNumber(text, locale_);
+    if (!ascii)
+        return Exact::ratio(0, 0);
+    const Exact exact = Exact::parse(*ascii);
+    if (exact.valid())
+        return exact;
+    // Beyond 128 bits of decimals: the double nearest the text, which is still a decimal.
+    const auto nearest = parseDouble(text);
+    return nearest ? Exact::fromDouble(*nearest) : exact;
+}
+
 QString NumberText::formatDecimal(std::int32_t value) { return QString::number(value); }
 
 QString NumberText::formatHex(std::int32_t value) {
@@ -165,11 +181,27 @@ QString NumberText::formatSigned(double value, int decimals) const {
     return (value < 0 ? locale_.negativeSign() : locale_.positiveSign()) + magnitude;
 }
 
-QString NumberText::formatUpTo3(double value) const {
+QString NumberText::localized(std::string_view ascii, bool grouped) const {
+    const bool negative = !ascii.empty() && ascii[0] == '-';
+    const std::string_view magnitude = ascii.substr(negative ? 1 : 0);
+    const std::size_t point = std::min(magnitude.find('.'), magnitude.size());
+    const std::string_view whole = magnitude.substr(0, point);
+    bool ok = false;
+    const qulonglong value = QByteArray(whole.data(), qsizetype(whole.size())).toULongLong(&ok);
     QLocale plain = locale_;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    // The small addend keeps 76.8, held as 76.7999…, from showing as 76.799.
-    return plain.toString(std::floor(value * 1000 + 1e-6) / 1000, 'g', 15);
+    if (!grouped)
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = ok ? plain.toString(value) : QString::fromLatin1(whole.data(), whole.size());
+    if (point < magnitude.size())
+        text += locale_.decimalPoint() +
+                QString::fromLatin1(magnitude.data() + point + 1, magnitude.size() - point - 1);
+    return negative ? locale_.negativeSign() + text : text;
+}
+
+QString NumberText::localizedSigned(std::string_view ascii) const {
+    const bool zero = ascii.find_first_not_of("-0.") == std::string_view::npos;
+    return (ascii.empty() || ascii[0] == '-' || zero ? QString() : locale_.positiveSign()) +
+           localized(ascii, false);
 }
 
 QString NumberText::formatPlain(double value, int decimals) const {

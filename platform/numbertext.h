@@ -2,12 +2,15 @@
 // The user's regional settings come in from outside as a QLocale, so tests can pin them.
 #pragma once
 
+#include "exact.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace tickora {
 
@@ -20,6 +23,8 @@ public:
     std::optional<float> parseSingle(QStringView text) const;
     // The same to double, for intervals up to a day to the ns.
     std::optional<double> parseDouble(QStringView text) const;
+    // The decimal exactly as typed; invalid when the text is not one number.
+    Exact parseExact(QStringView text) const;
 
     static QString formatDecimal(std::int32_t value);
     // Upper-case hex of the 32-bit two's complement, no prefix or leading zeros.
@@ -28,8 +33,11 @@ public:
     QString formatFixed3(float value) const;
     // Always a sign, but on a value that rounds to zero: "+0.043", "-6.99", "0.000".
     QString formatSigned(double value, int decimals) const;
-    // Ungrouped, cut (not rounded) to at most three decimals, no trailing zeros: "7.314".
-    QString formatUpTo3(double value) const;
+    // A plain ASCII decimal ("-1234.500", from Exact) in the regional format: its decimal
+    // point and minus sign, and its digit grouping where asked for.
+    QString localized(std::string_view ascii, bool grouped) const;
+    // Ungrouped, with a sign but on zero: "+0.043", "-6.990", "0.000".
+    QString localizedSigned(std::string_view ascii) const;
     // Ungrouped, as in running text or a table: "1000.434".
     QString formatPlain(double value, int decimals) const;
 
