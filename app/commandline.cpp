@@ -5,6 +5,7 @@
 #include "dialogservices.h"
 #include "plan.h"
 #include "registers.h"
+#include "timing.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -92,9 +93,6 @@ public:
     QString message;
 };
 
-// A float as the shortest decimal that reads back as it: 11.0592, not 11.059200286865234.
-double shortest(float value) { return QString::fromStdString(shortestText(value)).toDouble(); }
-
 QString byteText(std::uint8_t value) { return QString::fromStdString(registerByteText(value)); }
 
 QByteArray jsonLine(const QJsonObject& object) {
@@ -102,8 +100,8 @@ QByteArray jsonLine(const QJsonObject& object) {
 }
 
 struct TimerRun {
-    CalcState state;
     ResultTexts texts;
+    Timing timing;
     TimerSetup setup;
     TimerRegisters registers;
 };
@@ -119,38 +117,34 @@ TimerRun calculateTimer(const Invocation& in) {
     const QString interval = in.text(QStringLiteral("interval"));
     const QString crystal = in.text(QStringLiteral("crystal"));
     CapturedMessage dialogs;
-    const auto texts = cal(interval, crystal, state, in.numbers(), dialogs);
-    if (!texts)
+    const auto result = cal(interval, crystal, state, family, in.numbers(), dialogs);
+    if (!result)
         throw Refusal{Refused, dialogs.message};
-    const TimerSetup setup{
-        state.initValue,  mode,   state.timeUs, state.crystalMhz, state.initErrorUs,
-        state.timerClock, &family};
+    const TimerSetup setup{state.initValue,           mode,
+                           result->timing.intervalUs, result->timing.crystalMhz,
+                           state.timerClock,          &family};
     const auto registers = splitRegisters(state.initValue, setup.timerMode());
     if (!registers)
         throw Refusal{Refused, messages::outOfRange};
-    return {state, *texts, setup, *registers};
+    return {result->texts, result->timing, setup, *registers};
 }
 
-// Signed as the window's error box: the interval asked for less the one achieved.
-double achievedErrorPercent(const CalcState& state) {
-    return (state.timeUs - achievedIntervalUs(state)) / state.timeUs * 100;
-}
-
+// JSON numbers are the doubles nearest the exact figures.
 QJsonObject timerJson(const TimerRun& run) {
-    const CalcState& state = run.state;
+    const Timing& timing = run.timing;
     return {{QStringLiteral("family"), fromUtf8(run.setup.family->id)},
-            {QStringLiteral("clock"), state.timerClock},
+            {QStringLiteral("clock"), timing.clock},
             {QStringLiteral("mode"), run.setup.mode},
-            {QStringLiteral("crystalMhz"), shortest(state.crystalMhz)},
-            {QStringLiteral("intervalUs"), shortest(state.timeUs)},
-            {QStringLiteral("initValue"), state.initValue},
+            {QStringLiteral("crystalMhz"), timing.crystalMhz.toDouble()},
+            {QStringLiteral("intervalUs"), timing.intervalUs.toDouble()},
+            {QStringLiteral("initValue"), timing.initValue()},
             {QStringLiteral("th"), byteText(run.registers.th)},
             {QStringLiteral("tl"), byteText(run.registers.tl)},
-            {QStringLiteral("longestUs"), longestIntervalUs(state)},
-            {QStringLiteral("cycleUs"), shortest(state.cycleUs)},
-            {QStringLiteral("errorUs"), shortest(state.initErrorUs)},
-            {QStringLiteral("achievedUs"), achievedIntervalUs(state)},
-            {QStringLiteral("achievedErrorPercent"), achievedErrorPercent(state)}};
+            {QStringLiteral("longestUs"), timing.longestUs().toDouble()},
+            {QStringLiteral("cycleUs"), timing.cycleUs().toDouble()},
+            {QStringLiteral("errorUs"), timing.errorUs().toDouble()},
+            {QStringLiteral("achievedUs"), timing.achievedUs().toDouble()},
+            {QStringLiteral("achievedErrorPercent"), timing.errorPercent().toDouble()}};
 }
 
 Result runTimer(const Invocation& in, bool json) {
@@ -163,8 +157,8 @@ Result runTimer(const Invocation& in, bool json) {
                            "achieved error (%): %8\n")
                 .arg(run.texts.initValue, byteText(run.registers.th), byteText(run.registers.tl),
                      run.texts.maxTime, run.texts.cycle, run.texts.error,
-                     numbers.formatPlain(achievedIntervalUs(run.state), 3),
-                     numbers.formatSigned(achievedErrorPercent(run.state), 3))
+                     numbers.localized(run.timing.achievedUs().fixed(3), false),
+                     numbers.localizedSigned(run.timing.errorPercent().fixed(3)))
                 .toUtf8(),
             {}};
 }
@@ -191,7 +185,7 @@ struct BaudRow {
 };
 
 // As the baud window remarks a row: why it is unusable and which generator does better.
-BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, float crystalMhz,
+BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, double crystalMhz,
                 std::int32_t clock, double baud) {
     const auto setting = baudSetting(generator, crystalMhz, clock, baud);
     return {baud, setting,
@@ -226,7 +220,7 @@ QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
 
 QJsonObject baudJson(const BaudRow& row, const BaudGenerator& generator) {
     const auto& setting = row.setting;
-    return {{QStringLiteral("baud"), shortest(static_cast<float>(row.baud))},
+    return {{QStringLiteral("baud"), row.baud},
             {QStringLiteral("reload"),
              setting ? QJsonValue(QStringLiteral("0x") + reloadText(generator, setting->reload))
                      : QJsonValue()},
@@ -244,12 +238,12 @@ Result runBaud(const Invocation& in, bool json) {
     if (code && !in.has(QStringLiteral("rate")))
         throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
     // The baud window's reading: a float crystal and rate, each above zero.
-    const auto crystal = in.numbers().parseSingle(in.text(QStringLiteral("crystal")));
+    const auto crystal = in.numbers().parseDouble(in.text(QStringLiteral("crystal")));
     if (!crystal || !(*crystal > 0))
         throw Refusal{Refused, QStringLiteral("请输入有效的晶体频率")};
     QList<double> rates(std::begin(standardBaudRates), std::end(standardBaudRates));
     if (in.has(QStringLiteral("rate"))) {
-        const auto rate = in.numbers().parseSingle(in.text(QStringLiteral("rate")));
+        const auto rate = in.numbers().parseDouble(in.text(QStringLiteral("rate")));
         if (!rate || !(*rate > 0))
             throw Refusal{Refused, QStringLiteral("波特率无效")};
         rates = {*rate};
@@ -276,7 +270,7 @@ Result runBaud(const Invocation& in, bool json) {
         QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
                            {QStringLiteral("clock"), clock},
                            {QStringLiteral("generator"), fromUtf8(generator.id)},
-                           {QStringLiteral("crystalMhz"), shortest(*crystal)},
+                           {QStringLiteral("crystalMhz"), *crystal},
                            {QStringLiteral("rates"), array}};
         if (code)
             object.insert(QStringLiteral("code"), codeText);
@@ -286,45 +280,73 @@ Result runBaud(const Invocation& in, bool json) {
     return result;
 }
 
-// "1s", "500ms", "250us" or a plain number of µs, read as the window reads numbers.
-double intervalWithUnit(const Invocation& in) {
+// "1s", "500ms", "250us" or a plain number of µs, read as the window reads numbers, exactly.
+Exact intervalWithUnit(const Invocation& in) {
     QString text = in.text(QStringLiteral("interval")).trimmed();
-    double scale = 1;
-    for (const auto& [unit, factor] : {std::pair{"ms", 1e3}, {"us", 1.0}, {"µs", 1.0}, {"s", 1e6}})
+    std::int64_t scale = 1;
+    for (const auto& [unit, factor] :
+         {std::pair{"ms", 1000}, {"us", 1}, {"µs", 1}, {"s", 1'000'000}})
         if (text.endsWith(QString::fromUtf8(unit), Qt::CaseInsensitive)) {
             text.chop(QString::fromUtf8(unit).size());
             scale = factor;
             break;
         }
-    const auto value = in.numbers().parseDouble(text);
-    if (!value || !(*value > 0))
+    const Exact value = in.numbers().parseExact(text);
+    if (!value.valid())
         throw Refusal{Refused, messages::fault};
-    return *value * scale;
+    if (!(value > Exact(0)))
+        throw Refusal{Refused, messages::outOfRange};
+    return value * Exact(scale);
+}
+
+QString hexOf(std::int64_t value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString reloadOf(const TickPlan& plan) {
+    return hexOf(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4);
 }
 
 QJsonObject planJson(const TickPlan& plan) {
-    const int digits = plan.timer->kind == TimerKind::Reload8 ? 2 : 4;
     return {{QStringLiteral("timer"), fromUtf8(plan.timer->id)},
             {QStringLiteral("countsPerTick"), qint64(plan.countsPerTick)},
             {QStringLiteral("ticks"), qint64(plan.ticks)},
-            {QStringLiteral("reload"), QStringLiteral("0x%1")
-                                           .arg(plan.reload, digits, 16, QLatin1Char('0'))
-                                           .toUpper()
-                                           .replace(QLatin1String("0X"), QLatin1String("0x"))},
-            {QStringLiteral("tickUs"), plan.tickUs},
-            {QStringLiteral("achievedUs"), plan.achievedUs},
-            {QStringLiteral("errorUs"), plan.errorUs},
+            {QStringLiteral("reload"), QStringLiteral("0x") + reloadOf(plan)},
+            {QStringLiteral("tickUs"), plan.tickUs.toDouble()},
+            {QStringLiteral("achievedUs"), plan.achievedUs.toDouble()},
+            {QStringLiteral("errorUs"), plan.errorUs.toDouble()},
             {QStringLiteral("exact"), plan.exact},
+            {QStringLiteral("lateReload"), plan.lateReload},
             {QStringLiteral("reloadsItself"), reloadsItself(plan.timer->kind)}};
+}
+
+// The plan window's columns; the error signed as asked for less achieved. A plan whose routine
+// reloads late shows what its counts give, and "≤": each tick runs a few clocks longer.
+QByteArray planTable(const std::vector<TickPlan>& plans, const NumberText& numbers) {
+    QStringList lines{QStringLiteral("定时器\t每次计数\t重装值\t次数\t实际(uS)\t"
+                                     "误差(uS，要求−实际)\t精确")};
+    for (const TickPlan& plan : plans)
+        lines << QStringList{fromUtf8(plan.timer->label),
+                             QString::number(plan.countsPerTick),
+                             reloadOf(plan),
+                             QString::number(plan.ticks),
+                             numbers.localized(plan.achievedUs.fixed(3), false),
+                             (plan.lateReload ? QStringLiteral("≤ ") : QString()) +
+                                 numbers.localizedSigned(plan.errorUs.fixed(3)),
+                             plan.exact        ? QStringLiteral("是")
+                             : plan.lateReload ? QStringLiteral("否（每次略长）")
+                                               : QStringLiteral("否")}
+                     .join(QLatin1Char('\t'));
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }
 
 // The plan window's table, or the chosen plan's code.
 Result runPlan(const Invocation& in, bool json) {
     const ChipFamily& family = in.family();
-    const auto crystal = in.numbers().parseSingle(in.text(QStringLiteral("crystal")));
-    if (!crystal || !(*crystal > 0))
+    const Exact crystal = in.numbers().parseExact(in.text(QStringLiteral("crystal")));
+    if (!(crystal > Exact(0)))
         throw Refusal{Refused, messages::badCrystal};
-    const PlanRequest request{intervalWithUnit(in), *crystal, family, in.clock(family)};
+    const PlanRequest request{intervalWithUnit(in), crystal, family, in.clock(family)};
     const auto plans = planInterval(request);
     if (plans.empty())
         throw Refusal{Refused, messages::outOfRange};
@@ -332,17 +354,18 @@ Result runPlan(const Invocation& in, bool json) {
     const int chosen = in.has(QStringLiteral("plan")) ? in.text(QStringLiteral("plan")).toInt() : 1;
     if (chosen < 1 || chosen > int(plans.size()))
         throw Refusal{Usage, QStringLiteral("--plan 只能是 1 到 %1").arg(plans.size())};
+    const TickPlan& plan = plans[std::size_t(chosen - 1)];
     std::optional<std::string> code;
-    if (in.has(QStringLiteral("code")))
-        code = tickPlanCode(plans[std::size_t(chosen - 1)], request);
+    if (in.has(QStringLiteral("code")) && !(code = tickPlanCode(plan, request)))
+        throw Refusal{Refused, fromUtf8(planCodeProblem(plan))};
     if (json) {
         QJsonArray array;
-        for (const TickPlan& plan : plans)
-            array << planJson(plan);
+        for (const TickPlan& each : plans)
+            array << planJson(each);
         QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
                            {QStringLiteral("clock"), request.clock},
-                           {QStringLiteral("crystalMhz"), shortest(*crystal)},
-                           {QStringLiteral("intervalUs"), request.intervalUs},
+                           {QStringLiteral("crystalMhz"), crystal.toDouble()},
+                           {QStringLiteral("intervalUs"), request.intervalUs.toDouble()},
                            {QStringLiteral("plans"), array}};
         if (code)
             object.insert(QStringLiteral("code"), QString::fromStdString(*code));
@@ -350,18 +373,7 @@ Result runPlan(const Invocation& in, bool json) {
     }
     if (code)
         return {QByteArray::fromStdString(*code), {}};
-    QStringList lines{QStringLiteral(
-        "定时器	每次计数	重装值	次数	实际(uS)	误差(uS)	精确")};
-    for (const TickPlan& plan : plans)
-        lines << QStringList{fromUtf8(plan.timer->label),
-                             QString::number(plan.countsPerTick),
-                             planJson(plan)[QStringLiteral("reload")].toString().mid(2),
-                             QString::number(plan.ticks),
-                             in.numbers().formatPlain(plan.achievedUs, 3),
-                             in.numbers().formatSigned(plan.errorUs, 3),
-                             plan.exact ? QStringLiteral("是") : QStringLiteral("否")}
-                     .join(QLatin1Char('\t'));
-    return {(lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), {}};
+    return {planTable(plans, in.numbers()), {}};
 }
 
 // Adding a sub-command is adding a row; its options must be in optionSpecs.

@@ -87,10 +87,10 @@ std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t
 std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting) {
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
                                  setting.reload};
-    return "/* UART mode 1, " + shortestText(static_cast<float>(request.baud)) + " baud at " +
+    return "/* UART mode 1, " + shortestText(request.baud) + " baud at " +
            shortestText(request.crystalMhz) + " MHz, " + std::to_string(request.timerClock) +
            "T: actual " + formatted("%.1f", setting.actualBaud) + " baud, error " +
-           formatted("%+.2f", setting.errorPercent) + "%.\n" +
+           formatted("%+.2f", setting.errorPercent) + "% (actual - wanted).\n" +
            (isReliable(setting) ? ""
                                 : " * WARNING: more than 2% off: the receiver may misread the "
                                   "last bits of a byte.\n") +

@@ -50,7 +50,7 @@ std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t
 struct BaudRequest {
     const ChipFamily& family;
     const BaudGenerator& generator;
-    float crystalMhz;
+    double crystalMhz; // the double nearest the typed decimal
     std::int32_t timerClock;
     double baud;
 };

@@ -20,37 +20,71 @@ const QString& messageFor(CalcOutcome outcome) {
     return messages::fault;
 }
 
-CalcOutcome parseAndCalculate(const QString& intervalText, const QString& crystalText,
-                              CalcState& state, const NumberText& numbers) {
-    // Each value is stored as soon as it parses, as the pass has always done.
+// Each value is stored as soon as it parses, as the pass has always done.
+bool parseInto(const QString& intervalText, const QString& crystalText, CalcState& state,
+               const NumberText& numbers) {
     const auto interval = numbers.parseSingle(intervalText);
     if (!interval)
-        return CalcOutcome::Fault;
+        return false;
     state.timeUs = *interval;
     const auto crystal = numbers.parseSingle(crystalText);
     if (!crystal)
-        return CalcOutcome::Fault;
+        return false;
     state.crystalMhz = *crystal;
-    return calculate(state);
+    return true;
+}
+
+bool specifiedPass(const ChipFamily& family, std::int32_t clock) {
+    return &family == &classicFamily() && clock == Clock12T;
+}
+
+// The single-precision pass; the typed decimals then give the same value's other figures.
+std::optional<PassResult> singlePass(CalcState& state, Timing timing, const NumberText& numbers,
+                                     CalcOutcome& outcome) {
+    outcome = calculate(state);
+    if (outcome != CalcOutcome::Ok)
+        return std::nullopt;
+    timing.counts = std::int64_t{state.modeCount} - state.initValue;
+    return PassResult{{NumberText::formatDecimal(state.maxTimeUs),
+                       NumberText::formatHex(state.initValue), numbers.formatFixed3(state.cycleUs),
+                       numbers.formatFixed3(state.initErrorUs)},
+                      timing};
+}
+
+// Every figure from the typed decimals. The longest interval is cut, not rounded, to the µs/1000
+// below it, so whatever it shows is accepted.
+std::optional<PassResult> exactPass(CalcState& state, Timing timing, const NumberText& numbers,
+                                    CalcOutcome& outcome) {
+    outcome = timeExactly(timing);
+    if (outcome != CalcOutcome::Ok)
+        return std::nullopt;
+    state.initValue = timing.initValue();
+    state.cycleUs = static_cast<float>(timing.cycleUs().toDouble());
+    state.initErrorUs = static_cast<float>(timing.errorUs().toDouble());
+    return PassResult{{numbers.localized(timing.longestUs().cut(3), false),
+                       NumberText::formatHex(state.initValue),
+                       numbers.localized(timing.cycleUs().fixed(3), true),
+                       numbers.localized(timing.errorUs().fixed(3), true)},
+                      timing};
 }
 
 } // namespace
 
-std::optional<ResultTexts> cal(const QString& intervalText, const QString& crystalText,
-                               CalcState& state, const NumberText& numbers,
-                               DialogServices& dialogs) {
-    const CalcOutcome outcome = parseAndCalculate(intervalText, crystalText, state, numbers);
-    if (outcome != CalcOutcome::Ok) {
-        dialogs.showMessage(messageFor(outcome));
-        return std::nullopt;
+std::optional<PassResult> cal(const QString& intervalText, const QString& crystalText,
+                              CalcState& state, const ChipFamily& family, const NumberText& numbers,
+                              DialogServices& dialogs) {
+    CalcOutcome outcome = CalcOutcome::Fault;
+    std::optional<PassResult> result;
+    if (parseInto(intervalText, crystalText, state, numbers)) {
+        const Timing timing{numbers.parseExact(intervalText), numbers.parseExact(crystalText),
+                            state.timerClock, state.modeCount};
+        result = specifiedPass(family, state.timerClock)
+                     ? singlePass(state, timing, numbers, outcome)
+                     : exactPass(state, timing, numbers, outcome);
     }
-    // Beyond 12T the longest interval is shown to the µs/1000 below it, which is still accepted.
-    const QString longest = state.timerClock == Clock12T
-                                ? NumberText::formatDecimal(state.maxTimeUs)
-                                : numbers.formatUpTo3(longestIntervalUs(state));
-    return ResultTexts{longest, NumberText::formatHex(state.initValue),
-                       numbers.formatFixed3(state.cycleUs),
-                       numbers.formatFixed3(state.initErrorUs)};
+    if (!result)
+        dialogs.showMessage(messageFor(outcome));
+    return result;
 }
 
 QString routineTooShort(const TimerSetup& setup) {
@@ -58,9 +92,10 @@ QString routineTooShort(const TimerSetup& setup) {
     const std::int64_t fewest = minimumRoutineCounts(*setup.family, setup.timerClock, kind);
     if (countsOf(kind) - setup.initValue >= fewest)
         return {};
+    const Exact fewestUs = Exact(fewest) * Exact(setup.timerClock) / setup.crystalMhz;
     return QStringLiteral("定时时间太短，中断程序来不及：至少 %1 个计数（%2 uS）")
         .arg(fewest)
-        .arg(double(fewest) * setup.timerClock / setup.crystalMhz, 0, 'f', 3);
+        .arg(QString::fromStdString(fewestUs.fixed(3)));
 }
 
 } // namespace tickora

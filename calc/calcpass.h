@@ -2,6 +2,8 @@
 #pragma once
 
 #include "calculator.h"
+#include "chipfamily.h"
+#include "timing.h"
 
 #include <QString>
 
@@ -22,6 +24,13 @@ struct ResultTexts {
     friend bool operator==(const ResultTexts&, const ResultTexts&) = default;
 };
 
+// What a successful pass shows, and the same value worked from the typed decimals, from which
+// every other figure (the achieved interval, the code's comments) is taken.
+struct PassResult {
+    ResultTexts texts;
+    Timing timing;
+};
+
 // The three messages; the fault message covers every fault, whatever its cause.
 namespace messages {
 inline const QString badCrystal = QStringLiteral("晶体频率设置不当，请重新设置");
@@ -35,10 +44,12 @@ struct TimerSetup;
 // fewest counts it needs. Empty when the routine keeps up.
 QString routineTooShort(const TimerSetup& setup);
 
-// Parses both texts into state, calculates, and either returns the result texts or shows
-// exactly one message through dialogs and returns nothing.
-std::optional<ResultTexts> cal(const QString& intervalText, const QString& crystalText,
-                               CalcState& state, const NumberText& numbers,
-                               DialogServices& dialogs);
+// Parses both texts into state, calculates, and either returns the results or shows exactly one
+// message through dialogs and returns nothing. The classic 8051 at 12T runs the single-precision
+// pass the window has always run; every other chip and clock is worked exactly from the typed
+// decimals.
+std::optional<PassResult> cal(const QString& intervalText, const QString& crystalText,
+                              CalcState& state, const ChipFamily& family, const NumberText& numbers,
+                              DialogServices& dialogs);
 
 } // namespace tickora

@@ -65,13 +65,13 @@ CalcOutcome calculate(CalcState& state) {
     if (t > longest || !(t >= state.cycleUs) || !(t > 0))
         return CalcOutcome::OutOfRange;
 
-    auto initValue = toLong(state.countExact);
+    const auto initValue = toLong(state.countExact);
     if (!initValue)
         return CalcOutcome::Fault;
-    // Up to half a microsecond beyond q × N passes the range check and rounds the count
-    // below zero; no timer can be loaded with that, so give the longest interval it can do.
+    // Up to half a microsecond beyond q × N passes the range check above and can round the
+    // count below zero: that interval needs more counts than the mode has.
     if (*initValue < 0)
-        initValue = 0;
+        return CalcOutcome::OutOfRange;
     state.initValue = *initValue;
 
     const std::int64_t counts = std::int64_t{state.modeCount} - state.initValue;
@@ -83,15 +83,6 @@ CalcOutcome calculate(CalcState& state) {
         return CalcOutcome::Fault;
     state.initErrorUs = *error;
     return CalcOutcome::Ok;
-}
-
-double longestIntervalUs(const CalcState& state) {
-    return state.timerClock / double{state.crystalMhz} * state.modeCount;
-}
-
-double achievedIntervalUs(const CalcState& state) {
-    return state.timerClock / double{state.crystalMhz} *
-           (std::int64_t{state.modeCount} - state.initValue);
 }
 
 } // namespace tickora

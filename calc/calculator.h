@@ -43,11 +43,4 @@ struct CalcState {
 // calculation where it happens, leaving the fields stored before it in place.
 CalcOutcome calculate(CalcState& state);
 
-// The longest interval of the mode, q × N, unrounded.
-double longestIntervalUs(const CalcState& state);
-
-// The interval the initial value of a successful calculation really times, µs: q × (N − value)
-// with the exact q, not the one stored as float.
-double achievedIntervalUs(const CalcState& state);
-
 } // namespace tickora

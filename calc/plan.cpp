@@ -3,127 +3,133 @@
 #include "registers.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
-#include <numeric>
 #include <tuple>
 
 namespace tickora {
 namespace {
 
-// Exactly countable: the crystal in whole Hz and the interval in whole ns, which every crystal
-// and interval typed with up to three decimals of µs are.
-struct Exact {
-    std::int64_t crystalHz;
-    std::optional<std::int64_t> counts; // when the interval is a whole number of counts
-};
+using Int = Exact::Int;
 
-Exact exactCounts(const PlanRequest& request) {
-    const auto hz = static_cast<std::int64_t>(std::llround(request.crystalMhz * 1e6));
-    const double ns = std::round(request.intervalUs * 1000);
-    if (ns > 1e15 || std::abs(ns - request.intervalUs * 1000) > 0.02)
-        return {hz, std::nullopt};
-    // counts = ns x Hz / (D x 1e9), reduced first so nothing overflows.
-    std::int64_t a = static_cast<std::int64_t>(ns), b = hz, d = request.clock * 1'000'000'000LL;
-    std::int64_t g = std::gcd(a, d);
-    a /= g, d /= g;
-    g = std::gcd(b, d);
-    b /= g, d /= g;
-    if (d != 1 || a > std::numeric_limits<std::int64_t>::max() / std::max<std::int64_t>(b, 1))
-        return {hz, std::nullopt};
-    return {hz, a * b};
-}
+// The largest count an unsigned long tick counter reaches.
+constexpr std::int64_t mostTicks = 4'294'967'295;
+
+Exact magnitude(const Exact& value) { return value.sign() < 0 ? -value : value; }
 
 // 1, 2, 2.5 or 5 times a power of ten µs, to the ns: ticks people count in.
-bool roundTick(std::int64_t counts, std::int32_t clock, std::int64_t crystalHz) {
-    const std::int64_t scaled = counts * clock * 1'000'000'000LL;
-    if (scaled % crystalHz != 0)
+bool roundTick(const Exact& tickUs) {
+    const Exact ns = tickUs * Exact(1000);
+    if (!ns.valid() || ns.denominator() != 1 || ns.sign() <= 0)
         return false;
-    std::int64_t ns = scaled / crystalHz;
-    while (ns % 10 == 0)
-        ns /= 10;
-    return ns == 1 || ns == 2 || ns == 25 || ns == 5;
+    Int whole = ns.numerator();
+    while (whole % 10 == 0)
+        whole /= 10;
+    return whole == 1 || whole == 2 || whole == 25 || whole == 5;
 }
 
-struct Candidate {
-    TickPlan plan;
-    bool round;
+// The routine reloads after the overflow, and the core's instruction timing is not known in
+// counts: only the counts are known, not the period.
+bool reloadsLate(const ChipFamily& family, TimerKind kind) {
+    return !reloadsItself(kind) && !family.classicCycle;
+}
+
+// The interval in counts, total = P / Q, and the best tick of one timer for it.
+struct Search {
+    Int p, q;
 };
 
-// Exact before inexact; of exact ones, a timer that reloads itself before one whose routine
-// makes up for its latency, a round tick before another; then the smaller error, fewer runs.
-auto rank(const Candidate& c) {
-    const bool compensated = c.plan.exact && !reloadsItself(c.plan.timer->kind);
-    return std::make_tuple(!c.plan.exact, compensated, !c.round, std::abs(c.plan.errorUs),
-                           c.plan.ticks);
+struct Best {
+    std::int64_t counts = 0, ticks = 0;
+    Int miss = 0; // |k x c x Q - P|: Q times the counts the ticks miss by
+    bool round = false;
+};
+
+// Of every tick the routine keeps up with: exact first, then a round one, then the smaller miss,
+// then fewer ticks; a tie goes to the longer tick. Integers only: this is the hot path.
+Best bestTick(const PlanRequest& request, const Search& total, const TickTimer& timer) {
+    const std::int64_t range = countsOf(timer.kind);
+    const Exact countUs = Exact(request.clock) / request.crystalMhz;
+    // No tick longer than the interval: one tick of it would only time something else.
+    const Int nearest = (2 * total.p + total.q) / (2 * total.q);
+    const std::int64_t longest = static_cast<std::int64_t>(std::min<Int>(range, nearest));
+    Best best;
+    for (std::int64_t c = minimumRoutineCounts(request.family, request.clock, timer.kind);
+         c <= longest; ++c) {
+        const Int span = total.q * c;
+        const Int k = (2 * total.p + span) / (2 * span);
+        const Int miss = k * span > total.p ? k * span - total.p : total.p - k * span;
+        const bool round = miss == 0 && roundTick(countUs * Exact(c));
+        const auto rank = [](bool exact, bool isRound, Int missed, Int ticks) {
+            return std::make_tuple(!exact, !isRound, missed, ticks);
+        };
+        if (best.counts == 0 || rank(miss == 0, round, miss, k) <=
+                                    rank(best.miss == 0, best.round, best.miss, best.ticks))
+            best = {c, static_cast<std::int64_t>(k), miss, round};
+    }
+    return best;
 }
 
-std::optional<Candidate> bestTick(const PlanRequest& request, const Exact& exact,
-                                  const TickTimer& timer) {
-    const std::int64_t range = countsOf(timer.kind);
-    const double counts = request.intervalUs * exact.crystalHz / (request.clock * 1e6);
-    // No tick longer than the interval: one tick of it would only time something else.
-    const double longest = std::min(static_cast<double>(range), std::floor(counts + 0.5));
-    // The search is the hot path: rank by plain numbers, build the plan once at the end.
-    std::int64_t bestCounts = 0, bestTicks = 0;
-    auto bestRank = std::make_tuple(true, true, 0.0, std::int64_t{0});
-    for (std::int64_t c = minimumRoutineCounts(request.family, request.clock, timer.kind);
-         static_cast<double>(c) <= longest; ++c) {
-        const auto k = static_cast<std::int64_t>(std::floor(counts / c + 0.5));
-        const bool isExact = exact.counts && *exact.counts % c == 0;
-        const bool round = isExact && roundTick(c, request.clock, exact.crystalHz);
-        const auto candidate =
-            std::make_tuple(!isExact, !round, std::abs(static_cast<double>(k * c) - counts), k);
-        if (bestCounts == 0 || candidate <= bestRank) // a tie goes to the longer tick
-            bestRank = candidate, bestCounts = c, bestTicks = k;
-    }
-    if (bestCounts == 0)
-        return std::nullopt;
-    const double usPerCount = request.clock * 1e6 / exact.crystalHz;
-    const bool isExact = !std::get<0>(bestRank);
-    const double achieved = static_cast<double>(bestTicks * bestCounts) * usPerCount;
-    return Candidate{{&timer, bestCounts, bestTicks, static_cast<std::int32_t>(range - bestCounts),
-                      static_cast<double>(bestCounts) * usPerCount, achieved,
-                      isExact ? 0.0 : achieved - request.intervalUs, isExact},
-                     !std::get<1>(bestRank)};
+TickPlan planOf(const PlanRequest& request, const TickTimer& timer, const Best& best) {
+    const Exact tick = Exact(best.counts) * Exact(request.clock) / request.crystalMhz;
+    const Exact achieved = tick * Exact(best.ticks);
+    const bool late = reloadsLate(request.family, timer.kind);
+    return {&timer,
+            best.counts,
+            best.ticks,
+            static_cast<std::int32_t>(countsOf(timer.kind) - best.counts),
+            tick,
+            achieved,
+            request.intervalUs - achieved,
+            late,
+            best.miss == 0 && !late};
+}
+
+// Plans that keep time before those that run late; exact before inexact; of exact ones, a
+// timer that reloads by itself before one whose routine makes up for its latency, a round tick
+// before another; then the smaller error, fewer runs.
+auto rank(const TickPlan& plan) {
+    const bool compensated = plan.exact && !reloadsItself(plan.timer->kind);
+    return std::make_tuple(plan.lateReload, !plan.exact, compensated, !roundTick(plan.tickUs),
+                           magnitude(plan.errorUs), plan.ticks);
 }
 
 } // namespace
 
 std::vector<TickPlan> planInterval(const PlanRequest& request) {
-    if (!(request.crystalMhz > 0) || !(request.intervalUs > 0) || request.clock <= 0 ||
-        !(request.intervalUs * request.crystalMhz < 1e17))
+    const Exact total = request.intervalUs * request.crystalMhz / Exact(request.clock);
+    // A day at 50 MHz is under 2^42 counts; far beyond, the search's products leave 128 bits.
+    if (request.clock <= 0 || !(request.crystalMhz > Exact(0)) || !(total > Exact(0)) ||
+        !(total < Exact(std::int64_t{1} << 56)) || total.denominator() > (Int{1} << 56))
         return {};
-    const Exact exact = exactCounts(request);
-    if (exact.crystalHz <= 0)
-        return {};
-    std::vector<Candidate> found;
-    for (const TickTimer& timer : request.family.tickTimers)
-        if (const auto best = bestTick(request, exact, timer))
-            found.push_back(*best);
-    std::stable_sort(found.begin(), found.end(),
-                     [](const Candidate& a, const Candidate& b) { return rank(a) < rank(b); });
+    const Search search{total.numerator(), total.denominator()};
     std::vector<TickPlan> plans;
-    for (const Candidate& candidate : found)
-        plans.push_back(candidate.plan);
+    for (const TickTimer& timer : request.family.tickTimers)
+        if (const Best best = bestTick(request, search, timer); best.counts != 0)
+            plans.push_back(planOf(request, timer, best));
+    std::stable_sort(plans.begin(), plans.end(),
+                     [](const TickPlan& a, const TickPlan& b) { return rank(a) < rank(b); });
     return plans;
 }
 
-std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request) {
-    const TimerSetup setup{plan.reload,
-                           std::max(plan.timer->mode, 0),
-                           static_cast<float>(plan.tickUs),
-                           static_cast<float>(request.crystalMhz),
-                           0,
-                           request.clock,
-                           &request.family,
-                           plan.ticks,
-                           plan.achievedUs};
-    return plan.timer->timer == 2 ? timer2InitCode(setup) : timerInitCode(0, setup);
+std::string planCodeProblem(const TickPlan& plan) {
+    if (plan.ticks <= mostTicks)
+        return {};
+    return "次数超过 4294967295，无法生成代码";
 }
 
-double intervalOfValue(std::int32_t value, TimerKind kind, double crystalMhz, std::int32_t clock) {
-    return static_cast<double>(countsOf(kind) - value) * clock / crystalMhz;
+std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request) {
+    if (!planCodeProblem(plan).empty())
+        return std::nullopt;
+    const bool timer2 = plan.timer->timer == 2;
+    const TimerSetup setup{plan.reload,        std::max(plan.timer->mode, 0),
+                           request.intervalUs, request.crystalMhz,
+                           request.clock,      &request.family,
+                           plan.ticks,         timer2 ? countsOf(plan.timer->kind) : 0};
+    return timer2 ? timer2InitCode(setup) : timerInitCode(0, setup);
+}
+
+Exact intervalOfValue(std::int32_t value, TimerKind kind, const Exact& crystalMhz,
+                      std::int32_t clock) {
+    return Exact(countsOf(kind) - value) * Exact(clock) / crystalMhz;
 }
 
 std::int32_t valueOfRegisters(std::uint8_t th, std::uint8_t tl, TimerKind kind) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "exact.h"
 
 #include <cstdint>
 #include <optional>
@@ -16,31 +17,38 @@ struct TickPlan {
     std::int64_t countsPerTick; // c
     std::int64_t ticks;         // k, the routine's runs per interval
     std::int32_t reload;        // what the timer is loaded with: its count range less c
-    double tickUs;              // c x D / f
-    double achievedUs;          // k x c x D / f
-    double errorUs;             // achieved less asked for
-    bool exact;                 // no error at all
+    Exact tickUs;               // c x D / f
+    Exact achievedUs;           // k x c x D / f, as the counts give it
+    Exact errorUs;              // asked for less achieved
+    // The routine reloads after the overflow on a core whose instruction timing is not known in
+    // counts: every tick runs a few clocks longer than its counts, by an amount not known here.
+    bool lateReload;
+    bool exact; // no error at all: the counts make the interval and the period keeps to them
 };
 
 struct PlanRequest {
-    double intervalUs;
-    double crystalMhz;
+    Exact intervalUs; // as typed
+    Exact crystalMhz; // as typed
     const ChipFamily& family;
     std::int32_t clock; // D
 };
 
-// One plan for each of the family's tick timers that can time the interval: exact ones first,
-// then by error; among exact ones a tick of a round length (1, 2, 2.5 or 5 times a power of
-// ten µs) before a longer one. Empty for an interval of less than one tick, a crystal that is
-// not positive, or one beyond what 64 bits of counts hold.
+// One plan for each of the family's tick timers that can time the interval. Plans whose period
+// keeps to their counts come first; of them exact ones, then by error; among exact ones a timer
+// that reloads by itself, then a tick of a round length (1, 2, 2.5 or 5 times a power of ten
+// µs), before another. Empty for an interval of less than one tick or a crystal not above zero.
 std::vector<TickPlan> planInterval(const PlanRequest& request);
 
+// Why the plan gets no code: a tick counter beyond 32 bits. Empty when it gets code. UTF-8.
+std::string planCodeProblem(const TickPlan& plan);
+
 // The C unit for a plan: the timer's init and its routine, which runs the user's code once
-// every k ticks. Nothing when the tick is too short for the routine.
+// every k ticks. Nothing when planCodeProblem() names a problem.
 std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request);
 
 // What a value in a timer's count register times, in µs: (N − value) × D / f.
-double intervalOfValue(std::int32_t value, TimerKind kind, double crystalMhz, std::int32_t clock);
+Exact intervalOfValue(std::int32_t value, TimerKind kind, const Exact& crystalMhz,
+                      std::int32_t clock);
 // The count a mode's THx and TLx bytes hold: 13 bits in mode 0, the reload byte in mode 2.
 std::int32_t valueOfRegisters(std::uint8_t th, std::uint8_t tl, TimerKind kind);
 

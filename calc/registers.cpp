@@ -5,21 +5,9 @@
 #include <cstdio>
 
 namespace tickora {
-namespace {
+namespace {} // namespace
 
-std::string fixed3(float value) {
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                      static_cast<double>(value), std::chars_format::fixed, 3);
-    std::string text(buffer.data(), result.ptr);
-    if (text == "-0.000") // as the error box shows it: no sign on zero
-        text.erase(0, 1);
-    return text;
-}
-
-} // namespace
-
-std::string shortestText(float value) {
+std::string shortestText(double value) {
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::fixed);
@@ -107,19 +95,21 @@ std::string periodNote(const TimerSetup& setup) {
 std::string ticksNote(const TimerSetup& setup) {
     if (setup.ticks <= 1)
         return "";
-    return " * " + std::to_string(setup.ticks) + " ticks make " +
-           shortestText(static_cast<float>(setup.totalUs)) + " us: the routine counts them.\n";
+    return " * " + std::to_string(setup.ticks) + " ticks of " + setup.tickUs().text(3) +
+           " us: the routine counts them.\n";
 }
 
+// What was asked for and what the code times, signed as everywhere in the program.
 std::string headerComment(const std::string& timerName, const TimerSetup& setup,
                           const std::string& modeText, const std::string& notes) {
     const std::string header = setup.family->header.empty()
                                    ? "the chip's SFR header"
                                    : "the SFR header " + std::string(setup.family->header);
-    return "/* " + timerName + ", " + modeText + ", " + std::to_string(setup.timerClock) +
-           "T: " + shortestText(setup.timeUs) + " us at " + shortestText(setup.crystalMhz) +
-           " MHz, error " + fixed3(setup.errorUs) + " us.\n" + ticksNote(setup) + notes +
-           " * Needs " + header + ". */\n";
+    return "/* " + timerName + ", " + modeText + ", " + std::to_string(setup.timerClock) + "T at " +
+           setup.crystalMhz.text(6) + " MHz: " + setup.timeUs.text(6) + " us asked, " +
+           setup.achievedUs().text(3) + " us timed,\n * error (asked - achieved) " +
+           setup.errorUs().fixed(3) + " us.\n" + ticksNote(setup) + notes + " * Needs " + header +
+           ". */\n";
 }
 
 // THx and TLx loaded, indented as a statement of a function body.
@@ -184,8 +174,7 @@ std::string routineReload(int timer, const TimerSetup& setup, const TimerRegiste
 
 // The user's code, run every tick or, counted, every so many.
 std::string userCode(const std::string& x, const TimerSetup& setup) {
-    const std::string every = setup.ticks > 1 ? shortestText(static_cast<float>(setup.totalUs))
-                                              : shortestText(setup.timeUs);
+    const std::string every = setup.achievedUs().text(3);
     if (setup.ticks <= 1)
         return "    /* your code, every " + every + " us */\n";
     return "    if (++timer" + x + "_ticks == " + std::to_string(setup.ticks) +

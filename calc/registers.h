@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "exact.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,22 +27,27 @@ std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, const Timer
 // A register byte as C writes it: "0x1C".
 std::string registerByteText(std::uint8_t value);
 
-// The shortest text that reads back as the same float: "11.0592", "1500000".
-std::string shortestText(float value);
+// The shortest text that reads back as the same double: "11.0592", "1500000".
+std::string shortestText(double value);
 
-// One successful calculation, as shown in the result boxes.
+// One successful calculation, as shown in the result boxes, or one plan of ticks.
 struct TimerSetup {
     std::int32_t initValue;
-    int mode; // the mode button, 0 to 2, of the family's modes
-    float timeUs;
-    float crystalMhz;
-    float errorUs;
+    int mode;     // the mode button, 0 to 2, of the family's modes
+    Exact timeUs; // asked for: one period, or the whole interval a plan's ticks make
+    Exact crystalMhz;
     std::int32_t timerClock; // D: 12, 6 or 1
     const ChipFamily* family = &classicFamily();
     std::int64_t ticks = 1; // the routine's runs that make one run of the user's code
-    double totalUs = 0;     // what those ticks time, when more than one
+    std::int32_t range = 0; // the counts the timer holds when not the mode's: a timer 2's
 
     const TimerMode& timerMode() const { return family->modes[mode]; }
+    std::int32_t counts() const {
+        return (range != 0 ? range : countsOf(timerMode().kind)) - initValue;
+    }
+    Exact tickUs() const { return Exact(counts()) * Exact(timerClock) / crystalMhz; }
+    Exact achievedUs() const { return tickUs() * Exact(ticks); }
+    Exact errorUs() const { return timeUs - achievedUs(); } // asked for less achieved
 };
 
 // The fewest counts between overflows for a timer routine to finish before the next one: its

@@ -1,8 +1,10 @@
 // The calculation without any window: the core's worked examples, number text, the timer
 // registers and the serial port's baud rates.
 #include "baudrate.h"
+#include "calcpass.h"
 #include "calculator.h"
 #include "chipfamily.h"
+#include "dialogservices.h"
 #include "numbertext.h"
 #include "plan.h"
 #include "registers.h"
@@ -12,6 +14,15 @@
 using namespace tickora;
 
 const QLocale usEnglish(QLocale::English);
+
+Exact exact(const QString& text) { return Exact::parse(text.toStdString()); }
+
+struct LastMessage : DialogServices {
+    void showMessage(const QString& text) override { message = text; }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
+    QString message;
+};
+QString text(const Exact& value) { return QString::fromStdString(value.fixed(3)); }
 
 class TestCalculation : public QObject {
     Q_OBJECT
@@ -45,7 +56,7 @@ private slots:
         QTest::newRow("just beyond 35 MHz, 1T") << 7.32f << 35.f << 256 << 1 << "OutOfRange 7 0.029 3039 42.250";
         QTest::newRow("longest interval") << 65536.f << 12.f << 65536 << 12 << "Ok 65536 1.000 0 0.000";
         QTest::newRow("one cycle") << 1.f << 12.f << 256 << 12 << "Ok 256 1.000 FF 0.000";
-        QTest::newRow("beyond q*N loads 0") << 77.f << 40.f << 256 << 12 << "Ok 77 0.300 0 0.200";
+        QTest::newRow("beyond q*N needs 257 counts") << 77.f << 40.f << 256 << 12 << "OutOfRange 77 0.300 3039 42.250";
         QTest::newRow("count tie to even") << 101.5f << 12.f << 256 << 12 << "Ok 256 1.000 9A -0.500";
         QTest::newRow("mode 0 too long") << 10000.f << 11.0592f << 8192 << 12 << "OutOfRange 8889 1.085 3039 42.250";
         QTest::newRow("one beyond mode 1") << 65537.f << 12.f << 65536 << 12 << "OutOfRange 65536 1.000 3039 42.250";
@@ -74,6 +85,44 @@ private slots:
                           text.formatDecimal(state.maxTimeUs), text.formatFixed3(state.cycleUs),
                           text.formatHex(state.initValue), text.formatFixed3(state.initErrorUs)),
                  seen);
+    }
+
+    // The four boxes as a pass fills them: the single-precision pass on the classic 8051 at 12T,
+    // every other chip and clock worked from the typed decimals to the last digit; then what the
+    // value really times. A value needing more counts than the mode has is refused everywhere.
+    void passShowsEveryDigit_data() {
+        QTest::addColumn<QString>("input"); // interval, crystal, family, clock, mode
+        QTest::addColumn<QString>("shown"); // the boxes and the achieved interval, or the message
+        // clang-format off
+        QTest::newRow("classic keeps its single pass") << "34187.4 18.432 classic 12 1" << "42667 32E0 0.651 -0.103 34187.500";
+        QTest::newRow("stc12 at 12T from the decimals") << "34187.4 18.432 stc12 12 1" << "42666.666 32E0 0.651 -0.100 34187.500";
+        QTest::newRow("6T longest in full") << "1000 22.1184 stc89 6 1" << "17777.777 F19A 0.271 0.109 999.891";
+        QTest::newRow("6T longest cut, not rounded") << "1000 11.0592 stc89 6 1" << "35555.555 F8CD 0.543 0.109 999.891";
+        QTest::newRow("4C00 is 50000 exactly") << "50000 11.0592 classic 12 1" << "71111 4C00 1.085 0.001 50000.000";
+        QTest::newRow("a cycle tie rounds up") << "1000 16 n76e003 1 1" << "4096 C180 0.063 0.000 1000.000";
+        QTest::newRow("257 counts refused at 12T") << "88 35 classic 12 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        QTest::newRow("257 counts refused at 6T") << "44 35 stc89 6 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        QTest::newRow("256 counts fit at 1T") << "7.32 35 stc15 1 2" << "7.314 0 0.029 0.006 7.314";
+        QTest::newRow("under one count at 1T") << "0.028 35 stc15 1 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        QTest::newRow("zero crystal at 1T") << "100 0 stc12 1 1" << "晶体频率设置不当，请重新设置";
+        QTest::newRow("letters at 1T") << "100 12x stc12 1 1" << "你输入的值中含有字符，请修正，重新输入数字";
+        // clang-format on
+    }
+    void passShowsEveryDigit() {
+        QFETCH(QString, input);
+        QFETCH(QString, shown);
+        const QStringList f = input.split(' ');
+        const ChipFamily& family = *findFamily(f[2].toStdString());
+        CalcState state{.modeCount = countsOf(family.modes[f[4].toInt()].kind),
+                        .timerClock = f[3].toInt()};
+        LastMessage dialogs;
+        const auto result = cal(f[0], f[1], state, family, NumberText(usEnglish), dialogs);
+        const QString seen = result ? QStringList{result->texts.maxTime, result->texts.initValue,
+                                                  result->texts.cycle, result->texts.error,
+                                                  text(result->timing.achievedUs())}
+                                          .join(' ')
+                                    : dialogs.message;
+        QCOMPARE(seen, shown);
     }
 
     void parses_data() {
@@ -149,8 +198,8 @@ private slots:
         // What reading the reload back gives, and the code's header with the numbers in full.
         QCOMPARE(baudOfReload(*generator, f[2].toDouble(), f[3].toInt(), got->reload),
                  got->actualBaud);
-        const auto code =
-            baudInitCode({family, *generator, f[2].toFloat(), f[3].toInt(), f[4].toDouble()}, *got);
+        const auto code = baudInitCode(
+            {family, *generator, f[2].toDouble(), f[3].toInt(), f[4].toDouble()}, *got);
         QVERIFY(QString::fromStdString(code).startsWith(
             QString("/* UART mode 1, %1 baud at %2 MHz, %3T").arg(f[4], f[2], f[3])));
     }
@@ -171,9 +220,10 @@ private slots:
         QFETCH(QString, lines);
         const QStringList f = setup.split(' ');
         const ChipFamily* family = findFamily(f[0].toStdString());
-        const auto code = QString::fromStdString(
-            timerInitCode(0, {f[3].toInt(), f[1].toInt(), 1000, 11.0592f, 0, f[2].toInt(), family})
-                .value_or(""));
+        const auto code =
+            QString::fromStdString(timerInitCode(0, {f[3].toInt(), f[1].toInt(), 1000,
+                                                     exact("11.0592"), f[2].toInt(), family})
+                                       .value_or(""));
         const QString init = code.section("TMOD = ", 1).section('\n', 1, 1);
         const QString routine = code.section("TIMER_ISR(1)\n{\n", 1).section('\n', 0, 0);
         QCOMPARE((init.startsWith("    TH0") ? QString() : init) + '|' + routine, lines);
@@ -186,9 +236,9 @@ private slots:
         // clang-format off
         QTest::newRow("1 s at 12 MHz") << "1000000 12 classic 12" << "t2 20x50000 3CB0=, t0-mode2 4000x250 06=, t0-mode1 20x50000 3CB0=";
         QTest::newRow("1 s at 11.0592 MHz") << "1000000 11.0592 stc89 12" << "t2 20x46080 4C00=, t0-mode2 3600x256 00=, t0-mode1 20x46080 4C00=";
-        QTest::newRow("1 s on an STC8 at 1T") << "1000000 11.0592 stc15 1" << "t0-mode0 200x55296 2800=, t2 200x55296 2800=, t0-mode2 43200x256 00=, t0-mode1 200x55296 2800=";
-        QTest::newRow("a day at 50 MHz, 1T") << "86400000000 50 stc15 1" << "t0-mode0 86400000x50000 3CB0=, t2 86400000x50000 3CB0=, t0-mode2 17280000000x250 06=, t0-mode1 86400000x50000 3CB0=";
-        QTest::newRow("no exact plan") << "300 11.0592 classic 12" << "t2 1x276 FEEC-0.521, t0-mode1 1x276 FEEC-0.521, t0-mode2 2x138 76-0.521";
+        QTest::newRow("1 s on an STC8 at 1T") << "1000000 11.0592 stc15 1" << "t0-mode0 200x55296 2800=, t2 200x55296 2800=, t0-mode2 43200x256 00=, t0-mode1 200x55296 2800~0.000";
+        QTest::newRow("a day at 50 MHz, 1T") << "86400000000 50 stc15 1" << "t0-mode0 86400000x50000 3CB0=, t2 86400000x50000 3CB0=, t0-mode2 17280000000x250 06=, t0-mode1 86400000x50000 3CB0~0.000";
+        QTest::newRow("no exact plan") << "300 11.0592 classic 12" << "t2 1x276 FEEC0.521, t0-mode1 1x276 FEEC0.521, t0-mode2 2x138 760.521";
         QTest::newRow("shorter than a routine") << "10 12 n76e003 12" << "";
         // clang-format on
     }
@@ -196,7 +246,7 @@ private slots:
         QFETCH(QString, request);
         QFETCH(QString, plans);
         const QStringList f = request.split(' ');
-        const PlanRequest asked{f[0].toDouble(), f[1].toDouble(), *findFamily(f[2].toStdString()),
+        const PlanRequest asked{exact(f[0]), exact(f[1]), *findFamily(f[2].toStdString()),
                                 f[3].toInt()};
         QStringList shown;
         for (const TickPlan& plan : planInterval(asked)) {
@@ -205,38 +255,46 @@ private slots:
                                            qlonglong(plan.countsPerTick),
                                            plan.timer->kind == TimerKind::Reload8 ? 2 : 4,
                                            plan.reload) +
-                         (plan.exact ? QString("=") : QString::number(plan.errorUs, 'f', 3));
-            // The routine's tick counter holds the ticks it counts.
+                         (plan.exact ? "=" : (plan.lateReload ? "~" : "") + text(plan.errorUs));
+            // The routine's tick counter holds the ticks it counts, or there is no routine.
             const auto code = tickPlanCode(plan, asked);
-            QCOMPARE(code && code->find("unsigned long") != std::string::npos, plan.ticks > 65535);
+            QCOMPARE(code ? code->find("unsigned long") != std::string::npos : plan.ticks > 65535,
+                     plan.ticks > 65535);
+            QCOMPARE(planCodeProblem(plan).empty(), plan.ticks <= 4294967295);
         }
         QCOMPARE(shown.join(", "), plans);
     }
 
-    // Over random intervals on every family and clock: each plan achieves what it says with a
-    // tick its routine keeps up with, and it is exact whenever some tick of its timer divides
-    // the interval's counts.
-    void plansHoldForAnyInterval() {
+    // Over random typed decimals on every family and clock, against integer arithmetic: each
+    // plan achieves k x c counts with a tick its routine keeps up with, its error is what is
+    // left, and it is exact just when some tick of its timer divides the interval's counts.
+    void plansHoldForAnyTypedInterval() {
         QRandomGenerator random(19);
         for (int trial = 0; trial < 60; ++trial) {
             const ChipFamily& family = chipFamilies()[trial % chipFamilies().size()];
             const int clock = family.clocks[trial / 5 % 2] ? family.clocks[trial / 5 % 2] : 12;
-            const double mhz = std::round((1 + random.bounded(49.0)) * 1e4) / 1e4;
-            const double us = std::round(std::pow(10.0, (2.5 + random.bounded(6.5))));
-            const std::int64_t hz = std::llround(mhz * 1e6);
-            for (const TickPlan& plan : planInterval({us, mhz, family, clock})) {
-                const std::int64_t range = countsOf(plan.timer->kind);
-                QVERIFY(plan.countsPerTick >=
-                        minimumRoutineCounts(family, clock, plan.timer->kind));
-                QCOMPARE(plan.reload, range - plan.countsPerTick);
-                QVERIFY(std::abs(plan.achievedUs - double(plan.ticks * plan.countsPerTick) * clock *
-                                                       1e6 / hz) <= 1e-9 * us);
-                const double counts = us * hz / (clock * 1e6);
+            // Crystals in 100 Hz steps, intervals in ns: the typed decimals as integers.
+            const qint64 hundredHz = 10'000 + random.bounded(490'000),
+                         ns = 1000 * qint64(std::pow(10.0, 2.5 + random.bounded(6.5))) +
+                              random.bounded(3) * random.bounded(1000);
+            const PlanRequest asked{Exact::ratio(ns, 1000), Exact::ratio(hundredHz, 10'000), family,
+                                    clock};
+            // counts = ns x 100 Hz / (D x 1e7)
+            const Exact::Int total = Exact::Int(ns) * hundredHz, perCount = clock * 10'000'000LL;
+            for (const TickPlan& plan : planInterval(asked)) {
+                const std::int64_t range = countsOf(plan.timer->kind),
+                                   fewest = minimumRoutineCounts(family, clock, plan.timer->kind);
+                QVERIFY(plan.countsPerTick >= fewest && plan.reload == range - plan.countsPerTick);
+                const Exact::Int counts = Exact::Int(plan.ticks) * plan.countsPerTick;
+                QCOMPARE(plan.achievedUs, Exact::ratio(counts * clock * 10'000, hundredHz));
+                QCOMPARE(plan.errorUs,
+                         Exact::ratio(total - counts * perCount, Exact::Int(hundredHz) * 1000));
                 bool divisible = false;
-                for (std::int64_t c = minimumRoutineCounts(family, clock, plan.timer->kind);
-                     c <= range && counts == std::floor(counts) && !divisible; ++c)
-                    divisible = std::fmod(counts, double(c)) == 0;
-                QCOMPARE(plan.exact, divisible);
+                for (std::int64_t c = fewest; c <= range && total % perCount == 0 && !divisible;
+                     ++c)
+                    divisible = total / perCount % c == 0;
+                QCOMPARE(plan.exact, divisible && !plan.lateReload);
+                QCOMPARE(plan.lateReload, !reloadsItself(plan.timer->kind) && !family.classicCycle);
             }
         }
     }
@@ -248,22 +306,24 @@ private slots:
                 for (const std::int32_t value : {1, 200, countsOf(mode.kind) - 1}) {
                     const auto bytes = splitRegisters(value, mode).value();
                     QCOMPARE(valueOfRegisters(bytes.th, bytes.tl, mode.kind), value);
-                    CalcState state{float(intervalOfValue(value, mode.kind, 11.0592, 12)),
-                                    countsOf(mode.kind),
-                                    0,
-                                    11.0592f,
-                                    0,
-                                    0,
-                                    0,
-                                    0,
-                                    12};
+                    CalcState state{
+                        float(intervalOfValue(value, mode.kind, exact("11.0592"), 12).toDouble()),
+                        countsOf(mode.kind),
+                        0,
+                        11.0592f,
+                        0,
+                        0,
+                        0,
+                        0,
+                        12};
                     QVERIFY(calculate(state) == CalcOutcome::Ok && state.initValue == value);
                 }
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {
-        const TimerSetup setup{0x1000, 0, 0.5f, 24.f, -0.0001f, 12};
-        QVERIFY(timerInitCode(1, setup).value_or("").find("error 0.000 us") != std::string::npos);
+        const TimerSetup setup{0x1000, 0, exact("2047.9999"), 24, 12};
+        QVERIFY(timerInitCode(1, setup).value_or("").find("error (asked - achieved) 0.000 us") !=
+                std::string::npos);
         QVERIFY(!timerInitCode(2, setup) && !splitRegisters(8192, classicFamily().modes[0]));
     }
 };

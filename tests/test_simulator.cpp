@@ -186,10 +186,10 @@ private slots:
                         clock};
         QCOMPARE(calculate(state), CalcOutcome::Ok);
         const auto unit =
-            timerInitCode(timer, {state.initValue, mode, state.timeUs, state.crystalMhz,
-                                  state.initErrorUs, clock, &family});
+            timerInitCode(timer, {state.initValue, mode, Exact::parse(field(1).toStdString()),
+                                  Exact::parse(field(2).toStdString()), clock, &family});
         if (row.endsWith('|')) { // the fewest counts the routine keeps up with, and one less
-            QVERIFY(!unit && timerInitCode(timer, {65536 - 80, 1, 80, 12, 0, 12}));
+            QVERIFY(!unit && timerInitCode(timer, {65536 - 80, 1, 80, 12, 12}));
             return;
         }
         checkTicks(QString::fromStdString(*unit), timer, family, clock, family.modes[mode].kind,
@@ -212,8 +212,8 @@ private slots:
         QFETCH(QString, row);
         const auto field = [&row](int i) { return row.section('|', 0, 0).section(' ', i, i); };
         const ChipFamily& family = *findFamily(field(2).toStdString());
-        const PlanRequest request{field(0).toDouble(), field(1).toDouble(), family,
-                                  field(3).toInt()};
+        const PlanRequest request{Exact::parse(field(0).toStdString()),
+                                  Exact::parse(field(1).toStdString()), family, field(3).toInt()};
         const TickPlan plan = planInterval(request).at(field(4).toInt());
         checkTicks(QString::fromStdString(*tickPlanCode(plan, request)), plan.timer->timer, family,
                    request.clock, plan.timer->kind, int(plan.countsPerTick), plan.ticks,
@@ -254,7 +254,7 @@ private slots:
             });
         const bool timer2 = field(5) == "8052", registersOnly = field(5) == "regs";
         const int clock = field(4).toInt(), smod = generator.smod == 1;
-        const BaudRequest request{family, generator, field(3).toFloat(), clock,
+        const BaudRequest request{family, generator, field(3).toDouble(), clock,
                                   field(2).toDouble()};
         const auto setting = baudSetting(generator, request.crystalMhz, clock, request.baud);
         QVERIFY(setting);

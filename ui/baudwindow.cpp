@@ -117,7 +117,7 @@ const BaudGenerator* BaudWindow::generator() const {
 std::optional<double> BaudWindow::rateOfRow(int row) const {
     if (row < rows - 1)
         return standardBaudRates[row];
-    const auto custom = numbers_.parseSingle(customRateBox->text());
+    const auto custom = numbers_.parseDouble(customRateBox->text());
     if (!custom || !(*custom > 0))
         return std::nullopt;
     return *custom;
@@ -127,7 +127,7 @@ std::optional<double> BaudWindow::rateOfRow(int row) const {
 void BaudWindow::recalculate() {
     if (generator() == nullptr)
         return; // still being filled
-    const auto crystal = numbers_.parseSingle(crystalBox->text());
+    const auto crystal = numbers_.parseDouble(crystalBox->text());
     crystalMhz_ = crystal && *crystal > 0 ? crystal : std::nullopt;
     noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠")
                                    : QStringLiteral("请输入有效的晶体频率"));

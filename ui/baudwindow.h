@@ -64,7 +64,7 @@ private:
     QTableWidget* rateTable = nullptr;
     QPushButton* copyButton = nullptr;
     QPushButton* closeButton = nullptr;
-    std::optional<float> crystalMhz_; // as the crystal box last parsed, when positive
+    std::optional<double> crystalMhz_; // as the crystal box last parsed, when positive
     std::array<Row, rows> rows_;
 };
 

@@ -369,22 +369,22 @@ void Form1::followInToolWindows() {
 
 void Form1::cal() {
     initCodeMenu_->withdraw(QStringLiteral("计算未成功：结果框中的值不属于当前的设置"));
-    const auto results = tickora::cal(Text1->text(), Text2->text(), state_, numbers_, dialogs_);
-    if (!results)
+    const auto result =
+        tickora::cal(Text1->text(), Text2->text(), state_, *family_, numbers_, dialogs_);
+    if (!result)
         return;
-    showResults(*results);
-    Text6->setToolTip(achievedIntervalText());
-    initCodeMenu_->showSetup({state_.initValue, mode_, state_.timeUs, state_.crystalMhz,
-                              state_.initErrorUs, state_.timerClock, family_});
+    showResults(result->texts);
+    Text6->setToolTip(achievedIntervalText(result->timing));
+    initCodeMenu_->showSetup({state_.initValue, mode_, result->timing.intervalUs,
+                              result->timing.crystalMhz, state_.timerClock, family_});
 }
 
-// "实际定时 1000.434 uS，误差 +0.043%": what the value really times, against what was asked.
-QString Form1::achievedIntervalText() const {
-    const double achieved = achievedIntervalUs(state_);
-    // Signed as the error box beside it: the interval asked for less the one achieved.
-    const double percent = (state_.timeUs - achieved) / state_.timeUs * 100;
+// "实际定时 1000.434 uS，误差 -0.043%": what the value really times, against what was asked,
+// signed as the error box beside it.
+QString Form1::achievedIntervalText(const Timing& timing) const {
     return QStringLiteral("实际定时 %1 uS，误差 %2%")
-        .arg(numbers_.formatPlain(achieved, 3), numbers_.formatSigned(percent, 3));
+        .arg(numbers_.localized(timing.achievedUs().fixed(3), false),
+             numbers_.localizedSigned(timing.errorPercent().fixed(3)));
 }
 
 void Form1::showResults(const ResultTexts& results) {

@@ -81,7 +81,7 @@ private:
                          const QString& defaultText);
     void cal();
     void showResults(const ResultTexts& results);
-    QString achievedIntervalText() const;
+    QString achievedIntervalText(const Timing& timing) const;
 
     DialogServices& dialogs_;
     NumberText numbers_;

@@ -19,7 +19,7 @@ namespace tickora {
 namespace {
 
 // The interval's units and what one of each is in µs.
-const std::pair<const char*, double> units[] = {{"uS", 1}, {"mS", 1e3}, {"S", 1e6}};
+const std::pair<const char*, qint64> units[] = {{"uS", 1}, {"mS", 1000}, {"S", 1000000}};
 
 QString hexText(std::int64_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
@@ -153,17 +153,17 @@ void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, st
     recalculate();
 }
 
-std::optional<double> PlanWindow::crystalMhz() const {
-    const auto crystal = numbers_.parseSingle(crystalBox->text());
-    return crystal && *crystal > 0 ? std::optional<double>(*crystal) : std::nullopt;
+std::optional<Exact> PlanWindow::crystalMhz() const {
+    const Exact crystal = numbers_.parseExact(crystalBox->text());
+    return crystal > Exact(0) ? std::optional(crystal) : std::nullopt;
 }
 
 std::optional<PlanRequest> PlanWindow::request() const {
     const auto crystal = crystalMhz();
-    const auto interval = numbers_.parseDouble(intervalBox->text());
-    if (!crystal || !interval || !(*interval > 0))
+    const Exact interval = numbers_.parseExact(intervalBox->text());
+    if (!crystal || !(interval > Exact(0)))
         return std::nullopt;
-    return PlanRequest{*interval * unitBox->currentData().toDouble(), *crystal, family(),
+    return PlanRequest{interval * Exact(unitBox->currentData().toLongLong()), *crystal, family(),
                        timerClock()};
 }
 
@@ -184,19 +184,22 @@ void PlanWindow::recalculate() {
     readBack();
 }
 
+// A plan whose routine reloads late shows what its counts give: its real error is more negative
+// by a few clocks a tick, hence "≤".
 void PlanWindow::showPlan(int row, const TickPlan& plan) {
-    const double ppm = plan.errorUs / (plan.achievedUs - plan.errorUs) * 1e6;
+    const Exact ppm = plan.errorUs / (plan.achievedUs + plan.errorUs) * Exact(1'000'000);
+    const QString atMost = plan.lateReload ? QStringLiteral("≤ ") : QString();
     const QString period = reloadsItself(plan.timer->kind) ? QStringLiteral("自动重装")
-                           : family().classicCycle         ? QStringLiteral("补偿重装")
-                                                           : QStringLiteral("略长");
+                           : plan.lateReload               ? QStringLiteral("每次略长")
+                                                           : QStringLiteral("补偿重装");
     const QStringList cells{toQString(plan.timer->label),
                             QString::number(plan.countsPerTick),
                             hexText(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4),
                             QString::number(plan.ticks),
-                            numbers_.formatPlain(plan.achievedUs, 3),
-                            numbers_.formatSigned(plan.errorUs, 3),
-                            numbers_.formatSigned(ppm, 1),
-                            numbers_.formatPlain(1e6 / plan.tickUs, 3),
+                            numbers_.localized(plan.achievedUs.fixed(3), false),
+                            atMost + numbers_.localizedSigned(plan.errorUs.fixed(3)),
+                            atMost + numbers_.localizedSigned(ppm.fixed(1)),
+                            numbers_.localized((Exact(1'000'000) / plan.tickUs).fixed(3), false),
                             period};
     for (int column = 0; column < cells.size(); ++column)
         planTable->setItem(row, column, new QTableWidgetItem(cells[column]));
@@ -210,11 +213,11 @@ void PlanWindow::readBack() {
     const std::int32_t value =
         high && low ? valueOfRegisters(std::uint8_t(*high), std::uint8_t(*low), kind) : -1;
     if (crystal && value >= 0 && value < countsOf(kind)) {
-        const double us = intervalOfValue(value, kind, *crystal, timerClock());
-        readResult->setText(
-            QStringLiteral("计数 %1，定时 %2 uS，溢出频率 %3 Hz")
-                .arg(countsOf(kind) - value)
-                .arg(numbers_.formatPlain(us, 3), numbers_.formatPlain(1e6 / us, 3)));
+        const Exact us = intervalOfValue(value, kind, *crystal, timerClock());
+        readResult->setText(QStringLiteral("计数 %1，定时 %2 uS，溢出频率 %3 Hz")
+                                .arg(countsOf(kind) - value)
+                                .arg(numbers_.localized(us.fixed(3), false),
+                                     numbers_.localized((Exact(1'000'000) / us).fixed(3), false)));
     } else
         readResult->setText(QStringLiteral("请输入十六进制的字节 (00 到 FF) 和有效的晶体频率"));
     const int generator = readGeneratorBox->currentIndex();
@@ -225,7 +228,7 @@ void PlanWindow::readBack() {
     baudResult->setText(crystal && reload
                             ? QStringLiteral("%1 波特").arg(numbers_.formatPlain(
                                   baudOfReload(family().generators[std::size_t(generator)],
-                                               *crystal, timerClock(), *reload),
+                                               crystal->toDouble(), timerClock(), *reload),
                                   1))
                             : QStringLiteral("重装值无效"));
 }
@@ -239,8 +242,10 @@ void PlanWindow::copyChosen() {
     }
     const TickPlan& plan = plans_[static_cast<std::size_t>(row)];
     const auto code = tickPlanCode(plan, *asked);
-    if (!code)
+    if (!code) {
+        noteLabel->setText(QString::fromStdString(planCodeProblem(plan)));
         return;
+    }
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
     noteLabel->setText(QStringLiteral("已复制%1的代码").arg(toQString(plan.timer->label)));
 }

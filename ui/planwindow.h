@@ -29,7 +29,7 @@ private:
     void createTable();
     void createReadBack();
     void connectEvents();
-    std::optional<double> crystalMhz() const;
+    std::optional<Exact> crystalMhz() const;
     std::optional<PlanRequest> request() const;
     void recalculate();
     void showPlan(int row, const TickPlan& plan);

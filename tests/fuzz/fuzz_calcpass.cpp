@@ -1,7 +1,7 @@
 // libFuzzer target for the calculation pass and the baud rates. The first byte chooses the mode
-// (bits 0-1), the regional format (bit 2) and the timer clock (bits 3-4); the rest, up to the
-// first newline, is the interval box and after it the crystal box. The interval's number is
-// also asked of every family's baud generators as a rate.
+// (bits 0-1), the regional format (bit 2), the clock (bit 3) and the family (bits 5-7); the rest,
+// up to the first newline, is the interval box and after it the crystal box. The interval's number
+// is also asked of every family's baud generators as a rate.
 #include "baudrate.h"
 #include "calcpass.h"
 #include "dialogservices.h"
@@ -40,25 +40,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     const auto split = std::min(text.find('\n'), text.size());
+    const auto families = tickora::chipFamilies();
+    const tickora::ChipFamily& family = families[(data[0] >> 5) % families.size()];
     tickora::CalcState state;
     state.modeCount = std::array{0, 8192, 65536, 256}[data[0] % 4];
-    state.timerClock = std::array{12, 6, 1, 12}[(data[0] >> 3) % 4];
+    state.timerClock = family.clocks[(data[0] >> 3) & 1] ? family.clocks[(data[0] >> 3) & 1] : 12;
     RecordingDialogs dialogs;
-    const auto texts = tickora::cal(
-        QString::fromUtf8(text.substr(0, split)),
-        QString::fromUtf8(text.substr(std::min(split + 1, text.size()))), state,
-        tickora::NumberText(QLocale(data[0] & 4 ? QLocale::German : QLocale::English)), dialogs);
+    const tickora::NumberText numbers(QLocale(data[0] & 4 ? QLocale::German : QLocale::English));
+    const QString interval = QString::fromUtf8(text.substr(0, split));
+    const QString crystal = QString::fromUtf8(text.substr(std::min(split + 1, text.size())));
+    const auto result = tickora::cal(interval, crystal, state, family, numbers, dialogs);
 
     // Exactly one outcome: results for a value the timer holds, or one of the three messages.
     const QStringList known{tickora::messages::fault, tickora::messages::outOfRange,
                             tickora::messages::badCrystal};
-    bool holds = texts ? dialogs.messages.isEmpty() && state.initValue >= 0 &&
-                             state.initValue < state.modeCount
-                       : dialogs.messages.size() == 1 && known.contains(dialogs.messages[0]);
-    for (const tickora::ChipFamily& family : tickora::chipFamilies())
-        for (const tickora::BaudGenerator& generator : family.generators)
-            holds = holds && baudHolds({family, generator, state.crystalMhz, state.timerClock,
-                                        state.timeUs});
+    bool holds = result ? dialogs.messages.isEmpty() && state.initValue >= 0 &&
+                              state.initValue < state.modeCount &&
+                              result->timing.initValue() == state.initValue
+                        : dialogs.messages.size() == 1 && known.contains(dialogs.messages[0]);
+    const double crystalMhz = numbers.parseDouble(crystal).value_or(0);
+    const double rate = numbers.parseDouble(interval).value_or(0);
+    for (const tickora::ChipFamily& each : families)
+        for (const tickora::BaudGenerator& generator : each.generators)
+            holds = holds && baudHolds({each, generator, crystalMhz, state.timerClock, rate});
     if (!holds)
         std::abort();
     return 0;
