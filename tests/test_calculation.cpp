@@ -104,6 +104,7 @@ private slots:
         QTest::newRow("257 counts refused at 6T") << "44 35 stc89 6 2" << "超出定时范围，请重新输入定时时间或晶体频率";
         QTest::newRow("256 counts fit at 1T") << "7.32 35 stc15 1 2" << "7.314 0 0.029 0.006 7.314";
         QTest::newRow("under one count at 1T") << "0.028 35 stc15 1 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        QTest::newRow("an exponent typed") << "1e3 11.0592 stc12 1 1" << "5925.925 D4CD 0.090 0.018 999.982";
         QTest::newRow("zero crystal at 1T") << "100 0 stc12 1 1" << "晶体频率设置不当，请重新设置";
         QTest::newRow("letters at 1T") << "100 12x stc12 1 1" << "你输入的值中含有字符，请修正，重新输入数字";
         // clang-format on
@@ -238,6 +239,7 @@ private slots:
         QTest::newRow("1 s at 11.0592 MHz") << "1000000 11.0592 stc89 12" << "t2 20x46080 4C00=, t0-mode2 3600x256 00=, t0-mode1 20x46080 4C00=";
         QTest::newRow("1 s on an STC8 at 1T") << "1000000 11.0592 stc15 1" << "t0-mode0 200x55296 2800=, t2 200x55296 2800=, t0-mode2 43200x256 00=, t0-mode1 200x55296 2800~0.000";
         QTest::newRow("a day at 50 MHz, 1T") << "86400000000 50 stc15 1" << "t0-mode0 86400000x50000 3CB0=, t2 86400000x50000 3CB0=, t0-mode2 17280000000x250 06=, t0-mode1 86400000x50000 3CB0~0.000";
+        QTest::newRow("late reloads last on 1T") << "1000 11.0592 stc12 1" << "t0-mode2 57x194 3E0.109, t0-mode1 1x11059 D4CD~0.018";
         QTest::newRow("no exact plan") << "300 11.0592 classic 12" << "t2 1x276 FEEC0.521, t0-mode1 1x276 FEEC0.521, t0-mode2 2x138 760.521";
         QTest::newRow("shorter than a routine") << "10 12 n76e003 12" << "";
         // clang-format on
@@ -325,6 +327,9 @@ private slots:
         QVERIFY(timerInitCode(1, setup).value_or("").find("error (asked - achieved) 0.000 us") !=
                 std::string::npos);
         QVERIFY(!timerInitCode(2, setup) && !splitRegisters(8192, classicFamily().modes[0]));
+        const auto header = timerInitCode(0, {0xFC66, 1, 1000, exact("11.0592"), 12});
+        QVERIFY(header->find("1000 us asked, 1000.434 us timed,\n * error (asked - achieved) "
+                             "-0.434 us.") != std::string::npos);
     }
 };
 

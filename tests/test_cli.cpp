@@ -173,6 +173,14 @@ private slots:
                 QCOMPARE(QStringList({lines[3], lines[4], lines[5]}).join('|'),
                          "longest interval (us): " + exact[0] + "|cycle (us): " + exact[1] +
                              "|error (us): " + exact[2]);
+            if (i % 4 == 1) { // JSON's numbers: the doubles nearest the exact figures
+                const auto [status, json, why] = launch("timer --json " + chip + timer);
+                QCOMPARE(values(QJsonDocument::fromJson(json).object(),
+                                {"cycleUs", "errorUs", "achievedUs"}),
+                         (QStringList{digits(clock * 1e4 / f),
+                                      digits(double(product - c * perCount) / (10.0 * f)),
+                                      digits(double(c * clock * 10'000LL) / f)}));
+            }
             if (i % 4 == 0) { // timer 0 or 1; no unit when its routine is too slow
                 const auto code =
                     timerInitCode(i / 4 % 2, {int(shown), mode, *numbersExact(numbers, interval),
