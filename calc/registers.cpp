@@ -105,11 +105,15 @@ std::string headerComment(const std::string& timerName, const TimerSetup& setup,
     const std::string header = setup.family->header.empty()
                                    ? "the chip's SFR header"
                                    : "the SFR header " + std::string(setup.family->header);
+    // A timer 0 or 1 reloaded by the routine on a 1T core: only the counts are known.
+    const bool late =
+        setup.range == 0 && !setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
     return "/* " + timerName + ", " + modeText + ", " + std::to_string(setup.timerClock) + "T at " +
            setup.crystalMhz.text(6) + " MHz: " + setup.timeUs.text(6) + " us asked, " +
-           setup.achievedUs().text(3) + " us timed,\n * error (asked - achieved) " +
-           setup.errorUs().fixed(3) + " us.\n" + ticksNote(setup) + notes + " * Needs " + header +
-           ". */\n";
+           setup.achievedUs().text(3) + (late ? " us counted" : " us timed") +
+           ",\n * error (asked - achieved) " + setup.errorUs().fixed(3) +
+           (late ? " us by the counts, less a few clocks a period.\n" : " us.\n") +
+           ticksNote(setup) + notes + " * Needs " + header + ". */\n";
 }
 
 // THx and TLx loaded, indented as a statement of a function body.

@@ -229,6 +229,8 @@ private slots:
         const QString routine = code.section("TIMER_ISR(1)\n{\n", 1).section('\n', 0, 0);
         QCOMPARE((init.startsWith("    TH0") ? QString() : init) + '|' + routine, lines);
         QVERIFY(code.contains(QString::fromUtf8(family->header.data(), family->header.size())));
+        // The header says the error is the counts' only where the routine reloads late.
+        QCOMPARE(code.contains("by the counts"), routine.contains("does not reload"));
     }
 
     void plansLongIntervals_data() {
