@@ -144,8 +144,10 @@ Exact Exact::fromDouble(double value) {
     const double fraction = std::frexp(value, &exponent);
     const auto mantissa = static_cast<Int>(std::ldexp(fraction, 53));
     exponent -= 53;
-    if (exponent > 70 || exponent < -125)
-        return ratio(0, exponent > 0 || mantissa == 0 ? 0 : 1); // too large: invalid; tiny: 0
+    if (exponent > 70)
+        return ratio(0, 0);
+    if (exponent < -125)
+        return Exact{}; // below 2^-72: nothing a timer could tell from zero
     return exponent >= 0 ? ratio(mantissa * (Int{1} << exponent), 1)
                          : ratio(mantissa, Int{1} << -exponent);
 }
