@@ -14,16 +14,42 @@ using namespace tickora;
 
 namespace {
 
-QString run(const QString& program, const QStringList& arguments, const QString& input = {},
+struct Ran {
+    bool ok;
+    QString output, errors;
+};
+
+// A tool's command line under coreutils' timeout, which ends a hung s51 (a timer that never
+// overflows) even when this test is killed first.
+QStringList bounded(const QString& program, const QStringList& arguments, int seconds = 20) {
+    return QStringList{"-k", "2", QString::number(seconds), program} + arguments;
+}
+
+Ran runTool(const QString& program, const QStringList& arguments, const QString& input = {},
             const QString& directory = {}) {
     QProcess process;
     process.setWorkingDirectory(directory);
-    process.start(program, arguments);
+    process.start("timeout", bounded(program, arguments));
     process.write(input.toLatin1());
     process.closeWriteChannel();
-    if (!process.waitForFinished(10000) || process.exitCode() != 0)
-        qWarning() << program << process.readAllStandardError();
-    return QString::fromLatin1(process.readAllStandardOutput());
+    const bool ok = process.waitForFinished(30000) && process.exitCode() == 0;
+    return {ok, QString::fromLatin1(process.readAllStandardOutput()),
+            QString::fromLatin1(process.readAllStandardError())};
+}
+
+QString run(const QString& program, const QStringList& arguments, const QString& input = {},
+            const QString& directory = {}) {
+    const Ran ran = runTool(program, arguments, input, directory);
+    if (!ran.ok)
+        qWarning() << program << ran.errors;
+    return ran.output;
+}
+
+// Every TimerSetup the tests make, so that a change of its fields is one change here.
+TimerSetup timerSetup(std::int32_t initValue, int mode, double us, double mhz, double errorUs,
+                      std::int32_t clock, const ChipFamily& family = classicFamily()) {
+    return {initValue, mode,   static_cast<float>(us), static_cast<float>(mhz), float(errorUs),
+            clock,     &family};
 }
 
 // Compiles the program and runs it on s51 as an 8051 or 8052 at the crystal (Hz) to its
@@ -33,13 +59,13 @@ QString run(const QString& program, const QStringList& arguments, const QString&
 // address where it does not ("8E" for AUXR or CKCON, "9C", "C4" to "C6", "D6", "D7").
 QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks,
                                     const QString& chip = "8051", double crystalHz = 12e6,
-                                    int runs = 4) {
+                                    int runs = 4, const QStringList& sdccOptions = {}) {
     QTemporaryDir dir;
     QFile main(dir.filePath("main.c"));
     if (!main.open(QIODevice::WriteOnly) || main.write(program.toLatin1()) < 0)
         return {};
     main.close();
-    run("sdcc", {"-mmcs51", "main.c"}, {}, dir.path());
+    run("sdcc", QStringList{"-mmcs51", "main.c"} + sdccOptions, {}, dir.path());
     QFile rst(dir.filePath("main.rst"));
     if (!rst.open(QIODevice::ReadOnly))
         return {};
@@ -51,8 +77,8 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
                             .match(listing)
                             .captured(1);
     for (int i = 0; i < runs; ++i)
-        commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x98 0x9c\ndump sfr 0xc4 0xcd\n"
-                    "dump sfr 0xd6 0xd7";
+        commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x91 0x91\ndump sfr 0x98 0x9c\n"
+                    "dump sfr 0xb1 0xb2\ndump sfr 0xc4 0xcd\ndump sfr 0xd6 0xd7";
     const QString output =
         run("s51",
             {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", dir.filePath("main.ihx")},
@@ -76,16 +102,28 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
     return stops;
 }
 
-// What the vendors' headers declare beyond SDCC's 8052.h, at the same addresses (STC8H.H,
-// STC12C5A60S2.H, N76E003.h).
-const char* const vendorRegisters =
-    "#include <8052.h>\n__sfr __at(0x8E) AUXR;\n__sfr __at(0x8E) CKCON;\n__sfr __at(0x9C) BRT;\n"
-    "__sfr __at(0xC4) T3CON;\n__sfr __at(0xC5) RL3;\n__sfr __at(0xC6) RH3;\n"
-    "__sfr __at(0xD6) T2H;\n__sfr __at(0xD7) T2L;\n__sfr __at(0xAF) IE2;\n";
+// The registers main() leaves dirty, under names of its own so that they never clash with the
+// unit's: the clock and port switches (AUXR or CKCON, T3CON), the SFR page (N76E003's SFRS) and
+// port 0's modes (P0M1, P0M2).
+const char* const dirtyRegisters =
+    "__sfr __at(0x8E) dirty_8E;\n__sfr __at(0xC4) dirty_C4;\n__sfr __at(0x91) dirty_91;\n"
+    "__sfr __at(0xB1) dirty_B1;\n__sfr __at(0xB2) dirty_B2;\n";
 
-// A boot loader's leftovers in the clock and port switches: the opposite of what the clock needs.
+// A boot loader's leftovers: the opposite of what the clock needs, SFR page 1, port 0 open-drain.
 QString dirtySwitches(int clock) {
-    return QString("    AUXR = %1;\n    T3CON = 0xFF;\n").arg(clock == 1 ? "0x01" : "0xFF");
+    return QString("    dirty_8E = %1;\n    dirty_C4 = 0xFF;\n    dirty_91 = 0x01;\n"
+                   "    dirty_B1 = 0xFF;\n    dirty_B2 = 0xFF;\n")
+        .arg(clock == 1 ? "0x01" : "0xFF");
+}
+
+// The unit preprocessed as Keil C51 sees it, its vendor header standing in empty.
+QString asKeilSeesIt(const QString& unit, const ChipFamily& family) {
+    QTemporaryDir dir;
+    QFile header(dir.filePath(QString::fromLatin1(family.header.data(), family.header.size())));
+    if (!header.open(QIODevice::WriteOnly))
+        return {};
+    header.close();
+    return run("cpp", {"-P", "-I", dir.path()}, unit);
 }
 
 // The registers that expected names ("TMOD=25 8E=40"), as the stop shows them.
@@ -102,11 +140,12 @@ QString shown(const QHash<QString, int>& stop, const QString& expected) {
 // the routine's reload makes up for its latency or the timer reloads itself), and that the user's
 // code runs every ticks periods. Timers s51 has no model of show their registers only.
 void checkTicks(const QString& unit, int timer, const ChipFamily& family, int clock, TimerKind kind,
-                int counts, std::int64_t ticks, const QString& expected) {
+                int counts, std::int64_t ticks, const QString& expected,
+                const QStringList& sdccOptions = {}) {
     QVERIFY(std::all_of(unit.begin(), unit.end(), [](QChar c) { return c.unicode() < 128; }));
     const QString x = QString::number(timer);
-    const int vector = timer == 2 ? (family.clockSwitch[0].reg.empty() ? 5 : 12) : timer * 2 + 1;
-    QVERIFY(run("cpp", {"-P"}, unit)
+    const int vector = timer == 2 ? (family.timer2 == Timer2Kind::Stc ? 12 : 5) : timer * 2 + 1;
+    QVERIFY(asKeilSeesIt(unit, family)
                 .contains(QString("void timer%1_isr(void) interrupt %2").arg(x).arg(vector)));
     const bool modelled = family.classicCycle || (kind != TimerKind::Reload16 && timer < 2);
     const bool plain = !reloadsItself(kind) && !family.classicCycle; // reloads after the overflow
@@ -115,14 +154,14 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
     const QString program =
         QString("%1%2void main(void)\n{\n    TMOD = %3;\n%4    timer%5_init();\n"
                 "    for (;;)\n        ;\n}\n")
-            .arg(vendorRegisters, unit,
+            .arg(unit, dirtyRegisters,
                  QString::number(other | (timer == 2 ? 0 : 0xD << (4 * timer))),
                  dirtySwitches(clock), x);
     QStringList breaks{"(?:setb\\t_TR" + x + "|orl\\t_AUXR,#0x1)", "_timer" + x + "_isr:"};
     if (plain)
         breaks << "_timer" + x + "_isr:(?:.*\\n)*?.*mov\\t_TL" + x;
     const auto stops = simulate(program, breaks, timer == 2 ? "8052" : "8051", 12e6,
-                                modelled ? (plain ? 4 : 52) : 1);
+                                modelled ? (plain ? 4 : 52) : 1, sdccOptions);
     QVERIFY(!stops.isEmpty());
     QCOMPARE(shown(stops[0], expected), expected);
     if (!modelled)
@@ -144,8 +183,8 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
     QCOMPARE(overflowAt(51) - overflowAt(1), 50 * counts);
     if (ticks == 1)
         return;
-    const auto calls =
-        simulate(program, {"timer" + x + "_ticks = 0;"}, timer == 2 ? "8052" : "8051", 12e6, 3);
+    const auto calls = simulate(program, {"timer" + x + "_ticks = 0;"},
+                                timer == 2 ? "8052" : "8051", 12e6, 3, sdccOptions);
     QCOMPARE(calls.size(), 3);
     for (int call = 1; call < 3; ++call)
         QCOMPARE(calls[call]["cycle"] - since(calls[call]) -
@@ -167,7 +206,14 @@ private slots:
               "0 1000 12 0 classic 12|TMOD=50", "1 1000 24 0 stc89 6|TMOD=05",
               "0 250 11.0592 2 n76e003 12|TMOD=52 8E=F7", "1 10 22.1184 2 stc15 1|TMOD=25 8E=41",
               "0 1000 11.0592 0 stc15 1|TMOD=50 8E=81 TH0=D4 TL0=CD",
-              "1 5000 11.0592 0 stc15 12|TMOD=05 8E=BF TH1=EE TL1=00", "0 79 12 1 classic 12|"})
+              "1 5000 11.0592 0 stc15 12|TMOD=05 8E=BF TH1=EE TL1=00", "0 79 12 1 classic 12|",
+              // The compensated reload in every memory model: its variables stay in internal RAM.
+              "0 1000 11.0592 1 classic 12 --model-medium|TMOD=51",
+              "1 1000 12 0 classic 12 --model-medium|TMOD=05",
+              "1 1000 11.0592 1 stc89 12 --model-large|TMOD=15",
+              "0 1000 24 0 stc89 6 --model-large|TMOD=50",
+              "0 1000 11.0592 1 classic 12 --stack-auto|TMOD=51",
+              "1 1000 12 0 classic 12 --stack-auto|TMOD=05"})
             QTest::newRow(row) << QString::fromLatin1(row);
     }
     void timerCodeKeepsTime() {
@@ -186,14 +232,15 @@ private slots:
                         clock};
         QCOMPARE(calculate(state), CalcOutcome::Ok);
         const auto unit =
-            timerInitCode(timer, {state.initValue, mode, state.timeUs, state.crystalMhz,
-                                  state.initErrorUs, clock, &family});
+            timerInitCode(timer, timerSetup(state.initValue, mode, state.timeUs, state.crystalMhz,
+                                            state.initErrorUs, clock, family));
         if (row.endsWith('|')) { // the fewest counts the routine keeps up with, and one less
-            QVERIFY(!unit && timerInitCode(timer, {65536 - 80, 1, 80, 12, 0, 12}));
+            QVERIFY(!unit && timerInitCode(timer, timerSetup(65536 - 80, 1, 80, 12, 0, 12)));
             return;
         }
         checkTicks(QString::fromStdString(*unit), timer, family, clock, family.modes[mode].kind,
-                   state.modeCount - state.initValue, 1, row.section('|', 1));
+                   state.modeCount - state.initValue, 1, row.section('|', 1),
+                   field(6).isEmpty() ? QStringList() : QStringList{field(6)});
     }
 
     // The long-interval plans the table starts with, run: the user's code every interval.
@@ -235,12 +282,13 @@ private slots:
              "stc89 t2 9600 11.0592 6 8052|T2CON=34 RCAP2H=FF RCAP2L=B8",
              "stc12 t1 115200 11.0592 1 8051|TMOD=25 8E=40 TH1=FD",
              "stc15 t1 9600 11.0592 12 8051|TMOD=25 8E=BE TH1=FD",
-             "n76e003 t1-smod 9600 16 1 8051|8E=11 C4=DF PCON=8C TH1=98",
+             // Port 0's TXD and RXD quasi-bidirectional, on SFR page 0 (SFRS 0x91, TA 0xC7).
+             "n76e003 t1-smod 9600 16 1 8051|8E=11 C4=DF PCON=8C TH1=98 91=00 B1=3F B2=3F",
              "stc12 brt 9600 11.0592 1 regs|8E=15 9C=DC PCON=0C",
              "stc12 brt-smod 4800 11.0592 12 regs|8E=FB 9C=F4 PCON=8C",
              "stc15 t2 115200 11.0592 1 regs|TMOD=55 8E=15 D6=FF D7=E8",
              "stc15 t1-mode0 115200 11.0592 1 regs|TMOD=05 8E=40 TH1=FF", // TL1 counts at once
-             "n76e003 t3 9600 16 1 regs|C4=E8 C5=98 C6=FF PCON=8C"})
+             "n76e003 t3 9600 16 1 regs|C4=E8 C5=98 C6=FF PCON=8C 91=00 B1=3F B2=3F C7=55"})
             QTest::newRow(row) << QString::fromLatin1(row);
         // clang-format on
     }
@@ -268,7 +316,7 @@ private slots:
                 "%1%2void main(void) {\n    PCON = %3; TMOD = 0x55; TH1 = TL1 = 0x42; TR1 = 1;\n"
                 "%4    uart_init();\n    for (;;) {\n        TI = 0;\n"
                 "        SBUF = 0x55;\n        while (!TI);\n    }\n}\n")
-                .arg(vendorRegisters, QString::fromStdString(baudInitCode(request, *setting)))
+                .arg(QString::fromStdString(baudInitCode(request, *setting)), dirtyRegisters)
                 .arg(pcon)
                 .arg(dirtySwitches(clock)),
             {"clr\\t_TI", "jnb\\t_TI"}, timer2 ? "8052" : "8051", hz, registersOnly ? 1 : 4);
