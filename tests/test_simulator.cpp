@@ -25,8 +25,8 @@ QStringList bounded(const QString& program, const QStringList& arguments, int se
     return QStringList{"-k", "2", QString::number(seconds), program} + arguments;
 }
 
-Ran runTool(const QString& program, const QStringList& arguments, const QString& input = {},
-            const QString& directory = {}) {
+Ran run(const QString& program, const QStringList& arguments, const QString& input = {},
+        const QString& directory = {}) {
     QProcess process;
     process.setWorkingDirectory(directory);
     process.start("timeout", bounded(program, arguments));
@@ -37,12 +37,9 @@ Ran runTool(const QString& program, const QStringList& arguments, const QString&
             QString::fromLatin1(process.readAllStandardError())};
 }
 
-QString run(const QString& program, const QStringList& arguments, const QString& input = {},
-            const QString& directory = {}) {
-    const Ran ran = runTool(program, arguments, input, directory);
-    if (!ran.ok)
-        qWarning() << program << ran.errors;
-    return ran.output;
+bool written(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
 // Every TimerSetup the tests make, so that a change of its fields is one change here.
@@ -61,11 +58,9 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
                                     const QString& chip = "8051", double crystalHz = 12e6,
                                     int runs = 4, const QStringList& sdccOptions = {}) {
     QTemporaryDir dir;
-    QFile main(dir.filePath("main.c"));
-    if (!main.open(QIODevice::WriteOnly) || main.write(program.toLatin1()) < 0)
+    if (!written(dir.filePath("main.c"), program.toLatin1()) ||
+        !run("sdcc", QStringList{"-mmcs51", "main.c"} + sdccOptions, {}, dir.path()).ok)
         return {};
-    main.close();
-    run("sdcc", QStringList{"-mmcs51", "main.c"} + sdccOptions, {}, dir.path());
     QFile rst(dir.filePath("main.rst"));
     if (!rst.open(QIODevice::ReadOnly))
         return {};
@@ -82,7 +77,8 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
     const QString output =
         run("s51",
             {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", dir.filePath("main.ihx")},
-            commands.join('\n') + "\nquit\n");
+            commands.join('\n') + "\nquit\n")
+            .output;
     QList<QHash<QString, int>> stops;
     const QRegularExpression clocks("\\((\\d+) clks\\)"), sfr("0x.. (\\w+): +0b\\d+ 0x(..)");
     const QRegularExpression unnamed("\\n0x(..) +((?:[0-9a-f]{2} )+)");
@@ -119,11 +115,8 @@ QString dirtySwitches(int clock) {
 // The unit preprocessed as Keil C51 sees it, its vendor header standing in empty.
 QString asKeilSeesIt(const QString& unit, const ChipFamily& family) {
     QTemporaryDir dir;
-    QFile header(dir.filePath(QString::fromLatin1(family.header.data(), family.header.size())));
-    if (!header.open(QIODevice::WriteOnly))
-        return {};
-    header.close();
-    return run("cpp", {"-P", "-I", dir.path()}, unit);
+    written(dir.filePath(QString::fromLatin1(family.header.data(), family.header.size())), {});
+    return run("cpp", {"-P", "-I", dir.path()}, unit).output;
 }
 
 // The registers that expected names ("TMOD=25 8E=40"), as the stop shows them.
@@ -195,37 +188,27 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
 } // namespace
 
 // Every unit the windows can copy for the family: timers 0 and 1 in each mode at each clock, each
-// generator's uart_init() and the plans' timer 2, by what they are.
-QList<std::pair<QString, std::string>> unitsOf(const ChipFamily& family) {
-    QList<std::pair<QString, std::string>> units;
-    const QString id = QString::fromLatin1(family.id.data(), family.id.size());
+// generator's uart_init() and the plans' timer 2. Empty where one is missing.
+std::vector<std::string> unitsOf(const ChipFamily& family) {
+    std::vector<std::string> units;
     for (const std::int32_t clock : family.clocks) {
         if (clock == 0)
             continue;
         for (int mode = 0; mode < 3; ++mode) {
             const TimerKind kind = family.modes[mode].kind;
-            const auto setup =
-                timerSetup(countsOf(kind) - (kind == TimerKind::Reload8 ? 200 : 1000), mode, 1000,
-                           11.0592, 0, clock, family);
+            const auto setup = timerSetup(countsOf(kind) / 4, mode, 0, 11.0592, 0, clock, family);
             for (int timer = 0; timer < 2; ++timer)
-                units.append(
-                    {QString("%1 timer %2 mode %3 %4T").arg(id).arg(timer).arg(mode).arg(clock),
-                     timerInitCode(timer, setup).value_or("")});
+                units.push_back(timerInitCode(timer, setup).value_or(""));
         }
         for (const BaudGenerator& generator : family.generators) {
             const auto setting = baudSetting(generator, 11.0592, clock, 9600);
-            const BaudRequest request{family, generator, 11.0592f, clock, 9600};
-            units.append(
-                {QString("%1 uart %2 %3T")
-                     .arg(id, QString::fromLatin1(generator.id.data(), generator.id.size()))
-                     .arg(clock),
-                 setting ? baudInitCode(request, *setting) : ""});
+            units.push_back(
+                setting ? baudInitCode({family, generator, 11.0592f, clock, 9600}, *setting) : "");
         }
         const PlanRequest request{1e6, 11.0592, family, clock};
         for (const TickPlan& plan : planInterval(request))
             if (plan.timer->timer == 2)
-                units.append({QString("%1 plan timer 2 %2T").arg(id).arg(clock),
-                              tickPlanCode(plan, request).value_or("")});
+                units.push_back(tickPlanCode(plan, request).value_or(""));
     }
     return units;
 }
@@ -239,15 +222,15 @@ private slots:
         int timer2Units = 0;
         QTemporaryDir dir;
         for (const ChipFamily& family : chipFamilies())
-            for (const auto& [name, unit] : unitsOf(family)) {
-                QFile file(dir.filePath("unit.c"));
-                QVERIFY2(!unit.empty(), qPrintable(name));
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(unit.c_str()) > 0);
-                file.close();
-                const Ran ran = runTool("sdcc", {"-mmcs51", "-c", "unit.c"}, {}, dir.path());
+            for (const std::string& unit : unitsOf(family)) {
+                const QString name = QString::fromLatin1(family.id.data(), family.id.size()) +
+                                     QString::fromStdString(unit).section('\n', 0, 0);
+                QVERIFY2(!unit.empty() && written(dir.filePath("unit.c"), unit.c_str()),
+                         qPrintable(name));
+                const Ran ran = run("sdcc", {"-mmcs51", "-c", "unit.c"}, {}, dir.path());
                 QVERIFY2(ran.ok && (ran.output + ran.errors).isEmpty(),
                          qPrintable(name + ":\n" + ran.output + ran.errors));
-                timer2Units += name.contains("plan timer 2");
+                timer2Units += unit.find("void timer2_init") != std::string::npos;
             }
         QCOMPARE(timer2Units, 5); // the 8052's: classic, STC89 at 12T and 6T; STC's at 12T and 1T
     }
@@ -256,17 +239,14 @@ private slots:
     // bound, with no parent left to end it: the bound is in the command line every tool runs by.
     void simulationsEndByThemselves() {
         QTemporaryDir dir;
-        QFile program(dir.filePath("main.c")), commands(dir.filePath("commands"));
-        QVERIFY(program.open(QIODevice::WriteOnly) && commands.open(QIODevice::WriteOnly));
-        program.write("void main(void)\n{\n    for (;;)\n        ;\n}\n");
-        commands.write("run\n");
-        program.close();
-        commands.close();
-        QVERIFY(runTool("sdcc", {"-mmcs51", "main.c"}, {}, dir.path()).ok);
+        QVERIFY(
+            written(dir.filePath("main.c"), "void main(void)\n{\n    for (;;)\n        ;\n}\n") &&
+            written(dir.filePath("commands"), "run\n") &&
+            run("sdcc", {"-mmcs51", "main.c"}, {}, dir.path()).ok);
         QProcess s51;
         s51.setProgram("timeout");
         s51.setArguments(bounded("s51", {"-t", "8051", "-b", dir.filePath("main.ihx")}, 1));
-        s51.setStandardInputFile(commands.fileName());
+        s51.setStandardInputFile(dir.filePath("commands"));
         qint64 pid = 0;
         QElapsedTimer clock;
         clock.start();
