@@ -37,14 +37,6 @@ std::string clockNote(const BaudRequest& request) {
     return std::string(request.family.slowClockNote);
 }
 
-std::string headerNote(const BaudRequest& request) {
-    if (!request.family.header.empty())
-        return " * Needs the SFR header " + std::string(request.family.header) + ". */\n";
-    return request.generator.reloadBits == 16
-               ? " * Timer 2 is the 8052's: needs its SFR header (reg52.h, 8052.h). */\n"
-               : " * Needs the chip's SFR header. */\n";
-}
-
 } // namespace
 
 std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,
@@ -87,6 +79,9 @@ std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t
 std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting) {
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
                                  setting.reload};
+    const std::string body = "void uart_init(void)\n{\n" + std::string(request.family.uartSetup) +
+                             "    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n" +
+                             request.generator.initLines(code) + "}\n";
     return "/* UART mode 1, " + shortestText(request.baud) + " baud at " +
            shortestText(request.crystalMhz) + " MHz, " + std::to_string(request.timerClock) +
            "T: actual " + formatted("%.1f", setting.actualBaud) + " baud, error " +
@@ -94,9 +89,7 @@ std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting)
            (isReliable(setting) ? ""
                                 : " * WARNING: more than 2% off: the receiver may misread the "
                                   "last bits of a byte.\n") +
-           clockNote(request) + headerNote(request) +
-           "void uart_init(void)\n{\n    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n" +
-           request.generator.initLines(code) + "}\n";
+           clockNote(request) + " */\n" + sfrHeaderLines(request.family, body) + body;
 }
 
 } // namespace tickora

@@ -2,6 +2,8 @@
 
 #include "registers.h"
 
+#include <cctype>
+
 namespace tickora {
 namespace {
 
@@ -110,12 +112,16 @@ constexpr TimerMode classicModes[] = {
     {TimerKind::Count13, 0, "方式 0：13 位定时器", "方式 0：TL 只用低 5 位"},
     {TimerKind::Count16, 1, "方式 1：16 位定时器", "方式 1：16 位"},
     {TimerKind::Reload8, 2, "方式 2：8 位自动重装（方式 3 为两个 8 位定时器）",
-     "方式 2,3：TH 为重装值"}};
+     "方式 2：TH 为重装值；方式 3：TL0、TH0 为两个 8 位定时器"}};
 // STC8A8K64D4 manual 13.2.3: mode 0 reloads 16 bits; TH/TL written while stopped set the reload.
 constexpr TimerMode stc15Mode0{TimerKind::Reload16, 0, "方式 0：16 位自动重装",
                                "方式 0：16 位自动重装"};
-constexpr TimerMode stc15Mode2{TimerKind::Reload8, 2, "方式 2：8 位自动重装（不提供方式 3）",
-                               "方式 2：TH 为重装值"};
+// STC8A8K64D4 manual 13.2.6: timer 0's mode 3 is mode 0 with an interrupt EA and ET0
+// cannot mask.
+constexpr TimerMode stc15Mode2{
+    TimerKind::Reload8, 2,
+    "方式 2：8 位自动重装（方式 3 为定时器 0 的 16 位自动重装，中断不可屏蔽）",
+    "方式 2：TH 为重装值"};
 
 constexpr TickTimer timer0Mode1{"t0-mode1", "定时器 0 方式 1", 0, 1, TimerKind::Count16};
 constexpr TickTimer timer0Mode2{"t0-mode2", "定时器 0 方式 2", 0, 2, TimerKind::Reload8};
@@ -131,6 +137,22 @@ constexpr ClockSwitch noSwitch{};
 // AUXR 0x8E: T0x12 bit 7, T1x12 bit 6 (STC12C5A60S2.H, STC15.H, STC8H.H).
 constexpr std::array<ClockSwitch, 2> auxrSwitch{{{"AUXR", "T0x12", 0x80}, {"AUXR", "T1x12", 0x40}}};
 
+// Beyond SDCC's 8051.h: AUXR 0x8E, IE2 0xAF, T2H 0xD6, T2L 0xD7 (STC8H.H).
+constexpr SfrAddress stc15Lacks[] = {{"AUXR", 0x8E}, {"IE2", 0xAF}, {"T2H", 0xD6}, {"T2L", 0xD7}};
+// Beyond SDCC's 8051.h (N76E003.h); T3CON to RH3, P0M1 and P0M2 are page 0's only.
+constexpr SfrAddress n76Lacks[] = {{"CKCON", 0x8E}, {"SFRS", 0x91}, {"P0M1", 0xB1}, {"P0M2", 0xB2},
+                                   {"T3CON", 0xC4}, {"RL3", 0xC5},  {"RH3", 0xC6},  {"TA", 0xC7}};
+
+// N76E003 BSP: page 0 selected as clr_SFRPAGE does (SFR_Macro.h), then TXD and RXD
+// quasi-bidirectional as InitialUART0_Timer3 does first (Common.c, P06_Quasi_Mode).
+constexpr std::string_view n76UartSetup =
+    "    unsigned char saved_ie = IE;  /* no interrupt between TA and SFRS */\n\n"
+    "    EA = 0;\n    TA = 0xAA;\n    TA = 0x55;\n"
+    "    SFRS = 0x00;  /* SFR page 0, where T3CON, RL3, RH3, P0M1 and P0M2 are */\n"
+    "    IE = saved_ie;\n"
+    "    P0M1 &= 0x3F;  /* P0.6 TXD, P0.7 RXD quasi-bidirectional: */\n"
+    "    P0M2 &= 0x3F;  /* after reset TXD is an input and sends nothing */\n";
+
 const ChipFamily families[] = {
     {"classic",
      "经典 8051/8052",
@@ -138,23 +160,35 @@ const ChipFamily families[] = {
      {noSwitch, noSwitch},
      {classicModes[0], classicModes[1], classicModes[2]},
      classicGenerators,
+     "reg52.h",
+     "",
+     "8052.h",
+     {},
      "",
      "",
      "",
      classicTicks,
-     true},
-    // 6T is a programming option, no SFR: AUXR of STC89C5xRC.H has only EXTRAM and ALEOFF.
+     true,
+     Timer2Kind::Of8052},
+    // 6T is an option chosen when the chip is programmed: STC89C5xRC.H declares no register
+    // for it (its AUXR line is commented out).
     {"stc89",
      "STC89C52 系列",
      {12, 6},
      {noSwitch, noSwitch},
      {classicModes[0], classicModes[1], classicModes[2]},
      classicGenerators,
-     "STC89C5xRC.H (or reg52.h)",
+     "STC89C5xRC.H",
+     "or reg52.h",
+     "8052.h",
+     {},
+     "",
      "",
      " * 6T: choose 6T (double speed) when programming the chip; no register does it.\n",
      classicTicks,
-     true},
+     true,
+     Timer2Kind::Of8052},
+    // SDCC's stc12.h declares AUXR and BRT. The chip has no timer 2.
     {"stc12",
      "STC12C5A60S2 系列",
      {12, 1},
@@ -162,33 +196,49 @@ const ChipFamily families[] = {
      {classicModes[0], classicModes[1], classicModes[2]},
      stc12Generators,
      "STC12C5A60S2.H",
+     "",
+     "stc12.h",
+     {},
+     "",
      "    AUXR &= 0xFE;  /* S1BRS = 0: UART1 from timer 1 */\n",
      "",
      plainTicks,
-     false},
+     false,
+     Timer2Kind::None},
     {"stc15",
      "STC15/STC8/STC32G",
      {12, 1},
      auxrSwitch,
      {stc15Mode0, classicModes[1], stc15Mode2},
      stc15Generators,
-     "STC8H.H (or your part's: STC8G.H, STC15.H, STC32G.H)",
+     "STC8H.H",
+     "or your part's: STC8G.H, STC15.H; STC32G needs Keil C251 and STC32G.H, not C51",
+     "8051.h",
+     stc15Lacks,
+     "",
      "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
      "",
      stc15Ticks,
-     false},
-    // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h).
+     false,
+     Timer2Kind::Stc},
+    // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h). CKCON has no
+    // page-1 twin, so the timer units need no page select. Its timer 2 is neither kind.
     {"n76e003",
      "N76E003/MS51",
      {12, 1},
      {{{"CKCON", "T0M", 0x08}, {"CKCON", "T1M", 0x10}}},
      {classicModes[0], classicModes[1], classicModes[2]},
      n76Generators,
-     "N76E003.h (SFR page 0 selected, as after reset)",
+     "N76E003.h",
+     "MS51: MS51_16K.h or MS51_32K.h (Nuvoton MS51 BSP)",
+     "8051.h",
+     n76Lacks,
+     n76UartSetup,
      "    T3CON &= 0xDF;  /* BRCK = 0: UART0 from timer 1 */\n",
      "",
      plainTicks,
-     false},
+     false,
+     Timer2Kind::None},
 };
 
 } // namespace
@@ -237,6 +287,34 @@ std::int32_t machineClocks(const ChipFamily& family, std::int32_t clock) {
 
 bool offersClock(const ChipFamily& family, std::int32_t clock) {
     return clock > 0 && (family.clocks[0] == clock || family.clocks[1] == clock);
+}
+
+namespace {
+
+bool nameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+bool namesWord(std::string_view code, std::string_view word) {
+    for (auto at = code.find(word); at != std::string_view::npos; at = code.find(word, at + 1)) {
+        const auto end = at + word.size();
+        if ((at == 0 || !nameChar(code[at - 1])) && (end == code.size() || !nameChar(code[end])))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// SDCC rejects the vendors' headers, written for Keil C51 (sfr AUXR = 0x8E;): each compiler
+// gets its own.
+std::string sfrHeaderLines(const ChipFamily& family, std::string_view code) {
+    std::string lines = "#ifdef __SDCC\n#include <" + std::string(family.sdccHeader) + ">\n";
+    for (const SfrAddress& sfr : family.sdccLacks)
+        if (namesWord(code, sfr.name))
+            lines += "__sfr __at(" + byteText(sfr.address) + ") " + std::string(sfr.name) + ";\n";
+    const std::string note =
+        family.headerNote.empty() ? "" : "  /* " + std::string(family.headerNote) + " */";
+    return lines + "#else /* Keil C51 */\n#include <" + std::string(family.header) + ">" + note +
+           "\n#endif\n\n";
 }
 
 } // namespace tickora

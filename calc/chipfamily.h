@@ -80,6 +80,16 @@ struct TickTimer {
     TimerKind kind;
 };
 
+// Which timer 2 the code drives: none, the 8052's (T2CON, RCAP2H/L), or STC15/STC8's (T2H/T2L
+// in AUXR's control).
+enum class Timer2Kind { None, Of8052, Stc };
+
+// A register the family's SDCC header lacks, which a unit naming it declares itself.
+struct SfrAddress {
+    std::string_view name;
+    std::uint8_t address;
+};
+
 struct ChipFamily {
     std::string_view id;                    // as the command line names it
     std::string_view name;                  // as the windows show it, UTF-8
@@ -87,13 +97,18 @@ struct ChipFamily {
     std::array<ClockSwitch, 2> clockSwitch; // timer 0 and timer 1
     std::array<TimerMode, 3> modes;         // the mode buttons 方式 0, 1 and 2,3
     std::span<const BaudGenerator> generators;
-    std::string_view header;         // the SFR header its users include; empty: any 8051's
+    std::string_view header;               // the vendor's SFR header, which Keil C51 units include
+    std::string_view headerNote;           // said beside it: other parts' headers; empty where none
+    std::string_view sdccHeader;           // the one of SDCC's own headers that fits
+    std::span<const SfrAddress> sdccLacks; // registers the code names that sdccHeader lacks
+    std::string_view uartSetup;      // what uart_init() does before anything else; may be empty
     std::string_view uartFromTimer1; // the line that takes the serial port's clock from timer 1
     std::string_view slowClockNote;  // why a clock without a switch needs no code
     std::span<const TickTimer> tickTimers;
     // Whether the CPU takes D clocks a machine cycle, as the classic core does: its routines'
     // timing is then known in counts. 1T cores take a few clocks an instruction.
     bool classicCycle;
+    Timer2Kind timer2;
 };
 
 // Oscillator clocks the CPU may take for one of the classic core's machine cycles, at most:
@@ -105,5 +120,9 @@ const ChipFamily& classicFamily();
 // The row with this id, or nothing.
 const ChipFamily* findFamily(std::string_view id);
 bool offersClock(const ChipFamily& family, std::int32_t clock);
+
+// The lines that give a unit the registers it names (its code text): for SDCC its own header
+// and a declaration of each one it lacks, for Keil C51 the vendor's header.
+std::string sfrHeaderLines(const ChipFamily& family, std::string_view code);
 
 } // namespace tickora

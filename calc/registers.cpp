@@ -39,11 +39,15 @@ std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, const Timer
 
 namespace {
 
+// TIMER_DATA keeps the routine's variables in internal RAM whatever the memory model, so that
+// the stopped reload takes the same cycles in each.
 const char* const isrMacro = "#ifndef TIMER_ISR\n"
                              "#ifdef __SDCC\n"
                              "#define TIMER_ISR(vector) __interrupt(vector)\n"
+                             "#define TIMER_DATA __data\n"
                              "#else /* Keil C51 */\n"
                              "#define TIMER_ISR(vector) interrupt vector\n"
+                             "#define TIMER_DATA data\n"
                              "#endif\n"
                              "#endif\n\n";
 
@@ -68,9 +72,9 @@ const char* kindName(TimerKind kind) {
 std::int64_t routineCycles(TimerKind kind) {
     return reloadsItself(kind) ? 48 : kind == TimerKind::Count16 ? 80 : 112;
 }
-// Machine cycles the timer stands still in the compensated reload as SDCC compiles it,
-// measured in s51: the reload adds them.
-constexpr std::int32_t stoppedCycles[] = {/* 13-bit */ 52, /* 16-bit */ 21};
+// Machine cycles the timer stands still in the compensated reload as SDCC compiles it (any
+// memory model, its variables in internal RAM), measured in s51: the reload adds them.
+constexpr std::int32_t stoppedCycles[] = {/* 13-bit */ 54, /* 16-bit */ 21};
 
 bool compensated(const TimerSetup& setup) {
     return setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
@@ -87,7 +91,9 @@ std::string periodNote(const TimerSetup& setup) {
         return "";
     if (compensated(setup))
         return " * The routine's reload makes up for the counts from the overflow to it: the\n"
-               " * period keeps to the interval, with a cycle or two of jitter.\n";
+               " * period keeps to the interval, with a cycle or two of jitter. The counts it\n"
+               " * adds for its own stop are SDCC's; Keil C51 compiles it differently: there,\n"
+               " * use mode 2 for exact periods, or time the stop and change the addend.\n";
     return " * Each period runs a few clocks long: the routine reloads after the overflow. For\n"
            " * exact ticks use an auto-reload mode (mode 2; mode 0 on STC15/STC8) or a timer 2.\n";
 }
@@ -102,9 +108,6 @@ std::string ticksNote(const TimerSetup& setup) {
 // What was asked for and what the code times, signed as everywhere in the program.
 std::string headerComment(const std::string& timerName, const TimerSetup& setup,
                           const std::string& modeText, const std::string& notes) {
-    const std::string header = setup.family->header.empty()
-                                   ? "the chip's SFR header"
-                                   : "the SFR header " + std::string(setup.family->header);
     // A timer 0 or 1 reloaded by the routine on a 1T core: only the counts are known.
     const bool late =
         setup.range == 0 && !setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
@@ -113,7 +116,7 @@ std::string headerComment(const std::string& timerName, const TimerSetup& setup,
            setup.achievedUs().text(3) + (late ? " us counted" : " us timed") +
            ",\n * error (asked - achieved) " + setup.errorUs().fixed(3) +
            (late ? " us by the counts, less a few clocks a period.\n" : " us.\n") +
-           ticksNote(setup) + notes + " * Needs " + header + ". */\n";
+           ticksNote(setup) + notes + " */\n";
 }
 
 // THx and TLx loaded, indented as a statement of a function body.
@@ -144,20 +147,21 @@ std::string reloadVariable(const std::string& x, const TimerSetup& setup) {
     const std::int32_t stopped = stoppedCycles[bits13 ? 0 : 1];
     char value[8];
     std::snprintf(value, sizeof value, "0x%04X", unsigned(setup.initValue + stopped));
-    return "static unsigned int timer" + x + "_reload = " + value + ";  /* + " +
-           std::to_string(stopped) + " counts the reload stands still */\n";
+    return "static unsigned int TIMER_DATA timer" + x + "_reload = " + value + ";  /* + " +
+           std::to_string(stopped) + " counts the reload stands still */\n" +
+           "static unsigned int TIMER_DATA timer" + x + "_count;\n";
 }
 
 std::string compensatedReload(const std::string& x, const TimerSetup& setup) {
     const bool bits13 = setup.timerMode().kind == TimerKind::Count13;
-    const std::string th = "TH" + x, tl = "TL" + x;
+    const std::string th = "TH" + x, tl = "TL" + x, count = "timer" + x + "_count";
     return "    /* Keep this first: it adds the reload to what the timer has counted since the\n"
            "     * overflow, so the time taken to get here does not lengthen the period. */\n"
            "    TR" +
-           x + " = 0;\n    count = ((unsigned int)" + th +
+           x + " = 0;\n    " + count + " = ((unsigned int)" + th +
            (bits13 ? " << 5 | (" + tl + " & 0x1F))" : " << 8 | " + tl + ")") + " + timer" + x +
-           "_reload;\n    " + tl + (bits13 ? " = count & 0x1F;\n    " : " = count;\n    ") + th +
-           (bits13 ? " = count >> 5;\n" : " = count >> 8;\n") + "    TR" + x + " = 1;\n";
+           "_reload;\n    " + tl + " = " + count + (bits13 ? " & 0x1F;\n    " : ";\n    ") + th +
+           " = " + count + (bits13 ? " >> 5;\n" : " >> 8;\n") + "    TR" + x + " = 1;\n";
 }
 
 std::string routineReload(int timer, const TimerSetup& setup, const TimerRegisters& registers) {
@@ -212,26 +216,29 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
         return std::nullopt;
     const std::string x = std::to_string(timer);
     const bool adds = compensated(setup);
+    const std::string code =
+        isrMacro + counterVariable(x, setup) + (adds ? reloadVariable(x, setup) : "") +
+        (adds || setup.ticks > 1 ? "\n" : "") + "void timer" + x + "_init(void)\n{\n" +
+        initBody(timer, setup, *registers) + "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
+        (timer == 0 ? "1" : "3") + ")\n{\n" + routineReload(timer, setup, *registers) +
+        userCode(x, setup) + "}\n";
     return headerComment("Timer " + x, setup,
                          "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) +
                              ")",
                          clockNote(timer, setup) + periodNote(setup)) +
-           isrMacro + counterVariable(x, setup) + (adds ? reloadVariable(x, setup) : "") +
-           (adds || setup.ticks > 1 ? "\n" : "") + "void timer" + x + "_init(void)\n{\n" +
-           initBody(timer, setup, *registers) + "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
-           (timer == 0 ? "1" : "3") + ")\n{\n" + (adds ? "    unsigned int count;\n\n" : "") +
-           routineReload(timer, setup, *registers) + userCode(x, setup) + "}\n";
+           sfrHeaderLines(*setup.family, code) + code;
 }
 
 std::optional<std::string> timer2InitCode(const TimerSetup& setup) {
-    if (setup.initValue < 0 || setup.initValue > 0xFFFF ||
+    const Timer2Kind kind = setup.family->timer2;
+    if (kind == Timer2Kind::None || setup.initValue < 0 || setup.initValue > 0xFFFF ||
         !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))
         return std::nullopt;
     const std::string high = registerByteText(static_cast<std::uint8_t>(setup.initValue >> 8));
     const std::string low = registerByteText(static_cast<std::uint8_t>(setup.initValue));
     // The STC15/STC8 timer 2 is loaded through T2H/T2L and switched in AUXR (STC8H.H); the
     // 8052's through RCAP2 and T2CON, and its flag needs clearing (AT89C51RC datasheet).
-    const bool stc = !setup.family->clockSwitch[0].reg.empty();
+    const bool stc = kind == Timer2Kind::Stc;
     const bool fast = setup.timerClock == 1;
     const std::string init =
         stc ? "    AUXR &= 0xE3;  /* timer 2 stopped, counting clocks at 12T */\n    T2L = " + low +
@@ -243,12 +250,14 @@ std::optional<std::string> timer2InitCode(const TimerSetup& setup) {
                   ";\n    ET2 = 1;\n    EA = 1;\n    TR2 = 1;  /* start */\n";
     const std::string flag = stc ? "    /* timer 2 reloads T2H:T2L by itself */\n"
                                  : "    TF2 = 0;  /* not cleared by the interrupt */\n";
+    const std::string code = isrMacro + counterVariable("2", setup) +
+                             (setup.ticks > 1 ? "\n" : "") + "void timer2_init(void)\n{\n" + init +
+                             "}\n\nvoid timer2_isr(void) TIMER_ISR(" + (stc ? "12" : "5") +
+                             ")\n{\n" + flag + userCode("2", setup) + "}\n";
     return headerComment("Timer 2", setup, "16-bit auto-reload",
                          clockNote(2, setup) +
                              (stc ? " * Timer 2 then cannot clock the serial port.\n" : "")) +
-           isrMacro + counterVariable("2", setup) + (setup.ticks > 1 ? "\n" : "") +
-           "void timer2_init(void)\n{\n" + init + "}\n\nvoid timer2_isr(void) TIMER_ISR(" +
-           (stc ? "12" : "5") + ")\n{\n" + flag + userCode("2", setup) + "}\n";
+           sfrHeaderLines(*setup.family, code) + code;
 }
 
 } // namespace tickora

@@ -54,13 +54,13 @@ struct TimerSetup {
 // machine cycles as SDCC compiles it, measured in s51, at the most clocks a cycle may take.
 std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, TimerKind kind);
 
-// A complete, ASCII-only C unit for timer 0 or 1 that compiles unchanged with Keil C51 and
-// SDCC, given the family's SFR header: a header comment, the interrupt syntax picked per
-// compiler, an init function (the other timer's TMOD nibble kept, the family's clock bit,
-// interrupt enabled, timer started) and the interrupt routine, which reloads what the init
-// loaded unless the mode reloads by itself. On cores with the classic machine cycle that reload
-// makes up for the counts from the overflow to it. Nothing when the interval is too short for
-// the routine (minimumRoutineCounts).
+// A complete, ASCII-only C unit for timer 0 or 1 that SDCC compiles on its own in any memory
+// model, written for Keil C51 as well: a header comment, the SFR headers and the interrupt
+// syntax picked per compiler, an init function (the other timer's TMOD nibble kept, the family's
+// clock bit, interrupt enabled, timer started) and the interrupt routine, which reloads what the
+// init loaded unless the mode reloads by itself. On cores with the classic machine cycle that
+// reload makes up for the counts from the overflow to it. Nothing when the interval is too short
+// for the routine (minimumRoutineCounts).
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup);
 
 // The same for the plan of timer 2 (the 8052's, or the STC15/STC8 one), reloading by itself.

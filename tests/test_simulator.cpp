@@ -14,16 +14,39 @@ using namespace tickora;
 
 namespace {
 
-QString run(const QString& program, const QStringList& arguments, const QString& input = {},
-            const QString& directory = {}) {
+struct Ran {
+    bool ok;
+    QString output, errors;
+};
+
+// A tool's command line under coreutils' timeout, which ends a hung s51 (a timer that never
+// overflows) even when this test is killed first.
+QStringList bounded(const QString& program, const QStringList& arguments, int seconds = 20) {
+    return QStringList{"-k", "2", QString::number(seconds), program} + arguments;
+}
+
+Ran run(const QString& program, const QStringList& arguments, const QString& input = {},
+        const QString& directory = {}) {
     QProcess process;
     process.setWorkingDirectory(directory);
-    process.start(program, arguments);
+    process.start("timeout", bounded(program, arguments));
     process.write(input.toLatin1());
     process.closeWriteChannel();
-    if (!process.waitForFinished(10000) || process.exitCode() != 0)
-        qWarning() << program << process.readAllStandardError();
-    return QString::fromLatin1(process.readAllStandardOutput());
+    const bool ok = process.waitForFinished(30000) && process.exitCode() == 0;
+    return {ok, QString::fromLatin1(process.readAllStandardOutput()),
+            QString::fromLatin1(process.readAllStandardError())};
+}
+
+bool written(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+// Every TimerSetup the tests make, so that a change of its fields is one change here.
+TimerSetup timerSetup(std::int32_t initValue, int mode, const QString& us, const QString& mhz,
+                      std::int32_t clock, const ChipFamily& family = classicFamily()) {
+    return {initValue, mode,   Exact::parse(us.toStdString()), Exact::parse(mhz.toStdString()),
+            clock,     &family};
 }
 
 // Compiles the program and runs it on s51 as an 8051 or 8052 at the crystal (Hz) to its
@@ -33,13 +56,11 @@ QString run(const QString& program, const QStringList& arguments, const QString&
 // address where it does not ("8E" for AUXR or CKCON, "9C", "C4" to "C6", "D6", "D7").
 QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks,
                                     const QString& chip = "8051", double crystalHz = 12e6,
-                                    int runs = 4) {
+                                    int runs = 4, const QStringList& sdccOptions = {}) {
     QTemporaryDir dir;
-    QFile main(dir.filePath("main.c"));
-    if (!main.open(QIODevice::WriteOnly) || main.write(program.toLatin1()) < 0)
+    if (!written(dir.filePath("main.c"), program.toLatin1()) ||
+        !run("sdcc", QStringList{"-mmcs51", "main.c"} + sdccOptions, {}, dir.path()).ok)
         return {};
-    main.close();
-    run("sdcc", {"-mmcs51", "main.c"}, {}, dir.path());
     QFile rst(dir.filePath("main.rst"));
     if (!rst.open(QIODevice::ReadOnly))
         return {};
@@ -51,12 +72,13 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
                             .match(listing)
                             .captured(1);
     for (int i = 0; i < runs; ++i)
-        commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x98 0x9c\ndump sfr 0xc4 0xcd\n"
-                    "dump sfr 0xd6 0xd7";
+        commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x91 0x91\ndump sfr 0x98 0x9c\n"
+                    "dump sfr 0xb1 0xb2\ndump sfr 0xc4 0xcd\ndump sfr 0xd6 0xd7";
     const QString output =
         run("s51",
             {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", dir.filePath("main.ihx")},
-            commands.join('\n') + "\nquit\n");
+            commands.join('\n') + "\nquit\n")
+            .output;
     QList<QHash<QString, int>> stops;
     const QRegularExpression clocks("\\((\\d+) clks\\)"), sfr("0x.. (\\w+): +0b\\d+ 0x(..)");
     const QRegularExpression unnamed("\\n0x(..) +((?:[0-9a-f]{2} )+)");
@@ -76,16 +98,25 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
     return stops;
 }
 
-// What the vendors' headers declare beyond SDCC's 8052.h, at the same addresses (STC8H.H,
-// STC12C5A60S2.H, N76E003.h).
-const char* const vendorRegisters =
-    "#include <8052.h>\n__sfr __at(0x8E) AUXR;\n__sfr __at(0x8E) CKCON;\n__sfr __at(0x9C) BRT;\n"
-    "__sfr __at(0xC4) T3CON;\n__sfr __at(0xC5) RL3;\n__sfr __at(0xC6) RH3;\n"
-    "__sfr __at(0xD6) T2H;\n__sfr __at(0xD7) T2L;\n__sfr __at(0xAF) IE2;\n";
+// The registers main() leaves dirty, under names of its own so that they never clash with the
+// unit's: the clock and port switches (AUXR or CKCON, T3CON), the SFR page (N76E003's SFRS) and
+// port 0's modes (P0M1, P0M2).
+const char* const dirtyRegisters =
+    "__sfr __at(0x8E) dirty_8E;\n__sfr __at(0xC4) dirty_C4;\n__sfr __at(0x91) dirty_91;\n"
+    "__sfr __at(0xB1) dirty_B1;\n__sfr __at(0xB2) dirty_B2;\n";
 
-// A boot loader's leftovers in the clock and port switches: the opposite of what the clock needs.
+// A boot loader's leftovers: the opposite of what the clock needs, SFR page 1, port 0 open-drain.
 QString dirtySwitches(int clock) {
-    return QString("    AUXR = %1;\n    T3CON = 0xFF;\n").arg(clock == 1 ? "0x01" : "0xFF");
+    return QString("    dirty_8E = %1;\n    dirty_C4 = 0xFF;\n    dirty_91 = 0x01;\n"
+                   "    dirty_B1 = 0xFF;\n    dirty_B2 = 0xFF;\n")
+        .arg(clock == 1 ? "0x01" : "0xFF");
+}
+
+// The unit preprocessed as Keil C51 sees it, its vendor header standing in empty.
+QString asKeilSeesIt(const QString& unit, const ChipFamily& family) {
+    QTemporaryDir dir;
+    written(dir.filePath(QString::fromLatin1(family.header.data(), family.header.size())), {});
+    return run("cpp", {"-P", "-I", dir.path()}, unit).output;
 }
 
 // The registers that expected names ("TMOD=25 8E=40"), as the stop shows them.
@@ -102,11 +133,12 @@ QString shown(const QHash<QString, int>& stop, const QString& expected) {
 // the routine's reload makes up for its latency or the timer reloads itself), and that the user's
 // code runs every ticks periods. Timers s51 has no model of show their registers only.
 void checkTicks(const QString& unit, int timer, const ChipFamily& family, int clock, TimerKind kind,
-                int counts, std::int64_t ticks, const QString& expected) {
+                int counts, std::int64_t ticks, const QString& expected,
+                const QStringList& sdccOptions = {}) {
     QVERIFY(std::all_of(unit.begin(), unit.end(), [](QChar c) { return c.unicode() < 128; }));
     const QString x = QString::number(timer);
-    const int vector = timer == 2 ? (family.clockSwitch[0].reg.empty() ? 5 : 12) : timer * 2 + 1;
-    QVERIFY(run("cpp", {"-P"}, unit)
+    const int vector = timer == 2 ? (family.timer2 == Timer2Kind::Stc ? 12 : 5) : timer * 2 + 1;
+    QVERIFY(asKeilSeesIt(unit, family)
                 .contains(QString("void timer%1_isr(void) interrupt %2").arg(x).arg(vector)));
     const bool modelled = family.classicCycle || (kind != TimerKind::Reload16 && timer < 2);
     const bool plain = !reloadsItself(kind) && !family.classicCycle; // reloads after the overflow
@@ -115,14 +147,14 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
     const QString program =
         QString("%1%2void main(void)\n{\n    TMOD = %3;\n%4    timer%5_init();\n"
                 "    for (;;)\n        ;\n}\n")
-            .arg(vendorRegisters, unit,
+            .arg(unit, dirtyRegisters,
                  QString::number(other | (timer == 2 ? 0 : 0xD << (4 * timer))),
                  dirtySwitches(clock), x);
     QStringList breaks{"(?:setb\\t_TR" + x + "|orl\\t_AUXR,#0x1)", "_timer" + x + "_isr:"};
     if (plain)
         breaks << "_timer" + x + "_isr:(?:.*\\n)*?.*mov\\t_TL" + x;
     const auto stops = simulate(program, breaks, timer == 2 ? "8052" : "8051", 12e6,
-                                modelled ? (plain ? 4 : 52) : 1);
+                                modelled ? (plain ? 4 : 52) : 1, sdccOptions);
     QVERIFY(!stops.isEmpty());
     QCOMPARE(shown(stops[0], expected), expected);
     if (!modelled)
@@ -144,8 +176,8 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
     QCOMPARE(overflowAt(51) - overflowAt(1), 50 * counts);
     if (ticks == 1)
         return;
-    const auto calls =
-        simulate(program, {"timer" + x + "_ticks = 0;"}, timer == 2 ? "8052" : "8051", 12e6, 3);
+    const auto calls = simulate(program, {"timer" + x + "_ticks = 0;"},
+                                timer == 2 ? "8052" : "8051", 12e6, 3, sdccOptions);
     QCOMPARE(calls.size(), 3);
     for (int call = 1; call < 3; ++call)
         QCOMPARE(calls[call]["cycle"] - since(calls[call]) -
@@ -155,9 +187,76 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
 
 } // namespace
 
+// Every unit the windows can copy for the family: timers 0 and 1 in each mode at each clock, each
+// generator's uart_init() and the plans' timer 2. Empty where one is missing.
+std::vector<std::string> unitsOf(const ChipFamily& family) {
+    std::vector<std::string> units;
+    for (const std::int32_t clock : family.clocks) {
+        if (clock == 0)
+            continue;
+        for (int mode = 0; mode < 3; ++mode) {
+            const TimerKind kind = family.modes[mode].kind;
+            const auto setup = timerSetup(countsOf(kind) / 4, mode, "1", "11.0592", clock, family);
+            for (int timer = 0; timer < 2; ++timer)
+                units.push_back(timerInitCode(timer, setup).value_or(""));
+        }
+        for (const BaudGenerator& generator : family.generators) {
+            const auto setting = baudSetting(generator, 11.0592, clock, 9600);
+            units.push_back(
+                setting ? baudInitCode({family, generator, 11.0592, clock, 9600}, *setting) : "");
+        }
+        const PlanRequest request{1'000'000, Exact::parse("11.0592"), family, clock};
+        for (const TickPlan& plan : planInterval(request))
+            if (plan.timer->timer == 2)
+                units.push_back(tickPlanCode(plan, request).value_or(""));
+    }
+    return units;
+}
+
 class TestSimulator : public QObject {
     Q_OBJECT
 private slots:
+    // Pasted alone into a file of its own, each unit compiles with SDCC without a word of
+    // complaint: it declares every register it names. The 8052's and STC's timer 2 are among them.
+    void everyUnitCompilesAlone() {
+        int timer2Units = 0;
+        QTemporaryDir dir;
+        for (const ChipFamily& family : chipFamilies())
+            for (const std::string& unit : unitsOf(family)) {
+                const QString name = QString::fromLatin1(family.id.data(), family.id.size()) +
+                                     QString::fromStdString(unit).section('\n', 0, 0);
+                QVERIFY2(!unit.empty() && written(dir.filePath("unit.c"), unit.c_str()),
+                         qPrintable(name));
+                const Ran ran = run("sdcc", {"-mmcs51", "-c", "unit.c"}, {}, dir.path());
+                QVERIFY2(ran.ok && (ran.output + ran.errors).isEmpty(),
+                         qPrintable(name + ":\n" + ran.output + ran.errors));
+                timer2Units += unit.find("void timer2_init") != std::string::npos;
+            }
+        QCOMPARE(timer2Units, 5); // the 8052's: classic, STC89 at 12T and 6T; STC's at 12T and 1T
+    }
+
+    // A simulation that never stops (a timer that never overflows) ends by itself within its
+    // bound, with no parent left to end it: the bound is in the command line every tool runs by.
+    void simulationsEndByThemselves() {
+        QTemporaryDir dir;
+        QVERIFY(
+            written(dir.filePath("main.c"), "void main(void)\n{\n    for (;;)\n        ;\n}\n") &&
+            written(dir.filePath("commands"), "run\n") &&
+            run("sdcc", {"-mmcs51", "main.c"}, {}, dir.path()).ok);
+        QProcess s51;
+        s51.setProgram("timeout");
+        s51.setArguments(bounded("s51", {"-t", "8051", "-b", dir.filePath("main.ihx")}, 1));
+        s51.setStandardInputFile(dir.filePath("commands"));
+        qint64 pid = 0;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(s51.startDetached(&pid));
+        while (QFileInfo::exists(QString("/proc/%1").arg(pid)) && clock.elapsed() < 8000)
+            QThread::msleep(50);
+        QVERIFY2(clock.elapsed() > 900 && clock.elapsed() < 4000,
+                 qPrintable(QString("ended after %1 ms").arg(clock.elapsed())));
+    }
+
     // Rows: timer, interval, crystal, mode button, family, clock | registers after the init, by
     // hand from the family's switch bits (the switch register starts dirty, see dirtySwitches).
     void timerCodeKeepsTime_data() {
@@ -167,7 +266,14 @@ private slots:
               "0 1000 12 0 classic 12|TMOD=50", "1 1000 24 0 stc89 6|TMOD=05",
               "0 250 11.0592 2 n76e003 12|TMOD=52 8E=F7", "1 10 22.1184 2 stc15 1|TMOD=25 8E=41",
               "0 1000 11.0592 0 stc15 1|TMOD=50 8E=81 TH0=D4 TL0=CD",
-              "1 5000 11.0592 0 stc15 12|TMOD=05 8E=BF TH1=EE TL1=00", "0 79 12 1 classic 12|"})
+              "1 5000 11.0592 0 stc15 12|TMOD=05 8E=BF TH1=EE TL1=00", "0 79 12 1 classic 12|",
+              // The compensated reload in every memory model: its variables stay in internal RAM.
+              "0 1000 11.0592 1 classic 12 --model-medium|TMOD=51",
+              "1 1000 12 0 classic 12 --model-medium|TMOD=05",
+              "1 1000 11.0592 1 stc89 12 --model-large|TMOD=15",
+              "0 1000 24 0 stc89 6 --model-large|TMOD=50",
+              "0 1000 11.0592 1 classic 12 --stack-auto|TMOD=51",
+              "1 1000 12 0 classic 12 --stack-auto|TMOD=05"})
             QTest::newRow(row) << QString::fromLatin1(row);
     }
     void timerCodeKeepsTime() {
@@ -185,15 +291,15 @@ private slots:
                         0,
                         clock};
         QCOMPARE(calculate(state), CalcOutcome::Ok);
-        const auto unit =
-            timerInitCode(timer, {state.initValue, mode, Exact::parse(field(1).toStdString()),
-                                  Exact::parse(field(2).toStdString()), clock, &family});
+        const auto unit = timerInitCode(
+            timer, timerSetup(state.initValue, mode, field(1), field(2), clock, family));
         if (row.endsWith('|')) { // the fewest counts the routine keeps up with, and one less
-            QVERIFY(!unit && timerInitCode(timer, {65536 - 80, 1, 80, 12, 12}));
+            QVERIFY(!unit && timerInitCode(timer, timerSetup(65536 - 80, 1, "80", "12", 12)));
             return;
         }
         checkTicks(QString::fromStdString(*unit), timer, family, clock, family.modes[mode].kind,
-                   state.modeCount - state.initValue, 1, row.section('|', 1));
+                   state.modeCount - state.initValue, 1, row.section('|', 1),
+                   field(6).isEmpty() ? QStringList() : QStringList{field(6)});
     }
 
     // The long-interval plans the table starts with, run: the user's code every interval.
@@ -235,12 +341,13 @@ private slots:
              "stc89 t2 9600 11.0592 6 8052|T2CON=34 RCAP2H=FF RCAP2L=B8",
              "stc12 t1 115200 11.0592 1 8051|TMOD=25 8E=40 TH1=FD",
              "stc15 t1 9600 11.0592 12 8051|TMOD=25 8E=BE TH1=FD",
-             "n76e003 t1-smod 9600 16 1 8051|8E=11 C4=DF PCON=8C TH1=98",
+             // Port 0's TXD and RXD quasi-bidirectional, on SFR page 0 (SFRS 0x91, TA 0xC7).
+             "n76e003 t1-smod 9600 16 1 8051|8E=11 C4=DF PCON=8C TH1=98 91=00 B1=3F B2=3F",
              "stc12 brt 9600 11.0592 1 regs|8E=15 9C=DC PCON=0C",
              "stc12 brt-smod 4800 11.0592 12 regs|8E=FB 9C=F4 PCON=8C",
              "stc15 t2 115200 11.0592 1 regs|TMOD=55 8E=15 D6=FF D7=E8",
              "stc15 t1-mode0 115200 11.0592 1 regs|TMOD=05 8E=40 TH1=FF", // TL1 counts at once
-             "n76e003 t3 9600 16 1 regs|C4=E8 C5=98 C6=FF PCON=8C"})
+             "n76e003 t3 9600 16 1 regs|C4=E8 C5=98 C6=FF PCON=8C 91=00 B1=3F B2=3F C7=55"})
             QTest::newRow(row) << QString::fromLatin1(row);
         // clang-format on
     }
@@ -268,7 +375,7 @@ private slots:
                 "%1%2void main(void) {\n    PCON = %3; TMOD = 0x55; TH1 = TL1 = 0x42; TR1 = 1;\n"
                 "%4    uart_init();\n    for (;;) {\n        TI = 0;\n"
                 "        SBUF = 0x55;\n        while (!TI);\n    }\n}\n")
-                .arg(vendorRegisters, QString::fromStdString(baudInitCode(request, *setting)))
+                .arg(QString::fromStdString(baudInitCode(request, *setting)), dirtyRegisters)
                 .arg(pcon)
                 .arg(dirtySwitches(clock)),
             {"clr\\t_TI", "jnb\\t_TI"}, timer2 ? "8052" : "8051", hz, registersOnly ? 1 : 4);

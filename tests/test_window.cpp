@@ -205,7 +205,7 @@ private slots:
         fx.click("Option3");
         const QString shown = fx.results() + fx.box("Text4")->toolTip();
         QCOMPARE(shown,
-                 "256 9C 1.000 0.000TH0/TH1 = 0x9C，TL0/TL1 = 0x9C\n方式 2,3：TH 为重装值，12T");
+                 "256 9C 1.000 0.000TH0/TH1 = 0x9C，TL0/TL1 = 0x9C\n方式 2：TH 为重装值；方式 3：TL0、TH0 为两个 8 位定时器，12T");
 
         // A failing pass keeps what is shown, and the mode it ran for stays chosen.
         fx.box("Text1")->setText("50");
