@@ -4,7 +4,7 @@
 # licence in Debian's copyright format, then builds the Debian package with CPack and checks that
 # it carries the licence and depends on what no linker sees: Qt's platform and icon plugins and
 # the fonts the fixed layout is measured in. The command line's manual page and bash completion
-# are installed where man and bash look for them.
+# are installed where man and bash look for them, and the manual names what --help names.
 # Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME
 set -euo pipefail
 build="$1" app_id="$2" version="$3" name="$4"
@@ -21,6 +21,17 @@ grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metain
 grep -qzP "^Format: \S*copyright-format/1.0/\n(.*\n)*License: MIT\n" "$share/doc/tickora/copyright"
 grep -q '^\.TH TICKORA 1 ' "$share/man/man1/tickora.1"
 bash -c "source '$share/bash-completion/completions/tickora' && complete -p tickora" >/dev/null
+
+# Every call --help shows and every option with its placeholder is in the manual as written.
+tickora="$out/root/usr/bin/tickora"
+groff -man -k -Tutf8 -rLL=300n -P-cbou "$share/man/man1/tickora.1" | sed -n 's/^       //p' \
+  >"$out/manual"
+"$tickora" --help | sed -nE 's/^    (tickora .*)/\1/p; s/^  (--[a-z]+( [^ ]+)?)  .*/\1/p' |
+  awk 'NR == FNR { manual[$0]; next }
+       { found = 0
+         for (line in manual) found += line == $0 || index(line, $0 " ") == 1 || index(line, $0 ",") == 1
+         if (!found) { print "the manual lacks: " $0; lacking = 1 } }
+       END { exit lacking }' "$out/manual" -
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
 deb="$out/tickora_${version}_$(dpkg --print-architecture).deb"
