@@ -4,7 +4,8 @@
 # licence in Debian's copyright format, then builds the Debian package with CPack and checks that
 # it carries the licence and depends on what no linker sees: Qt's platform and icon plugins and
 # the fonts the fixed layout is measured in. The command line's manual page and bash completion
-# are installed where man and bash look for them, and the manual names what --help names.
+# are installed where man and bash look for them, the manual names what --help names, and the
+# completion works without the bash-completion package.
 # Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME
 set -euo pipefail
 build="$1" app_id="$2" version="$3" name="$4"
@@ -32,6 +33,14 @@ groff -man -k -Tutf8 -rLL=300n -P-cbou "$share/man/man1/tickora.1" | sed -n 's/^
          for (line in manual) found += line == $0 || index(line, $0 " ") == 1 || index(line, $0 ",") == 1
          if (!found) { print "the manual lacks: " $0; lacking = 1 } }
        END { exit lacking }' "$out/manual" -
+
+# Completion in a shell without the bash-completion package: bash's own variables, no errors.
+completion=$(bash --norc --noprofile -c 'source "$1"
+  COMP_WORDS=("$2" ""); COMP_CWORD=1; _tickora; echo "${COMPREPLY[*]}"
+  COMP_WORDS=("$2" timer --family s); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"' \
+  _ "$share/bash-completion/completions/tickora" "$tickora" 2>&1)
+[[ $completion == $'timer code baud plan --help --version\nstc89 stc12 stc15 stc8 stc32g' ]] ||
+  { echo "completion without bash-completion: $completion"; exit 1; }
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
 deb="$out/tickora_${version}_$(dpkg --print-architecture).deb"
