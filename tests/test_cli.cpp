@@ -119,7 +119,7 @@ private slots:
 
     // What a launcher or a session manager passes still opens the window, which runs on.
     void qtOptionsOpenTheWindow() {
-        QCOMPARE(std::get<0>(launch("QT_QPA_PLATFORM=offscreen -session s1 -reverse", 3000)), -1);
+        QCOMPARE(std::get<0>(launch("-platform offscreen -session s1 -reverse", 3000)), -1);
     }
 
     // Random chips and inputs: the core's numbers to the last digit or its refusal, and byte
