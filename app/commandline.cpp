@@ -12,8 +12,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace tickora::cli {
@@ -27,13 +30,17 @@ struct OptionSpec {
     QString name;
     QString value; // the placeholder; empty for a switch
     QString help;
+    QString only = {}; // the one sub-command this row is for; empty for all that take the option
 };
 
 const OptionSpec optionSpecs[] = {
     {QStringLiteral("crystal"), QStringLiteral("MHZ"),
      QStringLiteral("晶体频率 (MHz)，按区域设置读小数，也可用全角数字")},
-    {QStringLiteral("interval"), QStringLiteral("US"),
-     QStringLiteral("需要的定时时间 (µs)；plan 也接受 us、ms、s 后缀，如 1s")},
+    // plan takes a unit where timer and code take µs; its row comes first to be found first.
+    {QStringLiteral("interval"), QStringLiteral("TIME"),
+     QStringLiteral("plan 的定时时间：µs，或带单位 us、ms、s，如 250us、500ms、1s"),
+     QStringLiteral("plan")},
+    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间 (µs)")},
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
      QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
     {QStringLiteral("timer"), QStringLiteral("0|1"), QStringLiteral("代码写给定时器 0 或定时器 1")},
@@ -54,9 +61,13 @@ const OptionSpec optionSpecs[] = {
     {QStringLiteral("help"), {}, QStringLiteral("列出选项")},
 };
 
-const OptionSpec* findOption(const QString& name) {
+bool isFor(const OptionSpec& option, const QString& command) {
+    return option.only.isEmpty() || option.only == command;
+}
+
+const OptionSpec* findOption(const QString& name, const QString& command) {
     for (const OptionSpec& option : optionSpecs)
-        if (option.name == name)
+        if (option.name == name && isFor(option, command))
             return &option;
     return nullptr;
 }
@@ -423,7 +434,7 @@ QHash<QString, QString> parseOptions(const SubCommand& command, const QStringLis
             throw Refusal{Usage, QStringLiteral("多余的参数：") + argument};
         const qsizetype equals = argument.indexOf(QLatin1Char('='));
         const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
-        const OptionSpec* spec = findOption(name);
+        const OptionSpec* spec = findOption(name, command.name);
         if (spec == nullptr || !accepts(command, name))
             throw Refusal{Usage, QStringLiteral("未知选项：--") + name};
         if (values.contains(name))
@@ -445,7 +456,7 @@ QString synopsis(const SubCommand& command) {
         const bool optional = name.endsWith(QLatin1Char('?'));
         if (optional)
             name.chop(1);
-        const QString& value = findOption(name)->value;
+        const QString& value = findOption(name, command.name)->value;
         const QString part =
             QStringLiteral("--") + name + (value.isEmpty() ? QString() : QLatin1Char(' ') + value);
         parts << (optional ? QLatin1Char('[') + part + QLatin1Char(']') : part);
@@ -474,12 +485,24 @@ QString familyHelp() {
 }
 
 const QString exitHelp =
-    QStringLiteral("退出状态：0 完成；1 输入无法计算（晶体频率不当、超出范围、不是数字），"
-                   "原因在标准错误上；2 用法错误。\n");
+    QStringLiteral("退出状态：0 完成；1 输入无法计算（晶体频率不当、超出范围、不是数字，"
+                   "或定时时间太短、中断程序来不及），或结果写不出去，原因在标准错误上；"
+                   "2 用法错误（未知的子命令或选项、缺少选项或值）。\n");
+
+// What a mistyped command line is shown: every way to call the program.
+QString usage() {
+    QStringList lines{QStringLiteral("tickora")};
+    for (const SubCommand& command : subCommands)
+        lines << synopsis(command);
+    lines << QStringLiteral("tickora --help | --version");
+    return QStringLiteral("用法：") + lines.join(QStringLiteral("\n      "));
+}
 
 QString help() {
-    QString text = QStringLiteral("用法：tickora [子命令 选项…]\n不带子命令时打开窗口。"
-                                  "子命令不需要显示器，结果写到标准输出。\n\n子命令：\n");
+    QString text =
+        QStringLiteral("用法：tickora [子命令 选项…]\n") +
+        QStringLiteral("不带参数（或只带 Qt 自己的 -style、-platform、-session 等选项）时"
+                       "打开窗口。子命令不需要显示器，结果写到标准输出。\n\n子命令：\n");
     for (const SubCommand& command : subCommands)
         text += QStringLiteral("  ") + command.name.leftJustified(8) + command.summary +
                 QStringLiteral("\n    ") + synopsis(command) + QLatin1Char('\n');
@@ -494,13 +517,54 @@ QString commandHelp(const SubCommand& command) {
     QString text = QStringLiteral("用法：") + synopsis(command) + QLatin1Char('\n') +
                    command.summary + QStringLiteral("\n\n选项：\n");
     for (const OptionSpec& option : optionSpecs)
-        if (accepts(command, option.name))
+        if (accepts(command, option.name) && isFor(option, command.name))
             text += optionLine(option);
     return text + QLatin1Char('\n') + familyHelp() + QLatin1Char('\n') + exitHelp;
 }
 
-void write(std::FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+// False when not every byte reached the stream (a full disk, a closed pipe); errno says why.
+bool write(std::FILE* stream, const QByteArray& bytes) {
+    const auto size = static_cast<std::size_t>(bytes.size());
+    return std::fwrite(bytes.constData(), 1, size, stream) == size && std::fflush(stream) == 0;
+}
+
+// Options Qt reads itself when it makes the window, with whether each takes a value. A session
+// manager restores the window with -session; a user may ask for a style or a platform.
+struct QtOption {
+    std::string_view name;
+    bool takesValue;
+};
+constexpr QtOption qtOptions[] = {
+    {"-platform", true},        {"-style", true},        {"-stylesheet", true}, {"-session", true},
+    {"-qwindowgeometry", true}, {"-qwindowtitle", true}, {"-reverse", false}};
+
+// True for no arguments (the desktop entry runs plain "tickora") or only Qt's own options.
+bool opensWindow(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const auto option = std::find_if(std::begin(qtOptions), std::end(qtOptions),
+                                         [&](const QtOption& qt) { return qt.name == argv[i]; });
+        if (option == std::end(qtOptions) || (option->takesValue && ++i == argc))
+            return false;
+    }
+    return true;
+}
+
+// What the arguments ask for; a refusal when they are no command line the program knows.
+Result answer(const QString& first, const QStringList& rest) {
+    if (first == QLatin1String("--version"))
+        return {(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                 QCoreApplication::applicationVersion() + QLatin1Char('\n'))
+                    .toUtf8(),
+                {}};
+    if (first == QLatin1String("--help") || first == QLatin1String("-h"))
+        return {help().toUtf8(), {}};
+    const SubCommand* command = findCommand(first);
+    if (command == nullptr)
+        throw Refusal{Usage, QStringLiteral("未知的子命令：%1\n").arg(first) + usage()};
+    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h")))
+        return {commandHelp(*command).toUtf8(), {}};
+    const Invocation invocation(parseOptions(*command, rest));
+    return command->run(invocation, invocation.has(QStringLiteral("json")));
 }
 
 } // namespace
@@ -575,32 +639,13 @@ const BaudGenerator& Invocation::generator(const ChipFamily& family) const {
                       .arg(fromUtf8(family.name), text(name), known.join(QStringLiteral(", ")))};
 }
 
-bool wanted(int argc, const char* const* argv) {
-    if (argc < 2)
-        return false;
-    const QString first = QString::fromLocal8Bit(argv[1]);
-    return first == QLatin1String("--help") || first == QLatin1String("-h") ||
-           first == QLatin1String("--version") || findCommand(first) != nullptr;
-}
+bool wanted(int argc, const char* const* argv) { return !opensWindow(argc, argv); }
 
 int run(const QStringList& arguments) {
-    const QString first = arguments.value(1);
-    const SubCommand* command = findCommand(first);
-    const QStringList rest = arguments.mid(2);
+    const SubCommand* command = findCommand(arguments.value(1));
     Result result;
     try {
-        if (command == nullptr)
-            result.out = (first == QLatin1String("--version")
-                              ? QCoreApplication::applicationName() + QLatin1Char(' ') +
-                                    QCoreApplication::applicationVersion() + QLatin1Char('\n')
-                              : help())
-                             .toUtf8();
-        else if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h")))
-            result.out = commandHelp(*command).toUtf8();
-        else {
-            const Invocation invocation(parseOptions(*command, rest));
-            result = command->run(invocation, invocation.has(QStringLiteral("json")));
-        }
+        result = answer(arguments.value(1), arguments.mid(2));
     } catch (const Refusal& refusal) {
         QString message = refusal.message;
         if (refusal.status == Usage && command != nullptr)
@@ -608,7 +653,11 @@ int run(const QStringList& arguments) {
         write(stderr, (message + QLatin1Char('\n')).toUtf8());
         return refusal.status;
     }
-    write(stdout, result.out);
+    if (!write(stdout, result.out)) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        write(stderr, (QStringLiteral("结果写不出去：%1\n").arg(reason)).toUtf8());
+        return Refused;
+    }
     if (!result.warning.isEmpty())
         write(stderr, (result.warning + QLatin1Char('\n')).toUtf8());
     return Done;

@@ -59,7 +59,8 @@ struct SubCommand {
     Result (*run)(const Invocation& invocation, bool json);
 };
 
-// True when the arguments ask for the command line rather than the window.
+// True when the arguments ask for the command line rather than the window: anything but none
+// or only Qt's own options, so a mistyped sub-command is refused instead of opening a window.
 bool wanted(int argc, const char* const* argv);
 
 // Runs the arguments (the program's name first) and returns the exit status.

@@ -2,7 +2,13 @@
 # sub-command, option, family or generator needs nothing here.
 _tickora() {
     local cur prev words cword
-    _init_completion || return
+    # The bash-completion package's helper when loaded; bash's own variables otherwise.
+    if declare -F _init_completion >/dev/null; then
+        _init_completion || return
+    else
+        words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
+        cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    fi
     local program=${words[0]}
 
     if ((cword == 1)); then

@@ -15,19 +15,23 @@ using namespace tickora;
 namespace {
 
 // Status, standard output and error of the arguments split at blanks; a leading VAR=value sets
-// the child's environment.
-std::tuple<int, QByteArray, QString> launch(const QString& command) {
+// the child's environment, a trailing >FILE its standard output. A run still going after
+// `bound` ms, as a window would be, is status -1.
+std::tuple<int, QByteArray, QString> launch(const QString& command, int bound = 10000) {
     QStringList arguments = command.split(' ');
+    QProcess process;
+    if (arguments.last().startsWith('>'))
+        process.setStandardOutputFile(arguments.takeLast().mid(1));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(name);
     environment.insert("LC_ALL", "en_US.UTF-8");
     for (; arguments[0].contains('='); arguments.removeFirst())
         environment.insert(arguments[0].section('=', 0, 0), arguments[0].section('=', 1));
-    QProcess process;
     process.setProcessEnvironment(environment);
     process.start(TICKORA_BINARY, arguments);
-    const bool exited = process.waitForFinished() && process.exitStatus() == QProcess::NormalExit;
+    const bool exited =
+        process.waitForFinished(bound) && process.exitStatus() == QProcess::NormalExit;
     return {exited ? process.exitCode() : -1, process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
 }
@@ -104,6 +108,13 @@ private slots:
         QTest::newRow("plan json") << "plan --interval 300 --crystal 11.0592 --json" << 0 << "\"exact\":false,\"lateReload\":false,\"reload\":\"0x76\",\"reloadsItself\":true,\"tickUs\":149.7" << "";
         QTest::newRow("plan too short") << "plan --interval 5us --crystal 12" << 1 << "" << "超出定时范围";
         QTest::newRow("plan beyond the list") << "plan --interval 1s --crystal 12 --code --plan 4" << 2 << "" << "--plan 只能是 1 到 3";
+        QTest::newRow("mistyped sub-command") << "timers --crystal 12" << 2 << "" << "未知的子命令：timers\n用法：tickora\n      tickora timer --crystal MHZ";
+        QTest::newRow("help as a sub-command") << "help" << 2 << "" << "未知的子命令：help\n用法：";
+        QTest::newRow("an option first") << "--json" << 2 << "" << "未知的子命令：--json\n用法：";
+        QTest::newRow("short option") << "-v" << 2 << "" << "未知的子命令：-v\n用法：";
+        QTest::newRow("no sub-command") << "--crystal 12" << 2 << "" << "未知的子命令：--crystal\n用法：";
+        QTest::newRow("Qt's option without its value") << "-platform" << 2 << "" << "未知的子命令：-platform\n";
+        QTest::newRow("full disk") << "code --timer 0 --crystal 12 --interval 1000 --mode 1 >/dev/full" << 1 << "" << "结果写不出去：";
         QTest::newRow("help") << "--help" << 0 << "stc15, stc8, stc32g" << "";
         QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
         // clang-format on
@@ -117,6 +128,11 @@ private slots:
         QCOMPARE(exit, status);
         QVERIFY2(status == 0 ? QString::fromUtf8(stdOut).contains(out) : stdOut.isEmpty(), stdOut);
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), qPrintable(stdErr));
+    }
+
+    // What a launcher or a session manager passes still opens the window, which runs on.
+    void qtOptionsOpenTheWindow() {
+        QCOMPARE(std::get<0>(launch("-platform offscreen -session s1 -reverse", 3000)), -1);
     }
 
     // Random chips and typed decimals: every figure `timer` prints against integer arithmetic

@@ -4,7 +4,8 @@
 # licence in Debian's copyright format, then builds the Debian package with CPack and checks that
 # it carries the licence and depends on what no linker sees: Qt's platform and icon plugins and
 # the fonts the fixed layout is measured in. The command line's manual page and bash completion
-# are installed where man and bash look for them.
+# are installed where man and bash look for them, the manual names what --help names, and the
+# completion works without the bash-completion package.
 # Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME
 set -euo pipefail
 build="$1" app_id="$2" version="$3" name="$4"
@@ -20,7 +21,20 @@ appstreamcli validate --no-net --pedantic "$share/metainfo/$app_id.metainfo.xml"
 grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metainfo.xml"
 grep -qzP "^Format: \S*copyright-format/1.0/\n(.*\n)*License: MIT\n" "$share/doc/tickora/copyright"
 grep -q '^\.TH TICKORA 1 ' "$share/man/man1/tickora.1"
-bash -c "source '$share/bash-completion/completions/tickora' && complete -p tickora" >/dev/null
+
+# Every call --help shows and every option with its placeholder begins a line of the manual.
+tickora="$out/root/usr/bin/tickora"
+items=$("$tickora" --help | sed -nE 's/^    (tickora .*)/@\1/p; s/^  (--[a-z]+( [^ ]+)?)  .*/@\1/p')
+found=$(groff -man -k -Tutf8 -rLL=300n -P-cbou "$share/man/man1/tickora.1" |
+  sed -n 's/^       /@/p' | grep -oFf <(echo "$items"))
+diff <(sort -u <<<"$items") <(sort -u <<<"$found")
+
+# Completion in a shell without the bash-completion package: bash's own variables, no errors.
+diff <(printf '%s\n' "timer code baud plan --help --version" "stc89 stc12 stc15 stc8 stc32g") \
+  <(bash --norc --noprofile -c 'source "$1" && complete -p tickora >/dev/null
+    COMP_WORDS=("$2" ""); COMP_CWORD=1; _tickora; echo "${COMPREPLY[*]}"
+    COMP_WORDS=("$2" timer --family s); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"' \
+    _ "$share/bash-completion/completions/tickora" "$tickora" 2>&1)
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
 deb="$out/tickora_${version}_$(dpkg --print-architecture).deb"
