@@ -92,8 +92,8 @@ std::string periodNote(const TimerSetup& setup) {
     if (compensated(setup))
         return " * The routine's reload makes up for the counts from the overflow to it: the\n"
                " * period keeps to the interval, with a cycle or two of jitter. The counts it\n"
-               " * adds for its own stop are SDCC's; Keil C51 compiles it differently: there,\n"
-               " * use mode 2 for exact periods, or time the stop and change the addend.\n";
+               " * adds for its own stop were measured for SDCC's code, in any memory model: with\n"
+               " * Keil C51 use mode 2 for exact periods, or time the stop and change the addend.\n";
     return " * Each period runs a few clocks long: the routine reloads after the overflow. For\n"
            " * exact ticks use an auto-reload mode (mode 2; mode 0 on STC15/STC8) or a timer 2.\n";
 }
