@@ -36,7 +36,7 @@ QPoint ontoScreen(QPoint corner, const QRect& screen, QSize frame) {
 QPoint placeToolWindow(const Desk& desk, QSize frame) {
     const QList<QRect> windows = QList<QRect>{desk.main} + desk.others;
     const QRect& screen = desk.screen;
-    // First choice: right of the main window, level with its top.
+    // Between places equal in all else, the nearest to the right of the main window.
     const QPoint wanted(desk.main.right() + 1 + gap, desk.main.top());
     // Covering the input boxes is worst, then the main window, then another tool window. Of
     // the places that cover nothing, the one that keeps the windows closest together: it
