@@ -5,8 +5,10 @@
 // unless a test asks for a real one. A control a test names and the window lacks is a null
 // pointer: the test crashes, and so fails.
 #include "appearance.h"
+#include "chipchoice.h"
 #include "classicgroupbox.h"
 #include "form1.h"
+#include "placement.h"
 #include "qtdialogservices.h"
 #include "translation.h"
 
@@ -63,6 +65,9 @@ struct MainWindow {
     }
     QLineEdit* box(const QString& name) const { return child<QLineEdit>(name); }
     void click(const QString& name) const { QTest::mouseClick(child(name), Qt::LeftButton); }
+    QString copyNote() const { // whether it shows, then what it says
+        return QString::number(child("copyNote")->isVisible()) + child<QLabel>("copyNote")->text();
+    }
     QString results() const {
         return QStringList{box("Text3")->text(), box("Text4")->text(), box("Text5")->text(),
                            box("Text6")->text()}
@@ -105,17 +110,28 @@ bool focusRingShows(QWidget* widget, QPalette::ColorRole behindRole) {
     return true;
 }
 
-// Whether a control shows its whole text: every entry of a combo box, every cell of a table.
+// Whether a control shows its whole text: every entry of a combo box, every cell of a table,
+// every digit of a result box (2 pixels of margin each side, a pixel of caret).
 bool textFits(QWidget* control) {
+    if (auto* box = qobject_cast<QLineEdit*>(control); box && box->isReadOnly()) {
+        QStyleOptionFrame panel;
+        panel.initFrom(box);
+        panel.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, box);
+        const QRect inner = box->style()->subElementRect(QStyle::SE_LineEditContents, &panel, box);
+        return box->fontMetrics().horizontalAdvance(box->text()) + 1 <= inner.width() - 4;
+    }
     if (auto* combo = qobject_cast<QComboBox*>(control)) {
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents); // measured on every entry
         return combo->sizeHint().width() <= combo->width();
     }
     auto* table = qobject_cast<QTableWidget*>(control);
+    // A cell's text is elided beyond the style's margin each side of it.
+    const int margin =
+        table ? 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) : 0;
     for (int cell = 0; table && cell < table->rowCount() * table->columnCount(); ++cell) {
         const QTableWidgetItem* item =
             table->item(cell / table->columnCount(), cell % table->columnCount());
-        if (item && table->fontMetrics().horizontalAdvance(item->text()) + 8 >
+        if (item && table->fontMetrics().horizontalAdvance(item->text()) + margin >
                         table->columnWidth(item->column()))
             return false;
     }
@@ -141,6 +157,24 @@ void checkControlsFit(QWidget* container) {
                  name);
         if (frame || control->metaObject() == &QWidget::staticMetaObject)
             checkControlsFit(control);
+    }
+}
+
+// No two of a window's menus, labels and buttons answer to the same Alt key.
+void checkAccessKeys(QWidget* window) {
+    QList<QKeySequence> keys;
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        if (control->window() != window) // a tool window or a menu has its own keys
+            continue;
+        // A label's or button's text; a menu bar's menus.
+        QStringList texts{control->property("text").toString()};
+        for (const QAction* menu : control->actions())
+            texts << menu->text();
+        for (const QString& text : texts) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            QVERIFY2(key.isEmpty() || !keys.contains(key), qPrintable(text));
+            keys << key;
+        }
     }
 }
 
@@ -181,6 +215,7 @@ private slots:
             if (window->isVisible() && !window->inherits("QMenu") &&
                 !window->inherits("QTipLabel")) {
                 checkControlsFit(window);
+                checkAccessKeys(window);
                 QCOMPARE(window->minimumSize(),
                          window->maximumSize()); // a fixed layout, a fixed size
             }
@@ -376,11 +411,21 @@ private slots:
 
     // Its own window beside the main one, back where it was, with what the main window shows.
     void baudWindowStandsBesideAndFollows() {
-        fx.window->move(0, 0);
         fx.child<QAction>("VbMenuBaud")->trigger();
+        fx.child<QAction>("planMenuItem")->trigger(); // apart from both, on the screen
         auto* baud = fx.child<QDialog>("BaudWindow");
-        QVERIFY(QTest::qWaitForWindowExposed(baud));
-        QVERIFY(!baud->frameGeometry().intersects(fx.window->frameGeometry()));
+        const QList<QWidget*> windows{fx.window.get(), baud, fx.child("PlanWindow")};
+        for (QWidget* window : windows) {
+            QVERIFY(QTest::qWaitForWindowExposed(window) &&
+                    window->screen()->availableGeometry().contains(window->frameGeometry()));
+            for (const QWidget* other : windows)
+                QVERIFY(other == window ||
+                        !other->frameGeometry().intersects(window->frameGeometry()));
+        }
+        // Each error column says which way it is signed.
+        QCOMPARE(baud->findChild<QTableWidget*>()->horizontalHeaderItem(3)->toolTip() + '|' +
+                     windows[2]->findChild<QTableWidget*>()->horizontalHeaderItem(5)->toolTip(),
+                 "误差 = (实际 − 要求) / 要求|误差 = 要求 − 实际");
         QCOMPARE(baud->windowFlags() & (Qt::WindowType_Mask | Qt::WindowStaysOnTopHint),
                  Qt::Window);
         baud->move(40, 300);
@@ -397,6 +442,37 @@ private slots:
         QCOMPARE(baud->findChild<QLineEdit*>("crystalBox")->text(), "11.0592");
     }
 
+    // Apart while the screen has room, on it always, the input boxes covered last.
+    void toolWindowPlacement_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QPoint>("main");
+        QTest::addColumn<int>("tools");
+        QTest::addColumn<bool>("apart");
+        const QSize wide(1920, 1080), laptop(1366, 768), small(1024, 768);
+        QTest::newRow("1920 left, one") << wide << QPoint(0, 0) << 1 << true;
+        QTest::newRow("1920 centre, two") << wide << QPoint(783, 410) << 2 << true;
+        QTest::newRow("1920 bottom right, two") << wide << QPoint(1566, 820) << 2 << true;
+        QTest::newRow("1366 left, two") << laptop << QPoint(0, 0) << 2 << true;
+        QTest::newRow("1366 centre, two") << laptop << QPoint(506, 254) << 2 << false;
+        QTest::newRow("1024 centre, one") << small << QPoint(335, 254) << 1 << false;
+        QTest::newRow("1024 bottom right, two") << small << QPoint(670, 508) << 2 << false;
+    }
+    void toolWindowPlacement() {
+        QFETCH(QSize, screen);
+        QFETCH(QPoint, main);
+        QFETCH(int, tools);
+        QFETCH(bool, apart);
+        Desk desk{QRect(QPoint(), screen), QRect(main, QSize(354, 260)), {}, {}};
+        desk.inputs = QRect(main + QPoint(280, 38), QSize(65, 75));
+        const QSize frames[] = {{520, 430}, {600, 446}}; // baud, then plan
+        for (int tool = 0; tool < tools; ++tool) {
+            const QRect placed(placeToolWindow(desk, frames[tool]), frames[tool]);
+            QVERIFY(desk.screen.contains(placed) && !placed.intersects(desk.inputs));
+            for (const QRect& other : desk.others + QList{desk.main})
+                QVERIFY(!apart || !placed.intersects(other));
+            desk.others << placed;
+        }
+    }
     // An interval of any length as ticks, the chosen plan's code, and bytes read back.
     void planWindowPlansCopiesAndReadsBack() {
         fx.child<QAction>("planMenuItem")->trigger();
@@ -426,6 +502,63 @@ private slots:
         QTest::keyClicks(interval, "50");
         plan->findChild<QComboBox*>("unitBox")->setCurrentIndex(1); // ms
         QCOMPARE(rows().section(',', 0, 0), "定时器 2 (8052) 1x46080 自动重装");
+    }
+
+    // Every chip at its extremes, the cleanup's check at each: results far longer than their
+    // boxes (nearly 32 bits of longest interval, half a cycle of error, negative), and a day's
+    // plans at 1 and 50 MHz.
+    void longestValuesShowWhole_data() {
+        QTest::addColumn<int>("choice");
+        for (int choice = 0; choice < chipChoices().size(); ++choice)
+            QTest::addRow("%s", qPrintable(chipChoices()[choice].name())) << choice;
+    }
+    void longestValuesShowWhole() {
+        QFETCH(int, choice);
+        const ChipChoice chip = chipChoices().at(choice);
+        fx.child<QAction>(chip.name())->trigger();
+        for (int mode = 0; mode < 3; ++mode) {
+            const double counts = countsOf(chip.family->modes[mode].kind), cycleUs = 2.1e9 / counts;
+            fx.box("Text2")->setText(QString::number(chip.clock / cycleUs, 'g', 9));
+            fx.box("Text1")->setText(QString::number(cycleUs * (counts / 2 + 0.51), 'f', 0));
+            fx.click(QString("Option%1").arg(mode + 1));
+            QVERIFY(fx.box("Text3")->text().size() >= 10 &&
+                    fx.box("Text6")->text().startsWith('-'));
+            checkControlsFit(fx.window->centralWidget());
+        }
+        fx.child<QAction>("planMenuItem")->trigger();
+        auto* plan = fx.child<QDialog>("PlanWindow");
+        plan->findChild<QLineEdit*>("intervalBox")->setText("86400"); // seconds
+        for (const char* crystal : {"1", "50"}) {
+            plan->findChild<QLineEdit*>("crystalBox")->setText(crystal);
+            QVERIFY(plan->findChild<QTableWidget*>()->rowCount() > 0);
+            checkControlsFit(plan);
+        }
+    }
+    void fontShrinksOnlyForATooLongValue() {
+        fx.click("Option2");
+        const QFont designed = fx.window->font();
+        fx.child<QAction>("chip_stc89_6T")->trigger();
+        fx.box("Text1")->setText("1000");
+        fx.box("Text2")->setText("22.1184");
+        fx.click("Option2");
+        QCOMPARE(fx.box("Text3")->text(), "17777.777"); // cut to "7777.777" at full size
+        QVERIFY(fx.box("Text3")->font().pointSizeF() < designed.pointSizeF());
+        fx.child<QAction>("chip_classic_12T")->trigger(); // 35555: room to spare
+        QCOMPARE(fx.box("Text3")->font(), designed);
+    }
+
+    // Typed but not calculated, the entries wait for the pass; the copy says so, readably.
+    void copyEntriesFollowTheInputsAndSayWhatTheyCopied() {
+        fx.click("Option2");
+        QTest::keyClick(fx.window.get(), Qt::Key_T, Qt::AltModifier); // 工具
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_0);
+        QTest::qWait(200); // the menu closed, the event loop ran
+        QCOMPARE(fx.copyNote(), "1已复制定时器 0 初始化代码");
+        auto* copy = fx.child<QAction>("copyTimer0Code");
+        QTest::keyClicks(fx.box("Text1"), "5");
+        QCOMPARE(QString::number(copy->isEnabled()) + copy->toolTip(), "0输入已改变，请重新计算");
+        QTest::keyClick(fx.box("Text1"), Qt::Key_Return);
+        QVERIFY(copy->isEnabled());
     }
 
     void keyboardReachesEveryControl() {
@@ -484,7 +617,8 @@ private slots:
         const QString code = QGuiApplication::clipboard()->text();
         QVERIFY(code.startsWith("/* Timer 1, mode 1 (16-bit), 12T at 11.0592 MHz: 50000 us asked, 50000 us timed,") &&
                 code.contains("TH1 = 0x4C;\n    TL1 = 0x00;\n"));
-        QCOMPARE(QToolTip::text(), "已复制定时器 1 初始化代码");
+        QTest::qWait(100); // still said once the menu has gone
+        QCOMPARE(fx.copyNote(), "1已复制定时器 1 初始化代码");
         fx.child<QAction>("copyTimer0Code")->trigger();
         QVERIFY(QGuiApplication::clipboard()->text().contains("TH0 = 0x4C;\n    TL0 = 0x00;\n"));
 

@@ -64,6 +64,7 @@ void BaudWindow::createTable() {
     rateTable->setHorizontalHeaderLabels({QStringLiteral("波特率"), QStringLiteral("重装值"),
                                           QStringLiteral("实际波特率"), QStringLiteral("误差"),
                                           QStringLiteral("说明")});
+    rateTable->horizontalHeaderItem(3)->setToolTip(QStringLiteral("误差 = (实际 − 要求) / 要求"));
     for (int column = 0; column < 4; ++column)
         rateTable->setColumnWidth(column, layout::toPixels(layout::baud::columnTwips[column]));
     rateTable->horizontalHeader()->setStretchLastSection(true);

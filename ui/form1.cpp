@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 
 namespace tickora {
@@ -135,6 +136,7 @@ void Form1::createResults(QWidget* client) {
     for (auto [label, box] : pairs) {
         label->setBuddy(box);
         box->setReadOnly(true);
+        connect(box, &QLineEdit::textChanged, box, &SelectingLineEdit::fitFontToText);
     }
     setColours(Text3, colour::magenta, colour::white);
     setColours(Text5, colour::magenta, colour::white);
@@ -243,6 +245,10 @@ void Form1::connectEvents() {
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
     connect(planMenuItem, &QAction::triggered, this, &Form1::planMenuItem_Click);
     connect(Text2, &QLineEdit::textChanged, this, &Form1::followInToolWindows);
+    // Typed but not yet calculated: the value shown is the last pass's, not the new input's.
+    for (QLineEdit* input : {Text1, Text2})
+        connect(input, &QLineEdit::textEdited, this,
+                [this] { initCodeMenu_->withdraw(QStringLiteral("输入已改变，请重新计算")); });
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
@@ -350,12 +356,26 @@ void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 template <typename Tool> void Form1::openTool(QPointer<Tool>& tool) {
     if (tool == nullptr) {
         tool = new Tool(Text2->text(), *family_, state_.timerClock, numbers_, this);
-        tool->placeBeside(this);
+        // Not shown yet, it has no frame: it will get one like this window's.
+        const QSize frame = tool->size() + frameGeometry().size() - size();
+        tool->move(placeToolWindow(toolDesk(), frame));
     } else
         tool->follow(Text2->text(), *family_, state_.timerClock);
     tool->show();
     tool->raise();
     tool->activateWindow();
+}
+
+Desk Form1::toolDesk() const {
+    const auto onScreen = [](const QWidget* box) {
+        return QRect(box->mapToGlobal(QPoint()), box->size());
+    };
+    QList<QRect> others;
+    for (const QWidget* tool : std::initializer_list<QWidget*>{baudWindow_, planWindow_})
+        if (tool != nullptr && tool->isVisible())
+            others << tool->frameGeometry();
+    return {screen()->availableGeometry(), frameGeometry(), onScreen(Text1) | onScreen(Text2),
+            others};
 }
 
 void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }

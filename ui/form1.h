@@ -7,6 +7,7 @@
 #include "chipfamily.h"
 #include "layout.h"
 #include "numbertext.h"
+#include "placement.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -65,6 +66,7 @@ private:
     void VbMenuBaud_Click();
     void planMenuItem_Click();
     template <typename Tool> void openTool(QPointer<Tool>& tool);
+    Desk toolDesk() const;
     void followInToolWindows();
     void Text1_GotFocus();
     void Text2_GotFocus();

@@ -6,8 +6,10 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QToolTip>
 
 #include <memory>
@@ -27,7 +29,20 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
     : QObject(box)
     , box_(box)
     , copyTimer0Code_(createCopyAction(0))
-    , copyTimer1Code_(createCopyAction(1)) {
+    , copyTimer1Code_(createCopyAction(1))
+    // Looks like a tooltip, but Qt's own hides as the menu that copied closes, before anyone
+    // could read it.
+    , note_(new QLabel(box, Qt::ToolTip))
+    , noteTimer_(new QTimer(this)) {
+    note_->setObjectName(QStringLiteral("copyNote"));
+    note_->setAttribute(Qt::WA_ShowWithoutActivating);
+    note_->setPalette(QToolTip::palette());
+    note_->setFont(QToolTip::font());
+    note_->setFrameStyle(QFrame::Box | QFrame::Plain);
+    note_->setMargin(2);
+    noteTimer_->setSingleShot(true);
+    noteTimer_->setInterval(4000); // long enough to read, short enough not to be in the way
+    connect(noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
     box_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box_, &QLineEdit::customContextMenuRequested, this, &InitCodeMenu::openMenu);
 }
@@ -83,9 +98,16 @@ void InitCodeMenu::copyCode(int timer) {
     if (!code)
         return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
-    // Said beside the value copied, not in a dialog to dismiss.
-    QToolTip::showText(box_->mapToGlobal(QPoint(0, box_->height())),
-                       QStringLiteral("已复制定时器 %1 初始化代码").arg(timer), box_);
+    showNote(QStringLiteral("已复制定时器 %1 初始化代码").arg(timer));
+}
+
+// Said beside the value copied, not in a dialog to dismiss.
+void InitCodeMenu::showNote(const QString& text) {
+    note_->setText(text);
+    note_->setFixedSize(note_->sizeHint());
+    note_->move(box_->mapToGlobal(QPoint(0, box_->height())));
+    note_->show();
+    noteTimer_->start();
 }
 
 } // namespace tickora

@@ -10,8 +10,10 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPoint;
+class QTimer;
 
 namespace tickora {
 
@@ -30,11 +32,14 @@ private:
     QAction* createCopyAction(int timer);
     void openMenu(const QPoint& position);
     void copyCode(int timer);
+    void showNote(const QString& text);
 
     QLineEdit* box_;
     QAction* copyTimer0Code_;
     QAction* copyTimer1Code_;
     std::optional<TimerSetup> shown_;
+    QLabel* note_;      // what was copied, beside the box
+    QTimer* noteTimer_; // hides the note a while after it shows
 };
 
 // "TH0/TH1 = 0xFC，TL0/TL1 = 0x1C", then on a line of its own "方式 0：TL 只用低 5 位，12T".

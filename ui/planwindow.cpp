@@ -57,7 +57,7 @@ QLineEdit* PlanWindow::createBox(const char* name, const layout::Twips& where) {
 void PlanWindow::createInputs() {
     namespace at = layout::plan;
     intervalBox = createBox("intervalBox", at::interval);
-    createLabel("intervalLabel", QStringLiteral("定时时间(&T):"), at::intervalLabel, intervalBox);
+    createLabel("intervalLabel", QStringLiteral("定时时间(&I):"), at::intervalLabel, intervalBox);
     unitBox = layout::place(new QComboBox(client()), "unitBox", at::unit);
     for (const auto& [unit, scale] : units)
         unitBox->addItem(QString::fromLatin1(unit), scale);
@@ -74,10 +74,8 @@ void PlanWindow::createTable() {
         {QStringLiteral("定时器"), QStringLiteral("每次计数"), QStringLiteral("重装值"),
          QStringLiteral("次数"), QStringLiteral("实际(uS)"), QStringLiteral("误差(uS)"),
          QStringLiteral("ppm"), QStringLiteral("中断(Hz)"), QStringLiteral("周期")});
-    for (int column = 0; column < 8; ++column)
-        planTable->setColumnWidth(column, layout::toPixels(layout::plan::columnTwips[column]));
+    planTable->horizontalHeaderItem(5)->setToolTip(QStringLiteral("误差 = 要求 − 实际"));
     planTable->horizontalHeader()->setStretchLastSection(true);
-    planTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // every column in view
     planTable->verticalHeader()->hide();
     planTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     planTable->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -178,6 +176,7 @@ void PlanWindow::recalculate() {
                        : plans_.empty()  ? QStringLiteral("定时时间太短，请用主窗口")
                        : plans_[0].exact ? QStringLiteral("精确方案在前")
                                          : QStringLiteral("没有精确方案：误差最小的在前"));
+    fitColumns();
     planTable->clearSelection();
     copyButton->setEnabled(false);
     copyAction_->setEnabled(false);
@@ -203,6 +202,18 @@ void PlanWindow::showPlan(int row, const TickPlan& plan) {
                             period};
     for (int column = 0; column < cells.size(); ++column)
         planTable->setItem(row, column, new QTableWidgetItem(cells[column]));
+}
+
+// As designed where the values fit; wider for a long one, the table then scrolling sideways,
+// so no digit of a value is cut off.
+void PlanWindow::fitColumns() {
+    const int columns = planTable->columnCount();
+    for (int column = 0; column < columns; ++column) {
+        const int designed =
+            column < columns - 1 ? layout::toPixels(layout::plan::columnTwips[column]) : 0;
+        planTable->resizeColumnToContents(column);
+        planTable->setColumnWidth(column, std::max(designed, planTable->columnWidth(column)));
+    }
 }
 
 // The interval a timer's bytes time and how often it overflows; the rate a reload gives.

@@ -33,6 +33,7 @@ private:
     std::optional<PlanRequest> request() const;
     void recalculate();
     void showPlan(int row, const TickPlan& plan);
+    void fitColumns();
     void readBack();
     void copyChosen();
 

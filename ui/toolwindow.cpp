@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScreen>
 
 namespace tickora {
 
@@ -30,17 +29,6 @@ QAction* ToolWindow::createMenu(const QString& copyCaption, std::function<void()
     client_->setGeometry(QRect(QPoint(0, barHeight), clientSize_));
     setFixedSize(clientSize_.width(), clientSize_.height() + barHeight);
     return copyAction;
-}
-
-void ToolWindow::placeBeside(const QWidget* main) {
-    const QRect home = main->frameGeometry();
-    const QRect screen = main->screen()->availableGeometry();
-    const int gap = 8, width = frameGeometry().width();
-    const int right = home.right() + gap, left = home.left() - gap - width;
-    const int x = right + width <= screen.right() ? right
-                  : left >= screen.left()         ? left
-                                                  : screen.right() - width;
-    move(std::max(screen.left(), x), home.top());
 }
 
 QLabel* ToolWindow::createLabel(const char* name, const QString& caption,

@@ -21,8 +21,6 @@ class ToolWindow : public QDialog {
 public:
     ToolWindow(const char* name, const QString& title, QSize client, QWidget* parent);
 
-    // Beside the main window where the screen has room, else where it covers least of it.
-    void placeBeside(const QWidget* main);
     // Takes over the main window's crystal (when it is a number), family and clock.
     virtual void follow(const QString& crystalText, const ChipFamily& family,
                         std::int32_t clock) = 0;
