@@ -58,11 +58,8 @@ CalcOutcome calculate(CalcState& state) {
 
     // An interval of zero or less can never be timed; without the last test a negative
     // crystal (or no mode) let such an interval through and produced a count the timer
-    // cannot hold. Beyond 12T the longest interval is a few µs, too short to judge in whole µs.
-    // Compared as the interval is held, a Single: 76.8 typed is 76.8000031, q × N 76.7999….
-    const double longest =
-        state.timerClock == Clock12T ? state.maxTimeUs : double{static_cast<float>(q * n)};
-    if (t > longest || !(t >= state.cycleUs) || !(t > 0))
+    // cannot hold.
+    if (t > state.maxTimeUs || !(t >= state.cycleUs) || !(t > 0))
         return CalcOutcome::OutOfRange;
 
     const auto initValue = toLong(state.countExact);
