@@ -2,6 +2,7 @@
 
 #include "registers.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -24,10 +25,11 @@ double clocksPerCount(const BaudGenerator& generator, std::int32_t timerClock) {
 
 double reloadRange(const BaudGenerator& generator) { return std::ldexp(1.0, generator.reloadBits); }
 
+// Room for every digit of any double, so that no figure is cut short.
 std::string formatted(const char* format, double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    std::array<char, 400> text{};
+    std::snprintf(text.data(), text.size(), format, value);
+    return text.data();
 }
 
 // The header's note on a clock the code does not write.

@@ -5,10 +5,9 @@
 #include <cstdio>
 
 namespace tickora {
-namespace {} // namespace
-
+// Room for every digit of any double: the largest has 309 before the point.
 std::string shortestText(double value) {
-    std::array<char, 64> buffer{};
+    std::array<char, 400> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::fixed);
     return {buffer.data(), result.ptr};
