@@ -265,6 +265,10 @@ std::int32_t countsOf(TimerKind kind) {
     return 65536;
 }
 
+bool reloadsLate(const ChipFamily& family, TimerKind kind) {
+    return !reloadsItself(kind) && !family.classicCycle;
+}
+
 bool reloadsItself(TimerKind kind) {
     return kind == TimerKind::Reload16 || kind == TimerKind::Reload8;
 }

@@ -31,6 +31,11 @@ struct TimerMode {
 std::int32_t countsOf(TimerKind kind);
 bool reloadsItself(TimerKind kind);
 
+struct ChipFamily;
+// The routine reloads after the overflow, and the core's instruction timing is not known in
+// counts: only the counts are known, not the period, which runs a few clocks long.
+bool reloadsLate(const ChipFamily& family, TimerKind kind);
+
 // A bit that switches one timer between 12T and 1T; an empty register means the family has
 // none (its clock is chosen when the chip is programmed, or it has only one).
 struct ClockSwitch {
@@ -49,7 +54,6 @@ enum class ClockScale {
     None,            // its own prescaler, whatever the timers' clock
 };
 
-struct ChipFamily;
 struct BaudGenerator;
 
 // What a generator's part of uart_init() is written from.

@@ -26,12 +26,6 @@ bool roundTick(const Exact& tickUs) {
     return whole == 1 || whole == 2 || whole == 25 || whole == 5;
 }
 
-// The routine reloads after the overflow, and the core's instruction timing is not known in
-// counts: only the counts are known, not the period.
-bool reloadsLate(const ChipFamily& family, TimerKind kind) {
-    return !reloadsItself(kind) && !family.classicCycle;
-}
-
 // The interval in counts, total = P / Q, and the best tick of one timer for it.
 struct Search {
     Int p, q;

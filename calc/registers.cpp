@@ -92,7 +92,8 @@ std::string periodNote(const TimerSetup& setup) {
         return " * The routine's reload makes up for the counts from the overflow to it: the\n"
                " * period keeps to the interval, with a cycle or two of jitter. The counts it\n"
                " * adds for its own stop were measured for SDCC's code, in any memory model: with\n"
-               " * Keil C51 use mode 2 for exact periods, or time the stop and change the addend.\n";
+               " * Keil C51 use mode 2 for exact periods, or time the stop and change the "
+               "addend.\n";
     return " * Each period runs a few clocks long: the routine reloads after the overflow. For\n"
            " * exact ticks use an auto-reload mode (mode 2; mode 0 on STC15/STC8) or a timer 2.\n";
 }
@@ -108,8 +109,7 @@ std::string ticksNote(const TimerSetup& setup) {
 std::string headerComment(const std::string& timerName, const TimerSetup& setup,
                           const std::string& modeText, const std::string& notes) {
     // A timer 0 or 1 reloaded by the routine on a 1T core: only the counts are known.
-    const bool late =
-        setup.range == 0 && !setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
+    const bool late = setup.range == 0 && reloadsLate(*setup.family, setup.timerMode().kind);
     return "/* " + timerName + ", " + modeText + ", " + std::to_string(setup.timerClock) + "T at " +
            setup.crystalMhz.text(6) + " MHz: " + setup.timeUs.text(6) + " us asked, " +
            setup.achievedUs().text(3) + (late ? " us counted" : " us timed") +
