@@ -2,6 +2,7 @@
 
 #include "baudrate.h"
 #include "calcpass.h"
+#include "console.h"
 #include "dialogservices.h"
 #include "plan.h"
 #include "registers.h"
@@ -522,11 +523,6 @@ QString commandHelp(const SubCommand& command) {
     return text + QLatin1Char('\n') + familyHelp() + QLatin1Char('\n') + exitHelp;
 }
 
-// False when not every byte reached the stream (a full disk, a closed pipe); errno says why.
-bool write(std::FILE* stream, const QByteArray& bytes) {
-    const auto size = static_cast<std::size_t>(bytes.size());
-    return std::fwrite(bytes.constData(), 1, size, stream) == size && std::fflush(stream) == 0;
-}
 
 // Options Qt reads itself when it makes the window, with whether each takes a value. A session
 // manager restores the window with -session; a user may ask for a style or a platform.
@@ -650,16 +646,16 @@ int run(const QStringList& arguments) {
         QString message = refusal.message;
         if (refusal.status == Usage && command != nullptr)
             message += QStringLiteral("\n用法：") + synopsis(*command);
-        write(stderr, (message + QLatin1Char('\n')).toUtf8());
+        writeStandard(stderr, (message + QLatin1Char('\n')).toUtf8());
         return refusal.status;
     }
-    if (!write(stdout, result.out)) {
+    if (!writeStandard(stdout, result.out)) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        write(stderr, (QStringLiteral("结果写不出去：%1\n").arg(reason)).toUtf8());
+        writeStandard(stderr, (QStringLiteral("结果写不出去：%1\n").arg(reason)).toUtf8());
         return Refused;
     }
     if (!result.warning.isEmpty())
-        write(stderr, (result.warning + QLatin1Char('\n')).toUtf8());
+        writeStandard(stderr, (result.warning + QLatin1Char('\n')).toUtf8());
     return Done;
 }
 

@@ -1,6 +1,7 @@
 #include "appearance.h"
 #include "buildinfo.h"
 #include "commandline.h"
+#include "console.h"
 #include "form1.h"
 #include "qtdialogservices.h"
 #include "translation.h"
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QString::fromLatin1(tickora::buildinfo::applicationName));
     // A sub-command needs no display, so no GUI application is made for it.
     if (tickora::cli::wanted(argc, argv)) {
+        tickora::useParentConsole();
         const QCoreApplication app(argc, argv);
         return tickora::cli::run(QCoreApplication::arguments());
     }

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QToolTip>
@@ -107,7 +108,11 @@ QPixmap planWindow(tickora::Form1& window) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true); // the pictures' chip choices are not the user's
+    // The pictures' chip choices are not the user's, nor in the registry on Windows.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png]]]]\n",

@@ -69,8 +69,12 @@ void roundUp(Decimals& value) {
 
 std::string joined(bool negative, const Decimals& value) {
     const bool zero = value.whole == 0 && value.digits.find_first_not_of('0') == std::string::npos;
-    return (negative && !zero ? "-" : "") + wholeText(value.whole) +
-           (value.digits.empty() ? "" : "." + value.digits);
+    // Appended one by one: "-" + std::string trips GCC 12's -Wrestrict (a false alarm).
+    std::string text = negative && !zero ? "-" : "";
+    text += wholeText(value.whole);
+    if (!value.digits.empty())
+        text += '.' + value.digits;
+    return text;
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs whatever system packages the build, the tests and the tools need and are missing.
-# Usage: scripts/install-deps.sh [build|test|run|fuzz|package|screenshot]...
+# Usage: scripts/install-deps.sh [build|test|run|fuzz|package|screenshot|windows]...
 set -euo pipefail
 
 packaging_tools="desktop-file-utils appstream dpkg-dev file"
@@ -11,6 +11,7 @@ declare -A groups=(
   [fuzz]="clang"
   [package]="$packaging_tools"
   [screenshot]=""
+  [windows]="g++-mingw-w64-x86-64-posix ninja-build dpkg-dev wine wine64 nsis zip unzip fonts-noto-cjk xvfb xauth openbox xdotool xclip imagemagick"
 )
 
 installed() {

@@ -11,11 +11,17 @@ namespace tickora {
 
 namespace {
 constexpr qreal interfacePointSize = 9.0;
+#ifdef Q_OS_WIN
+// Latin from Tahoma, Chinese from SimSun (宋体): the faces of classic Chinese Windows dialogs,
+// near the Ming face the fixed layout is measured in.
+const QStringList interfaceFamilies{QStringLiteral("Tahoma"), QStringLiteral("SimSun")};
+#else
 // Latin from DejaVu Sans, Chinese from a Ming face like the classic 9 pt Song of Chinese
 // desktops: its short line height lets the Help and About texts fit their fixed labels,
 // which a taller CJK face overflows.
 const QStringList interfaceFamilies{QStringLiteral("DejaVu Sans"),
                                     QStringLiteral("AR PL UMing CN")};
+#endif
 } // namespace
 
 void applyInterfaceFont(QApplication& app) {

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Cross-builds Tickora for 64-bit Windows (building Qt for it first, once) and packs
+# build-windows/tickora-<version>-windows-x86_64.zip and tickora-<version>-setup.exe.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 2)
+qt_prefix=$(scripts/build-qt-windows.sh --print-prefix)
+cmake --preset windows -DCMAKE_PREFIX_PATH="$qt_prefix" >/dev/null
+cmake --build --preset windows -j "$jobs"
+
+version=$(sed -n 's/^project(Tickora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=tickora-$version-windows-x86_64
+stage=build-windows/stage/$name
+rm -rf build-windows/stage && mkdir -p "$stage"
+cmake --install build-windows --prefix "$stage" >/dev/null
+x86_64-w64-mingw32-strip "$stage"/*.exe "$stage"/*.com
+(cd build-windows/stage && rm -f "../$name.zip" && zip -qr -X "../$name.zip" "$name")
+makensis -V2 -DVERSION="$version" -DSTAGE="$PWD/$stage" \
+  -DOUTFILE="$PWD/build-windows/tickora-$version-setup.exe" packaging/windows/tickora.nsi
+echo "build-windows/$name.zip"
+echo "build-windows/tickora-$version-setup.exe"

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The Windows program as its users get it, under Wine in a prefix of its own: the zip unpacked
+# and its tickora.com against the Linux build byte for byte (CRLF line ends aside, which it must
+# write), then the installer installing and uninstalling. Usage: check_windows.sh (after
+# scripts/package-windows.sh and a Linux build in build/).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+version=$(sed -n 's/^project(Tickora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=tickora-$version-windows-x86_64
+linux=$root/build/app/tickora
+export TICKORA_WINE_PREFIX=$root/build-windows/wine-check
+unset TICKORA_QT_PREFIX # only what the package carries
+rm -rf "$TICKORA_WINE_PREFIX"
+work=$(mktemp -d)
+trap 'scripts/wine-run.sh wineboot --end-session >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+drive_c=$TICKORA_WINE_PREFIX/drive_c
+fail() { echo "check_windows: $*" >&2; exit 1; }
+windows_path() { echo "Z:${1//\//\\}"; }
+
+# The zip, unpacked where a user would.
+scripts/wine-run.sh cmd /c ver >/dev/null
+unzip -q "build-windows/$name.zip" -d "$drive_c"
+app="C:\\$name"
+
+# The command line: every family, clock and mode through each sub-command, then random cases.
+lines=()
+while read -r family clocks; do
+  for clock in $clocks; do
+    chip="--family $family --clock $clock --crystal 11.0592"
+    for mode in 0 1 2; do
+      lines+=("timer $chip --interval 1000 --mode $mode" "code --timer $((mode % 2)) $chip --interval 500 --mode $mode")
+    done
+    lines+=("baud $chip" "baud $chip --rate 9600 --code" "plan $chip --interval 1s --code" "timer --json $chip --interval 250 --mode 1")
+  done
+done <<'FAMILIES'
+classic 12T
+stc89 12T 6T
+stc12 12T 1T
+stc15 12T 1T
+n76e003 12T 1T
+FAMILIES
+lines+=("--help" "--version" "timer --help" "timer --crystal abc --interval 1 --mode 1" "timers"
+  "timer --crystal 12 --interval 1000 --mode 1" "code --timer 0 --crystal 12 --interval 5 --mode 1"
+  "plan --crystal 12 --interval 9999999999s --code")
+RANDOM=24
+for _ in $(seq 60); do
+  lines+=("timer --crystal $((RANDOM % 40 + 1)).$((RANDOM % 10000)) --interval $((RANDOM * 3 % 70000)).$((RANDOM % 10)) --mode $((RANDOM % 3))")
+done
+
+out=$work/out && mkdir -p "$out"
+batch=$work/run.bat
+for i in "${!lines[@]}"; do
+  printf '"%s\\tickora.com" %s > "%s" 2> "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' "$app" "${lines[$i]}" \
+    "$(windows_path "$out/$i.out")" "$(windows_path "$out/$i.err")" "$(windows_path "$out/$i.st")"
+done >"$batch"
+scripts/wine-run.sh cmd /c "$(windows_path "$batch")" >/dev/null 2>&1 || true
+for i in "${!lines[@]}"; do
+  set +e
+  (cd "$work" && $linux ${lines[$i]} >"$out/$i.lout" 2>"$out/$i.lerr")
+  status=$?
+  set -e
+  [[ -f $out/$i.st ]] || fail "no status for: ${lines[$i]}"
+  [[ $(tr -d '\r ' <"$out/$i.st") == "$status" ]] || fail "status $(cat "$out/$i.st") != $status: ${lines[$i]}"
+  for stream in out err; do
+    windows=$out/$i.$stream
+    # Every line end is CRLF, and without the CRs the bytes are Linux's.
+    [[ $(tr -cd '\n' <"$windows" | wc -c) == "$(grep -c $'\r$' "$windows" || true)" ]] ||
+      fail "line ends not CRLF ($stream): ${lines[$i]}"
+    cmp -s <(tr -d '\r' <"$windows") "$out/$i.l$stream" || {
+      diff <(tr -d '\r' <"$windows") "$out/$i.l$stream" | head -5 >&2
+      fail "$stream differs from Linux: ${lines[$i]}"
+    }
+  done
+done
+echo "check_windows: ${#lines[@]} command lines give Linux's bytes, with CRLF"
+
+# The installer: silent install, the program and its Start-menu entry there, the installed
+# console twin answering, then a silent uninstall that leaves nothing.
+scripts/wine-run.sh "build-windows/tickora-$version-setup.exe" /S
+installed="$drive_c/Program Files/Tickora"
+[[ -f $installed/tickora.exe && -f $installed/platforms/qwindows.dll ]] || fail "installer put no program in Program Files"
+find "$drive_c/users" -name Tickora.lnk | grep -q . || fail "no Start-menu entry"
+scripts/wine-run.sh 'C:\Program Files\Tickora\tickora.com' timer --crystal 12 --interval 1000 --mode 1 |
+  grep -q $'^initial value: FC18\r$' || fail "the installed program does not answer"
+scripts/wine-run.sh 'C:\Program Files\Tickora\uninstall.exe' /S
+for _ in $(seq 20); do [[ -e $installed/tickora.exe ]] || break; sleep 1; done
+[[ ! -e $installed/tickora.exe ]] || fail "the uninstaller left the program"
+echo "check_windows: the installer installs, the installed program answers, the uninstaller removes it"
