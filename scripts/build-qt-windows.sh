@@ -26,7 +26,14 @@ key=$(printf '%s\n' "$qt_version" "$compiler" "${options[@]}" | sha256sum | cut 
 cache=${TICKORA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tickora}
 prefix=$cache/qt-$qt_version-mingw-x86_64-$key
 
+# Qt's Chinese texts are the same file on every system: Debian's, where Qt looks for them.
+add_translations() {
+  mkdir -p "$prefix/translations"
+  cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
+}
+
 if [[ -f $prefix/.complete ]]; then
+  add_translations
   [[ ${1:-} == --print-prefix ]] && echo "$prefix"
   exit 0
 fi
@@ -59,6 +66,7 @@ cmake -G Ninja -S "$work/qtbase" -B "$work/build" \
   -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >&2
 cmake --build "$work/build" -j "$jobs" >&2
 cmake --install "$work/build" >&2
+add_translations
 touch "$prefix/.complete"
 rm -rf "$work"
 [[ ${1:-} == --print-prefix ]] && echo "$prefix"
