@@ -1,5 +1,7 @@
 #include "registers.h"
 
+#include "assembly.h"
+
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -206,7 +208,10 @@ std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, 
     return (routineCycles(kind) * machineClocks(family, clock) + clock - 1) / clock;
 }
 
-std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
+std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
+                                         CodeLanguage language) {
+    if (language != CodeLanguage::C)
+        return timerInitAssembly(timer, setup, language);
     if ((timer != 0 && timer != 1) || setup.mode < 0 || setup.mode > 2)
         return std::nullopt;
     const TimerKind kind = setup.timerMode().kind;
@@ -228,7 +233,9 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
            sfrHeaderLines(*setup.family, code) + code;
 }
 
-std::optional<std::string> timer2InitCode(const TimerSetup& setup) {
+std::optional<std::string> timer2InitCode(const TimerSetup& setup, CodeLanguage language) {
+    if (language != CodeLanguage::C)
+        return timer2InitAssembly(setup, language);
     const Timer2Kind kind = setup.family->timer2;
     if (kind == Timer2Kind::None || setup.initValue < 0 || setup.initValue > 0xFFFF ||
         !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))

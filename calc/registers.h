@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "codelanguage.h"
 #include "exact.h"
 
 #include <cstdint>
@@ -61,9 +62,11 @@ std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, 
 // init loaded unless the mode reloads by itself. On cores with the classic machine cycle that
 // reload makes up for the counts from the overflow to it. Nothing when the interval is too short
 // for the routine (minimumRoutineCounts).
-std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup);
+std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
+                                         CodeLanguage language = CodeLanguage::C);
 
 // The same for the plan of timer 2 (the 8052's, or the STC15/STC8 one), reloading by itself.
-std::optional<std::string> timer2InitCode(const TimerSetup& setup);
+std::optional<std::string> timer2InitCode(const TimerSetup& setup,
+                                          CodeLanguage language = CodeLanguage::C);
 
 } // namespace tickora
