@@ -52,6 +52,8 @@ const char* const isrMacro = "#ifndef TIMER_ISR\n"
                              "#endif\n"
                              "#endif\n\n";
 
+} // namespace
+
 const char* kindName(TimerKind kind) {
     switch (kind) {
     case TimerKind::Count13:
@@ -65,6 +67,8 @@ const char* kindName(TimerKind kind) {
     }
     return "8-bit auto-reload";
 }
+
+namespace {
 
 // Machine cycles from an overflow to the end of the routine as SDCC compiles it: latency, the
 // reload, the tick counter, reti. Measured in s51 with an unsigned int counter: at most 30
@@ -81,11 +85,15 @@ bool compensated(const TimerSetup& setup) {
     return setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
 }
 
+} // namespace
+
 // A clock the code cannot switch (chosen when the chip is programmed) is said in the header.
 std::string clockNote(int timer, const TimerSetup& setup) {
     const bool switched = timer < 2 && !setup.family->clockSwitch[timer].reg.empty();
     return setup.timerClock == 12 || switched ? "" : std::string(setup.family->slowClockNote);
 }
+
+namespace {
 
 std::string periodNote(const TimerSetup& setup) {
     if (reloadsItself(setup.timerMode().kind))
@@ -107,6 +115,8 @@ std::string ticksNote(const TimerSetup& setup) {
            " us: the routine counts them.\n";
 }
 
+} // namespace
+
 // What was asked for and what the code times, signed as everywhere in the program.
 std::string headerComment(const std::string& timerName, const TimerSetup& setup,
                           const std::string& modeText, const std::string& notes) {
@@ -119,6 +129,8 @@ std::string headerComment(const std::string& timerName, const TimerSetup& setup,
            (late ? " us by the counts, less a few clocks a period.\n" : " us.\n") +
            ticksNote(setup) + notes + " */\n";
 }
+
+namespace {
 
 // THx and TLx loaded, indented as a statement of a function body.
 std::string loadStatements(const std::string& x, const TimerRegisters& registers) {

@@ -55,6 +55,15 @@ struct TimerSetup {
 // machine cycles as SDCC compiles it, measured in s51, at the most clocks a cycle may take.
 std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, TimerKind kind);
 
+// The header comment of a timer's unit, C's "/* ... */": what was asked and achieved, the ticks,
+// then the notes (" * " lines).
+std::string headerComment(const std::string& timerName, const TimerSetup& setup,
+                          const std::string& modeText, const std::string& notes);
+// The note on a timer clock no code sets; empty where none is needed.
+std::string clockNote(int timer, const TimerSetup& setup);
+// "13-bit", "16-bit auto-reload", ...
+const char* kindName(TimerKind kind);
+
 // A complete, ASCII-only C unit for timer 0 or 1 that SDCC compiles on its own in any memory
 // model, written for Keil C51 as well: a header comment, the SFR headers and the interrupt
 // syntax picked per compiler, an init function (the other timer's TMOD nibble kept, the family's
