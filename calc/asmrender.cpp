@@ -219,10 +219,22 @@ std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line) {
     return timeIn(family.instructionClocks, line);
 }
 
+// SDCC's C startup code sits where the vectors are unless main()'s file declares the routine.
+std::string sdccNote(const AsmUnit& unit) {
+    std::string note;
+    for (const AsmLine& line : unit.lines)
+        if (line.kind == AsmLine::Kind::Vector)
+            note += "; With SDCC's C, declare the routine beside main(), so that SDCC leaves its\n"
+                    "; vector free:  void " +
+                    line.text + "(void) __interrupt(" + std::to_string((line.value - 3) / 8) +
+                    ");\n";
+    return note;
+}
+
 std::string renderAssembly(const AsmUnit& unit, CodeLanguage language) {
     const bool keil = a51(language);
     std::string text =
-        unit.header + "\n" +
+        unit.header + (keil ? "" : sdccNote(unit)) + "\n" +
         (keil ? "\tNAME\t" + unit.module + "\n" : "\t.module " + unit.module + "\n") +
         declarations(unit, language);
     for (const AsmLine& line : unit.lines)

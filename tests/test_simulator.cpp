@@ -50,10 +50,34 @@ TimerSetup timerSetup(std::int32_t initValue, int mode, const QString& us, const
             clock,     &family};
 }
 
-// Runs a built image on s51 to its breakpoints (see simulate).
-QList<QHash<QString, int>> simulateImage(const QString& image, const QString& listing,
-                                         const QStringList& breaks, const QString& chip,
-                                         double crystalHz, int runs) {
+// The sdas8051 unit assembled in dir: no word from sdas8051, or its complaints.
+QString assembledIn(const QString& dir, const QString& unit) {
+    if (!written(dir + "/unit.asm", unit.toLatin1()))
+        return "not written";
+    const Ran ran = run("sdas8051", {"-plosgff", "unit.asm"}, {}, dir);
+    return ran.ok ? ran.output + ran.errors : "sdas8051 failed: " + ran.errors;
+}
+
+// Compiles the program, with the sdas8051 unit assembled and linked in if there is one, and
+// runs it on s51 as an 8051 or 8052 at the crystal (Hz) to its breakpoints, four stops in all:
+// each at the first instruction after where a pattern matches the listing. At each stop, the
+// clocks and machine cycles since reset and the special function registers: by name where s51
+// knows one (PCON to TH1, SCON, T2CON to TH2 on the 8052), by address where it does not ("8E"
+// for AUXR or CKCON, "9C", "C4" to "C6", "D6", "D7").
+QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks,
+                                    const QString& chip = "8051", double crystalHz = 12e6,
+                                    int runs = 4, const QStringList& sdccOptions = {},
+                                    const QString& assembly = {}) {
+    QTemporaryDir dir;
+    const QStringList unit = assembly.isEmpty() ? QStringList() : QStringList{"unit.rel"};
+    if ((!assembly.isEmpty() && !assembledIn(dir.path(), assembly).isEmpty()) ||
+        !written(dir.filePath("main.c"), program.toLatin1()) ||
+        !run("sdcc", QStringList{"-mmcs51", "main.c"} + sdccOptions + unit, {}, dir.path()).ok)
+        return {};
+    QString listing;
+    for (const char* name : {"unit.rst", "main.rst"})
+        if (QFile rst(dir.filePath(name)); rst.open(QIODevice::ReadOnly))
+            listing += QString::fromLatin1(rst.readAll());
     QStringList commands;
     for (const QString& pattern : breaks)
         commands << "break 0x" +
@@ -64,7 +88,8 @@ QList<QHash<QString, int>> simulateImage(const QString& image, const QString& li
         commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x91 0x91\ndump sfr 0x98 0x9c\n"
                     "dump sfr 0xb1 0xb2\ndump sfr 0xc4 0xcd\ndump sfr 0xd6 0xd7";
     const QString output =
-        run("s51", {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", image},
+        run("s51",
+            {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", dir.filePath("main.ihx")},
             commands.join('\n') + "\nquit\n")
             .output;
     QList<QHash<QString, int>> stops;
@@ -84,25 +109,6 @@ QList<QHash<QString, int>> simulateImage(const QString& image, const QString& li
         stops << stop;
     }
     return stops;
-}
-
-// Compiles the program and runs it on s51 as an 8051 or 8052 at the crystal (Hz) to its
-// breakpoints, four stops in all: each at the first instruction after where a pattern matches the
-// listing. At each stop, the clocks and machine cycles since reset and the special function
-// registers: by name where s51 knows one (PCON to TH1, SCON, T2CON to TH2 on the 8052), by
-// address where it does not ("8E" for AUXR or CKCON, "9C", "C4" to "C6", "D6", "D7").
-QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks,
-                                    const QString& chip = "8051", double crystalHz = 12e6,
-                                    int runs = 4, const QStringList& sdccOptions = {}) {
-    QTemporaryDir dir;
-    if (!written(dir.filePath("main.c"), program.toLatin1()) ||
-        !run("sdcc", QStringList{"-mmcs51", "main.c"} + sdccOptions, {}, dir.path()).ok)
-        return {};
-    QFile rst(dir.filePath("main.rst"));
-    if (!rst.open(QIODevice::ReadOnly))
-        return {};
-    return simulateImage(dir.filePath("main.ihx"), QString::fromLatin1(rst.readAll()), breaks, chip,
-                         crystalHz, runs);
 }
 
 // The registers main() leaves dirty, under names of its own so that they never clash with the
@@ -135,31 +141,14 @@ QString shown(const QHash<QString, int>& stop, const QString& expected) {
     return seen.join(' ');
 }
 
-// An sdas8051 unit and, after it, a harness assembled with sdas8051 and linked with sdld: code
-// from 0100H, variables from 30H. Complaints hold any word a tool says, or its failure.
-struct Linked {
-    QString image, listing, complaints;
-};
-Linked assembled(const QTemporaryDir& dir, const QString& unit, const QString& harness = {}) {
-    Linked linked{dir.filePath("main.ihx"), {}, {}};
-    QStringList objects;
-    for (const auto& [name, text] : {std::pair{"unit", unit}, std::pair{"harness", harness}}) {
-        if (text.isEmpty() || !written(dir.filePath(name + QString(".asm")), text.toLatin1()))
-            continue;
-        const Ran ran = run("sdas8051", {"-plosgff", name + QString(".asm")}, {}, dir.path());
-        linked.complaints += ran.ok ? ran.output + ran.errors : "sdas8051 failed " + ran.errors;
-        objects << name + QString(".rel");
-    }
+// An sdas8051 unit assembled and linked alone with sdld: code from 0100H, variables from 30H.
+// Complaints hold any word a tool says, or its failure.
+QString assembledAlone(const QTemporaryDir& dir, const QString& unit) {
+    QString complaints = assembledIn(dir.path(), unit);
     const Ran ran =
-        run("sdld",
-            QStringList{"-n", "-i", "-u", "-b", "CSEG=0x0100", "-b", "DSEG=0x0030", "main.ihx"} +
-                objects,
+        run("sdld", {"-n", "-i", "-b", "CSEG=0x0100", "-b", "DSEG=0x0030", "main.ihx", "unit.rel"},
             {}, dir.path());
-    linked.complaints += ran.ok ? ran.output + ran.errors : "sdld failed " + ran.errors;
-    for (const char* name : {"unit.rst", "harness.rst"})
-        if (QFile rst(dir.filePath(name)); rst.open(QIODevice::ReadOnly))
-            linked.listing += QString::fromLatin1(rst.readAll());
-    return linked;
+    return complaints + (ran.ok ? ran.output + ran.errors : "sdld failed: " + ran.errors);
 }
 
 // The bytes of an Intel HEX image by address.
@@ -207,17 +196,6 @@ QString forAs31(const QString& a51) {
     return lines.join('\n');
 }
 
-// Calls the unit's function from a dirty chip (see dirtySwitches), then loops on body.
-QString sdasHarness(const QString& function, int tmod, int clock,
-                    const QString& body = "\tsjmp\t.\n") {
-    return QString("\t.module harness\n_TI = 0x99\n_SBUF = 0x99\n\t.area VECT (ABS)\n\t.org 0\n"
-                   "\tljmp\tharness\n\t.area CSEG (CODE)\nharness:\n\tmov\t0x81,#0x5F\n"
-                   "\tmov\t0x89,#%1\n\tmov\t0x8e,#%2\n\tmov\t0xc4,#0xFF\n\tmov\t0x91,#0x01\n"
-                   "\tmov\t0xb1,#0xFF\n\tmov\t0xb2,#0xFF\n\tlcall\t_%3\n%4")
-        .arg(tmod)
-        .arg(clock == 1 ? "0x01" : "0xFF", function, body);
-}
-
 // Runs a timer's unit, C or sdas8051, from a dirty chip and checks what it writes (expected,
 // "TMOD=25 8E=40"), that the first overflow comes counts after the start, that 50 periods take
 // 50 x counts (where the routine's reload makes up for its latency or the timer reloads itself),
@@ -230,26 +208,28 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
     const bool assembly = language == CodeLanguage::Sdas;
     const QString x = QString::number(timer);
     const int vector = timer == 2 ? (family.timer2 == Timer2Kind::Stc ? 12 : 5) : timer * 2 + 1;
-    QVERIFY(assembly ||
-            asKeilSeesIt(unit, family)
-                .contains(QString("void timer%1_isr(void) interrupt %2").arg(x).arg(vector)));
+    QVERIFY(
+        assembly
+            ? unit.contains(QString("void timer%1_isr(void) __interrupt(%2);").arg(x).arg(vector))
+            : asKeilSeesIt(unit, family)
+                  .contains(QString("void timer%1_isr(void) interrupt %2").arg(x).arg(vector)));
     const bool modelled = family.classicCycle || (kind != TimerKind::Reload16 && timer < 2);
     const bool plain = !reloadsItself(kind) && !family.classicCycle; // reloads after the overflow
     // TMOD left dirty: the other timer's bits, and gate, counter and mode 1 in this timer's.
     const int tmod = (timer == 0 ? 0x50 : 0x05) | (timer == 2 ? 0 : 0xD << (4 * timer));
+    // An assembly unit is linked to main() as its header says: with its routine declared.
+    const QString cSide = !assembly ? unit
+                                    : QString("#include <8052.h>\nvoid timer%1_init(void);\n"
+                                              "void timer%1_isr(void) __interrupt(%2);\n")
+                                          .arg(x)
+                                          .arg(vector);
     const QString program =
         QString("%1%2void main(void)\n{\n    TMOD = %3;\n%4    timer%5_init();\n"
                 "    for (;;)\n        ;\n}\n")
-            .arg(unit, dirtyRegisters, QString::number(tmod), dirtySwitches(clock), x);
-    const QString chip = timer == 2 ? "8052" : "8051";
+            .arg(cSide, dirtyRegisters, QString::number(tmod), dirtySwitches(clock), x);
     const auto simulated = [&](const QStringList& breaks, int runs) {
-        if (!assembly)
-            return simulate(program, breaks, chip, 12e6, runs, sdccOptions);
-        const QTemporaryDir dir;
-        const Linked linked = assembled(dir, unit, sdasHarness("timer" + x + "_init", tmod, clock));
-        return linked.complaints.isEmpty()
-                   ? simulateImage(linked.image, linked.listing, breaks, chip, 12e6, runs)
-                   : QList<QHash<QString, int>>{};
+        return simulate(program, breaks, timer == 2 ? "8052" : "8051", 12e6, runs, sdccOptions,
+                        assembly ? unit : QString());
     };
     QStringList breaks{"(?:setb\\t_TR" + x + "|orl\\t_AUXR,#0x1)", "_timer" + x + "_isr:"};
     if (plain && !assembly)
@@ -354,15 +334,16 @@ private slots:
                 const QString name = QString::fromLatin1(family.id.data(), family.id.size()) +
                                      QString::fromStdString(sdas[i]).section('\n', 0, 0);
                 const QTemporaryDir dir;
-                const Linked linked = assembled(dir, QString::fromStdString(sdas[i]));
-                QVERIFY2(!sdas[i].empty() && linked.complaints.isEmpty(),
-                         qPrintable(name + ":\n" + linked.complaints));
+                const QString complaints = assembledAlone(dir, QString::fromStdString(sdas[i]));
+                QVERIFY2(!sdas[i].empty() && complaints.isEmpty(),
+                         qPrintable(name + ":\n" + complaints));
                 QVERIFY(written(dir.filePath("a51.asm"),
                                 forAs31(QString::fromStdString(a51[i])).toLatin1()));
                 const Ran as31 = run("as31", {"-Fhex", "a51.asm"}, {}, dir.path());
                 QVERIFY2(as31.ok, qPrintable(name + ":\n" + as31.output + as31.errors));
                 const auto bytes = imageBytes(dir.filePath("a51.hex"));
-                QVERIFY2(!bytes.isEmpty() && bytes == imageBytes(linked.image), qPrintable(name));
+                QVERIFY2(!bytes.isEmpty() && bytes == imageBytes(dir.filePath("main.ihx")),
+                         qPrintable(name));
             }
         }
     }
@@ -505,38 +486,47 @@ private slots:
         // A 6T or 1T chip runs as a 12T one at 12 / D times the clock.
         const int pcon = 0x0C | (smod ^ 1) << 7;
         const double hz = request.crystalMhz * 1e6 * 12 / clock;
-        const auto stops = simulate(
-            QString(
-                "%1%2void main(void) {\n    PCON = %3; TMOD = 0x55; TH1 = TL1 = 0x42; TR1 = 1;\n"
-                "%4    uart_init();\n    for (;;) {\n        TI = 0;\n"
-                "        SBUF = 0x55;\n        while (!TI);\n    }\n}\n")
-                .arg(QString::fromStdString(baudInitCode(request, *setting)), dirtyRegisters)
-                .arg(pcon)
-                .arg(dirtySwitches(clock)),
-            {"clr\\t_TI", "jnb\\t_TI"}, timer2 ? "8052" : "8051", hz, registersOnly ? 1 : 4);
-        QCOMPARE(stops.size(), registersOnly ? 1 : 4);
-        // T2CON RCLK, TCLK and TR2 (0x34), PCON GF1 and GF0 (0x0C): SDCC's 8052.h. s51 takes
-        // timer 2 for both directions when RCLK or TCLK is set: only T2CON shows a missing TCLK.
-        auto s = stops[0];
-        QCOMPARE(shown(s, row.section('|', 1)), row.section('|', 1));
-        if (registersOnly)
-            return;
+        // The C unit, and the sdas8051 one linked to the same main().
+        for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::Sdas}) {
+            const bool assembly = language == CodeLanguage::Sdas;
+            const QString code = QString::fromStdString(baudInitCode(request, *setting, language));
+            const QString cSide = assembly ? "#include <8052.h>\nvoid uart_init(void);\n" : code;
+            const auto stops =
+                simulate(QString("%1%2void main(void) {\n    PCON = %3; TMOD = 0x55; TH1 = TL1 = "
+                                 "0x42; TR1 = 1;\n"
+                                 "%4    uart_init();\n    for (;;) {\n        TI = 0;\n"
+                                 "        SBUF = 0x55;\n        while (!TI);\n    }\n}\n")
+                             .arg(cSide, dirtyRegisters)
+                             .arg(pcon)
+                             .arg(dirtySwitches(clock)),
+                         {"clr\\t_TI", "jnb\\t_TI"}, timer2 ? "8052" : "8051", hz,
+                         registersOnly ? 1 : 4, {}, assembly ? code : QString());
+            QCOMPARE(stops.size(), registersOnly ? 1 : 4);
+            // T2CON RCLK, TCLK and TR2 (0x34), PCON GF1 and GF0 (0x0C): SDCC's 8052.h. s51 takes
+            // timer 2 for both directions when RCLK or TCLK is set: only T2CON shows a missing
+            // TCLK.
+            auto s = stops[0];
+            QCOMPARE(shown(s, row.section('|', 1)), row.section('|', 1));
+            if (registersOnly)
+                continue;
 
-        // Each byte, stops at the MOV to SBUF and after the TI poll, is ten bits of 16 (32 at
-        // SMOD 0) overflows. Timer 2 counts at fosc/2, timer 1 every machine cycle (12 clocks).
-        // s51 ticks the timers through the MOV before its write lands and restarts the bit count
-        // there: the byte starts at the last overflow before the MOV ends. TI shows at the end of
-        // the 2-cycle JNB holding the last overflow, for timer 2 one cycle later: the byte ends
-        // less than one JNB (24 clocks) before that. A reload one count off moves it 320 or more.
-        const int reload = timer2 ? s["RCAP2H"] << 8 | s["RCAP2L"] : s["TH1"];
-        const int expected = qRound(10 * hz / setting->actualBaud), unit = timer2 ? 2 : 12;
-        const int period = unit * ((timer2 ? 65536 : 256) - reload);
-        for (int byte = 0; byte < 4; byte += 2) {
-            s = stops[byte];
-            const int since = unit * ((timer2 ? s["TH2"] << 8 | s["TL2"] : s["TL1"]) - reload);
-            const int start = s["clock"] - since + (since + 23) / period * period;
-            const int late = stops[byte + 1]["clock"] - start - expected - (timer2 ? 12 : 0);
-            QVERIFY2(late >= 0 && late < 24, qPrintable(QString("%1 clocks late").arg(late)));
+            // Each byte, stops at the MOV to SBUF and after the TI poll, is ten bits of 16 (32 at
+            // SMOD 0) overflows. Timer 2 counts at fosc/2, timer 1 every machine cycle (12 clocks).
+            // s51 ticks the timers through the MOV before its write lands and restarts the bit
+            // count there: the byte starts at the last overflow before the MOV ends. TI shows at
+            // the end of the 2-cycle JNB holding the last overflow, for timer 2 one cycle later:
+            // the byte ends less than one JNB (24 clocks) before that. A reload one count off moves
+            // it 320 or more.
+            const int reload = timer2 ? s["RCAP2H"] << 8 | s["RCAP2L"] : s["TH1"];
+            const int expected = qRound(10 * hz / setting->actualBaud), unit = timer2 ? 2 : 12;
+            const int period = unit * ((timer2 ? 65536 : 256) - reload);
+            for (int byte = 0; byte < 4; byte += 2) {
+                s = stops[byte];
+                const int since = unit * ((timer2 ? s["TH2"] << 8 | s["TL2"] : s["TL1"]) - reload);
+                const int start = s["clock"] - since + (since + 23) / period * period;
+                const int late = stops[byte + 1]["clock"] - start - expected - (timer2 ? 12 : 0);
+                QVERIFY2(late >= 0 && late < 24, qPrintable(QString("%1 clocks late").arg(late)));
+            }
         }
     }
 };
