@@ -30,20 +30,20 @@ int vectorOf(int number) { return 8 * number + 3; }
 // The timer stands still from the end of CLR TRx to the end of SETB TRx: it counts the CLR's
 // own cycle but not the SETB's (measured in s51). So the counts it misses are the time of
 // every instruction after the CLR, the SETB included. On a classic core one count is one
-// machine cycle; on a 1T core the family's clocks per instruction give them, where known.
+// machine cycle; on a 1T core, counting at 1T, one clock of the family's table, where known
+// (at 12T the stop is a fraction of a count).
 std::optional<int> stoppedCounts(const TimerSetup& setup, const std::vector<AsmLine>& stop) {
+    const bool classic = setup.family->classicCycle;
+    if (!classic && setup.timerClock != 1)
+        return std::nullopt;
     int time = 0;
     for (std::size_t i = 1; i < stop.size(); ++i) {
-        const auto each = setup.family->classicCycle ? classicCycles(stop[i])
-                                                     : coreClocks(*setup.family, stop[i]);
+        const auto each = classic ? classicCycles(stop[i]) : coreClocks(*setup.family, stop[i]);
         if (!each)
             return std::nullopt;
         time += *each;
     }
-    if (setup.family->classicCycle)
-        return time;
-    return time % setup.timerClock == 0 ? std::optional<int>(time / setup.timerClock)
-                                        : std::nullopt;
+    return time;
 }
 
 // The reload as one stop of the timer: what it counted since the overflow plus the addend.

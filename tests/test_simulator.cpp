@@ -377,6 +377,8 @@ private slots:
               "0 250 11.0592 2 n76e003 12|TMOD=52 8E=F7", "1 10 22.1184 2 stc15 1|TMOD=25 8E=41",
               "0 1000 11.0592 0 stc15 1|TMOD=50 8E=81 TH0=D4 TL0=CD",
               "1 5000 11.0592 0 stc15 12|TMOD=05 8E=BF TH1=EE TL1=00", "0 79 12 1 classic 12|",
+              // The reload's low byte or five bits carry into THx.
+              "0 1042 12 1 classic 12|TMOD=51", "1 1008 12 0 stc89 12|TMOD=05",
               // The compensated reload in every memory model: its variables stay in internal RAM.
               "0 1000 11.0592 1 classic 12 --model-medium|TMOD=51",
               "1 1000 12 0 classic 12 --model-medium|TMOD=05",
