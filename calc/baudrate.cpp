@@ -1,5 +1,6 @@
 #include "baudrate.h"
 
+#include "assembly.h"
 #include "registers.h"
 
 #include <array>
@@ -78,7 +79,10 @@ std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t
     return remark;
 }
 
-std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting) {
+std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting,
+                         CodeLanguage language) {
+    if (language != CodeLanguage::C)
+        return baudInitAssembly(request, setting, language);
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
                                  setting.reload};
     const std::string body = "void uart_init(void)\n{\n" + std::string(request.family.uartSetup) +

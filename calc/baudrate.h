@@ -4,6 +4,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "codelanguage.h"
 
 #include <cstdint>
 #include <optional>
@@ -57,6 +58,7 @@ struct BaudRequest {
 
 // An ASCII-only C function uart_init() for Keil C51 and SDCC that sets the serial port to mode 1
 // (8 bits, receiver on) clocked by the generator with the setting's reload.
-std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting);
+std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting,
+                         CodeLanguage language = CodeLanguage::C);
 
 } // namespace tickora

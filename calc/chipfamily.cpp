@@ -169,7 +169,8 @@ const ChipFamily families[] = {
      "",
      classicTicks,
      true,
-     Timer2Kind::Of8052},
+     Timer2Kind::Of8052,
+     {}},
     // 6T is an option chosen when the chip is programmed: STC89C5xRC.H declares no register
     // for it (its AUXR line is commented out).
     {"stc89",
@@ -187,7 +188,8 @@ const ChipFamily families[] = {
      " * 6T: choose 6T (double speed) when programming the chip; no register does it.\n",
      classicTicks,
      true,
-     Timer2Kind::Of8052},
+     Timer2Kind::Of8052,
+     {}},
     // SDCC's stc12.h declares AUXR and BRT. The chip has no timer 2.
     {"stc12",
      "STC12C5A60S2 系列",
@@ -204,7 +206,8 @@ const ChipFamily families[] = {
      "",
      plainTicks,
      false,
-     Timer2Kind::None},
+     Timer2Kind::None,
+     {}},
     {"stc15",
      "STC15/STC8/STC32G",
      {12, 1},
@@ -220,7 +223,8 @@ const ChipFamily families[] = {
      "",
      stc15Ticks,
      false,
-     Timer2Kind::Stc},
+     Timer2Kind::Stc,
+     {}},
     // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h). CKCON has no
     // page-1 twin, so the timer units need no page select. Its timer 2 is neither kind.
     {"n76e003",
@@ -238,7 +242,8 @@ const ChipFamily families[] = {
      "",
      plainTicks,
      false,
-     Timer2Kind::None},
+     Timer2Kind::None,
+     {}},
 };
 
 } // namespace

@@ -94,6 +94,14 @@ struct SfrAddress {
     std::uint8_t address;
 };
 
+// The time one instruction takes: a mnemonic and the kinds of its operands, a letter each (A the
+// accumulator, C the carry, d a direct byte, b a bit, # an immediate, l a code address).
+struct InstructionTiming {
+    std::string_view mnemonic;
+    std::string_view shape;
+    int time;
+};
+
 struct ChipFamily {
     std::string_view id;                    // as the command line names it
     std::string_view name;                  // as the windows show it, UTF-8
@@ -113,6 +121,9 @@ struct ChipFamily {
     // timing is then known in counts. 1T cores take a few clocks an instruction.
     bool classicCycle;
     Timer2Kind timer2;
+    // A 1T core's oscillator clocks per instruction, from the vendor's manual; empty where not
+    // known here, and then its reload cannot make up for the time it stands still.
+    std::span<const InstructionTiming> instructionClocks;
 };
 
 // Oscillator clocks the CPU may take for one of the classic core's machine cycles, at most:

@@ -110,7 +110,8 @@ std::string planCodeProblem(const TickPlan& plan) {
     return "次数超过 4294967295，无法生成代码";
 }
 
-std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request) {
+std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request,
+                                        CodeLanguage language) {
     if (!planCodeProblem(plan).empty())
         return std::nullopt;
     const bool timer2 = plan.timer->timer == 2;
@@ -118,7 +119,7 @@ std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest&
                            request.intervalUs, request.crystalMhz,
                            request.clock,      &request.family,
                            plan.ticks,         timer2 ? countsOf(plan.timer->kind) : 0};
-    return timer2 ? timer2InitCode(setup) : timerInitCode(0, setup);
+    return timer2 ? timer2InitCode(setup, language) : timerInitCode(0, setup, language);
 }
 
 Exact intervalOfValue(std::int32_t value, TimerKind kind, const Exact& crystalMhz,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "codelanguage.h"
 #include "exact.h"
 
 #include <cstdint>
@@ -44,7 +45,8 @@ std::string planCodeProblem(const TickPlan& plan);
 
 // The C unit for a plan: the timer's init and its routine, which runs the user's code once
 // every k ticks. Nothing when planCodeProblem() names a problem.
-std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request);
+std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest& request,
+                                        CodeLanguage language = CodeLanguage::C);
 
 // What a value in a timer's count register times, in µs: (N − value) × D / f.
 Exact intervalOfValue(std::int32_t value, TimerKind kind, const Exact& crystalMhz,

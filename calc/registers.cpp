@@ -1,5 +1,7 @@
 #include "registers.h"
 
+#include "assembly.h"
+
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -50,6 +52,8 @@ const char* const isrMacro = "#ifndef TIMER_ISR\n"
                              "#endif\n"
                              "#endif\n\n";
 
+} // namespace
+
 const char* kindName(TimerKind kind) {
     switch (kind) {
     case TimerKind::Count13:
@@ -63,6 +67,8 @@ const char* kindName(TimerKind kind) {
     }
     return "8-bit auto-reload";
 }
+
+namespace {
 
 // Machine cycles from an overflow to the end of the routine as SDCC compiles it: latency, the
 // reload, the tick counter, reti. Measured in s51 with an unsigned int counter: at most 30
@@ -79,11 +85,15 @@ bool compensated(const TimerSetup& setup) {
     return setup.family->classicCycle && !reloadsItself(setup.timerMode().kind);
 }
 
+} // namespace
+
 // A clock the code cannot switch (chosen when the chip is programmed) is said in the header.
 std::string clockNote(int timer, const TimerSetup& setup) {
     const bool switched = timer < 2 && !setup.family->clockSwitch[timer].reg.empty();
     return setup.timerClock == 12 || switched ? "" : std::string(setup.family->slowClockNote);
 }
+
+namespace {
 
 std::string periodNote(const TimerSetup& setup) {
     if (reloadsItself(setup.timerMode().kind))
@@ -105,6 +115,8 @@ std::string ticksNote(const TimerSetup& setup) {
            " us: the routine counts them.\n";
 }
 
+} // namespace
+
 // What was asked for and what the code times, signed as everywhere in the program.
 std::string headerComment(const std::string& timerName, const TimerSetup& setup,
                           const std::string& modeText, const std::string& notes) {
@@ -117,6 +129,8 @@ std::string headerComment(const std::string& timerName, const TimerSetup& setup,
            (late ? " us by the counts, less a few clocks a period.\n" : " us.\n") +
            ticksNote(setup) + notes + " */\n";
 }
+
+namespace {
 
 // THx and TLx loaded, indented as a statement of a function body.
 std::string loadStatements(const std::string& x, const TimerRegisters& registers) {
@@ -206,7 +220,10 @@ std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, 
     return (routineCycles(kind) * machineClocks(family, clock) + clock - 1) / clock;
 }
 
-std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
+std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
+                                         CodeLanguage language) {
+    if (language != CodeLanguage::C)
+        return timerInitAssembly(timer, setup, language);
     if ((timer != 0 && timer != 1) || setup.mode < 0 || setup.mode > 2)
         return std::nullopt;
     const TimerKind kind = setup.timerMode().kind;
@@ -228,7 +245,9 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup) {
            sfrHeaderLines(*setup.family, code) + code;
 }
 
-std::optional<std::string> timer2InitCode(const TimerSetup& setup) {
+std::optional<std::string> timer2InitCode(const TimerSetup& setup, CodeLanguage language) {
+    if (language != CodeLanguage::C)
+        return timer2InitAssembly(setup, language);
     const Timer2Kind kind = setup.family->timer2;
     if (kind == Timer2Kind::None || setup.initValue < 0 || setup.initValue > 0xFFFF ||
         !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))

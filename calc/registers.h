@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "codelanguage.h"
 #include "exact.h"
 
 #include <cstdint>
@@ -54,6 +55,15 @@ struct TimerSetup {
 // machine cycles as SDCC compiles it, measured in s51, at the most clocks a cycle may take.
 std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, TimerKind kind);
 
+// The header comment of a timer's unit, C's "/* ... */": what was asked and achieved, the ticks,
+// then the notes (" * " lines).
+std::string headerComment(const std::string& timerName, const TimerSetup& setup,
+                          const std::string& modeText, const std::string& notes);
+// The note on a timer clock no code sets; empty where none is needed.
+std::string clockNote(int timer, const TimerSetup& setup);
+// "13-bit", "16-bit auto-reload", ...
+const char* kindName(TimerKind kind);
+
 // A complete, ASCII-only C unit for timer 0 or 1 that SDCC compiles on its own in any memory
 // model, written for Keil C51 as well: a header comment, the SFR headers and the interrupt
 // syntax picked per compiler, an init function (the other timer's TMOD nibble kept, the family's
@@ -61,9 +71,11 @@ std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, 
 // init loaded unless the mode reloads by itself. On cores with the classic machine cycle that
 // reload makes up for the counts from the overflow to it. Nothing when the interval is too short
 // for the routine (minimumRoutineCounts).
-std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup);
+std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
+                                         CodeLanguage language = CodeLanguage::C);
 
 // The same for the plan of timer 2 (the 8052's, or the STC15/STC8 one), reloading by itself.
-std::optional<std::string> timer2InitCode(const TimerSetup& setup);
+std::optional<std::string> timer2InitCode(const TimerSetup& setup,
+                                          CodeLanguage language = CodeLanguage::C);
 
 } // namespace tickora

@@ -1,0 +1,70 @@
+// A unit of 8051 assembly written once, as data, and printed in Keil A51's or sdas8051's syntax:
+// both print the same instructions in the same order, so the two assemble to the same bytes.
+// Standard C++ only.
+#pragma once
+
+#include "chipfamily.h"
+#include "codelanguage.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tickora {
+
+struct AsmOperand {
+    enum class Kind { Acc, Carry, Sfr, Bit, Immediate, Variable, Label };
+    Kind kind;
+    std::string name; // of a register, bit, variable or label
+    int value = 0;    // an immediate byte, or a variable's byte offset
+};
+
+AsmOperand acc();
+AsmOperand carry();
+AsmOperand sfr(std::string name);
+AsmOperand bit(std::string name);
+AsmOperand imm(int value); // its low byte
+AsmOperand var(std::string name, int byteOffset = 0);
+AsmOperand label(std::string name);
+
+struct AsmLine {
+    enum class Kind {
+        Instruction, // text: the mnemonic
+        Label,       // text: its name
+        Note,        // text: a comment line of the code
+        Blank,
+        Vector,  // an interrupt vector at value, jumping to text
+        Code,    // the code that follows goes in the unit's relocatable code segment
+        Data,    // the variables that follow go in internal RAM
+        Reserve, // a variable text of value bytes
+        Public,  // text is called from other units
+    };
+    Kind kind;
+    std::string text;
+    std::vector<AsmOperand> operands = {};
+    int value = 0;
+    std::string comment = {}; // after an instruction
+};
+
+struct AsmUnit {
+    std::string module; // its name as the assembler's module: "timer0"
+    std::string header; // comment lines, each "; ..."
+    const ChipFamily* family;
+    std::vector<AsmLine> lines;
+
+    void op(std::string mnemonic, std::vector<AsmOperand> operands = {}, std::string comment = {});
+    void add(AsmLine::Kind kind, std::string text = {}, int value = 0);
+};
+
+// Machine cycles of an instruction on the classic core; nothing for one the table lacks.
+std::optional<int> classicCycles(const AsmLine& line);
+// Oscillator clocks of an instruction on a 1T core, from the family's table; nothing where the
+// table lacks it.
+std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line);
+
+// The unit in A51 or sdas8051 syntax, ASCII, with every register it names that the assembler
+// does not know declared.
+std::string renderAssembly(const AsmUnit& unit, CodeLanguage language);
+
+} // namespace tickora
