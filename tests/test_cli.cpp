@@ -191,8 +191,8 @@ private slots:
                                       digits(double(c * clock * 10'000LL) / f)}));
             }
             const auto& language = codeLanguages()[std::size_t(i / 8 % 4) % 3]; // or none: C
-            const QString lang =
-                i / 8 % 4 == 3 ? "" : " --lang " + QString::fromUtf8(language.id.data());
+            const QString id = QString::fromUtf8(language.id.data());           // in either case
+            const QString lang = i / 8 % 4 == 3 ? "" : " --lang " + (i % 3 ? id : id.toUpper());
             if (i % 4 == 0) { // timer 0 or 1; no unit when its routine is too slow
                 const auto code = timerInitCode(i / 4 % 2,
                                                 {int(shown), mode, Exact::ratio(t, 10),

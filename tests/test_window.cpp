@@ -671,11 +671,12 @@ private slots:
         fx.child<QAction>("VbMenuBaud")->trigger();
         fx.child<QAction>("planMenuItem")->trigger();
         fx.window->activateWindow();
-        QVERIFY(fx.child<QAction>("language_c")->isChecked());
+        auto* copy = fx.child<QAction>("copyTimer0Code");
+        QCOMPARE(QString::number(fx.child<QAction>("language_c")->isChecked()) + copy->toolTip(),
+                 "1定时器 0 的初始化函数和中断服务程序，C 代码");
         QTest::keyClick(fx.window.get(), Qt::Key_T, Qt::AltModifier); // 工具, 代码语言, A51
         for (const auto key : {Qt::Key_Y, Qt::Key_Down, Qt::Key_Return})
             QTest::keyClick(QApplication::activePopupWidget(), key);
-        auto* copy = fx.child<QAction>("copyTimer0Code");
         copy->trigger();
         const auto clipboard = [] { return QGuiApplication::clipboard()->text().toStdString(); };
         const TimerSetup setup{0xFF9C, 1, Exact(100), Exact(12), 12};
