@@ -149,6 +149,20 @@ private slots:
                                           QString::number(clock), QString::number(f / 1e4, 'f', 4));
             const QString timer =
                 QString(" --interval %1 --mode %2").arg(t / 10.0, 0, 'f', 1).arg(mode);
+            const auto& language = codeLanguages()[std::size_t(i / 8 % 4) % 3]; // or none: C
+            const QString id = QString::fromUtf8(language.id.data());           // in either case
+            const QString lang = i / 8 % 4 == 3 ? "" : " --lang " + (i % 3 ? id : id.toUpper());
+            if (i % 4 == 2) { // the first plan's unit, or why there is none
+                const PlanRequest asked{Exact::ratio(t, 10), Exact::ratio(f, 10'000), family,
+                                        clock};
+                const auto plans = planInterval(asked);
+                const auto code =
+                    plans.empty() ? std::nullopt : tickPlanCode(plans[0], asked, language.language);
+                const auto [status, unit, why] =
+                    launch("plan --code " + chip + timer.section(" --mode", 0, 0) + lang);
+                QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
+                QCOMPARE(status, code ? 0 : 1);
+            }
             const auto [exit, out, err] = launch("timer " + chip + timer);
             // counts = t / (D / f) = T F / (D 1e5), a tie to even; accepted from one cycle up.
             const qint64 n = countsOf(family.modes[mode].kind), product = t * f,
@@ -190,9 +204,6 @@ private slots:
                                       digits(double(product - c * perCount) / (10.0 * f)),
                                       digits(double(c * clock * 10'000LL) / f)}));
             }
-            const auto& language = codeLanguages()[std::size_t(i / 8 % 4) % 3]; // or none: C
-            const QString id = QString::fromUtf8(language.id.data());           // in either case
-            const QString lang = i / 8 % 4 == 3 ? "" : " --lang " + (i % 3 ? id : id.toUpper());
             if (i % 4 == 0) { // timer 0 or 1; no unit when its routine is too slow
                 const auto code = timerInitCode(i / 4 % 2,
                                                 {int(shown), mode, Exact::ratio(t, 10),
@@ -200,17 +211,6 @@ private slots:
                                                 language.language);
                 const auto [status, unit, why] =
                     launch(QString("code --timer %1 ").arg(i / 4 % 2) + chip + timer + lang);
-                QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
-                QCOMPARE(status, code ? 0 : 1);
-            }
-            if (i % 4 == 2) { // the first plan's unit, or why there is none
-                const PlanRequest asked{Exact::ratio(t, 10), Exact::ratio(f, 10'000), family,
-                                        clock};
-                const auto plans = planInterval(asked);
-                const auto code =
-                    plans.empty() ? std::nullopt : tickPlanCode(plans[0], asked, language.language);
-                const auto [status, unit, why] =
-                    launch("plan --code " + chip + timer.section(" --mode", 0, 0) + lang);
                 QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
                 QCOMPARE(status, code ? 0 : 1);
             }
