@@ -2,6 +2,7 @@
 
 #include "baudrate.h"
 #include "calcpass.h"
+#include "codelanguage.h"
 #include "console.h"
 #include "dialogservices.h"
 #include "plan.h"
@@ -25,6 +26,14 @@ namespace {
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "c|a51|asx", from the table the windows list too.
+QString languageIds() {
+    QStringList ids;
+    for (const CodeLanguageRow& row : codeLanguages())
+        ids << fromUtf8(row.id);
+    return ids.join(QLatin1Char('|'));
 }
 
 struct OptionSpec {
@@ -56,6 +65,8 @@ const OptionSpec optionSpecs[] = {
      {},
      QStringLiteral(
          "baud：只输出这个波特率的 uart_init()（需要 --rate）；plan：输出所选方案的代码")},
+    {QStringLiteral("lang"), languageIds(),
+     QStringLiteral("代码的语言：c（默认）、a51（Keil A51 汇编）、asx（SDCC sdas8051 汇编）")},
     {QStringLiteral("plan"), QStringLiteral("N"),
      QStringLiteral("plan --code 用第 N 个方案，默认 1")},
     {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
@@ -178,8 +189,9 @@ Result runTimer(const Invocation& in, bool json) {
 // Exactly the unit the window copies for the same values.
 Result runCode(const Invocation& in, bool json) {
     const int timer = in.choice(QStringLiteral("timer"), 2);
+    const CodeLanguage language = in.language();
     const TimerRun run = calculateTimer(in);
-    const auto code = timerInitCode(timer, run.setup);
+    const auto code = timerInitCode(timer, run.setup, language);
     if (!code)
         throw Refusal{Refused, routineTooShort(run.setup)};
     if (!json)
@@ -188,6 +200,13 @@ Result runCode(const Invocation& in, bool json) {
     object.insert(QStringLiteral("timer"), timer);
     object.insert(QStringLiteral("code"), QString::fromStdString(*code));
     return {jsonLine(object), {}};
+}
+
+// A --lang where no code is printed would change nothing: refused rather than ignored.
+CodeLanguage codeLanguage(const Invocation& in, bool printsCode) {
+    if (!printsCode && in.has(QStringLiteral("lang")))
+        throw Refusal{Usage, QStringLiteral("--lang 需要 --code")};
+    return in.language();
 }
 
 struct BaudRow {
@@ -249,6 +268,7 @@ Result runBaud(const Invocation& in, bool json) {
     const bool code = in.has(QStringLiteral("code"));
     if (code && !in.has(QStringLiteral("rate")))
         throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
+    const CodeLanguage language = codeLanguage(in, code);
     // The baud window's reading: a float crystal and rate, each above zero.
     const auto crystal = in.numbers().parseDouble(in.text(QStringLiteral("crystal")));
     if (!crystal || !(*crystal > 0))
@@ -271,7 +291,7 @@ Result runBaud(const Invocation& in, bool json) {
         if (!row.setting)
             throw Refusal{Refused, row.remark};
         codeText = QString::fromStdString(
-            baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting));
+            baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting, language));
         if (!isReliable(row.setting))
             result.warning = QStringLiteral("误差超过 ±2%：接收方可能读错一个字节的最后几位");
     }
@@ -355,6 +375,7 @@ QByteArray planTable(const std::vector<TickPlan>& plans, const NumberText& numbe
 // The plan window's table, or the chosen plan's code.
 Result runPlan(const Invocation& in, bool json) {
     const ChipFamily& family = in.family();
+    const CodeLanguage language = codeLanguage(in, in.has(QStringLiteral("code")));
     const Exact crystal = in.numbers().parseExact(in.text(QStringLiteral("crystal")));
     if (!(crystal > Exact(0)))
         throw Refusal{Refused, messages::badCrystal};
@@ -368,7 +389,7 @@ Result runPlan(const Invocation& in, bool json) {
         throw Refusal{Usage, QStringLiteral("--plan 只能是 1 到 %1").arg(plans.size())};
     const TickPlan& plan = plans[std::size_t(chosen - 1)];
     std::optional<std::string> code;
-    if (in.has(QStringLiteral("code")) && !(code = tickPlanCode(plan, request)))
+    if (in.has(QStringLiteral("code")) && !(code = tickPlanCode(plan, request, language)))
         throw Refusal{Refused, fromUtf8(planCodeProblem(plan))};
     if (json) {
         QJsonArray array;
@@ -397,17 +418,20 @@ const SubCommand subCommands[] = {
      runTimer},
     {QStringLiteral("code"),
      {QStringLiteral("timer"), QStringLiteral("crystal"), QStringLiteral("interval"),
-      QStringLiteral("mode"), QStringLiteral("family?"), QStringLiteral("clock?")},
-     QStringLiteral("窗口复制的定时器初始化 C 代码"),
+      QStringLiteral("mode"), QStringLiteral("family?"), QStringLiteral("clock?"),
+      QStringLiteral("lang?")},
+     QStringLiteral("窗口复制的定时器初始化代码，C 或汇编"),
      runCode},
     {QStringLiteral("baud"),
      {QStringLiteral("crystal"), QStringLiteral("rate?"), QStringLiteral("generator?"),
-      QStringLiteral("family?"), QStringLiteral("clock?"), QStringLiteral("code?")},
+      QStringLiteral("family?"), QStringLiteral("clock?"), QStringLiteral("code?"),
+      QStringLiteral("lang?")},
      QStringLiteral("波特率表（或一个波特率）的重装值、实际波特率和误差；--code 输出 uart_init()"),
      runBaud},
     {QStringLiteral("plan"),
      {QStringLiteral("interval"), QStringLiteral("crystal"), QStringLiteral("family?"),
-      QStringLiteral("clock?"), QStringLiteral("code?"), QStringLiteral("plan?")},
+      QStringLiteral("clock?"), QStringLiteral("code?"), QStringLiteral("lang?"),
+      QStringLiteral("plan?")},
      QStringLiteral("长定时的方案：定时器、每次计数、次数和误差，精确的在前；--code 输出代码"),
      runPlan},
 };
@@ -633,6 +657,17 @@ const BaudGenerator& Invocation::generator(const ChipFamily& family) const {
     throw Refusal{Usage,
                   QStringLiteral("%1 没有波特率发生器 %2（可用：%3）")
                       .arg(fromUtf8(family.name), text(name), known.join(QStringLiteral(", ")))};
+}
+
+CodeLanguage Invocation::language() const {
+    const QString name = QStringLiteral("lang");
+    if (!has(name))
+        return CodeLanguage::C;
+    if (const CodeLanguageRow* row = findCodeLanguage(text(name).toLower().toStdString()))
+        return row->language;
+    throw Refusal{
+        Usage, QStringLiteral("未知的代码语言：%1（可用：%2）")
+                   .arg(text(name), languageIds().replace(QLatin1Char('|'), QStringLiteral(", ")))};
 }
 
 bool wanted(int argc, const char* const* argv) { return !opensWindow(argc, argv); }

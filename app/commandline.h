@@ -3,6 +3,7 @@
 #pragma once
 
 #include "chipfamily.h"
+#include "codelanguage.h"
 #include "numbertext.h"
 
 #include <QByteArray>
@@ -43,6 +44,8 @@ public:
     const ChipFamily& family() const;
     std::int32_t clock(const ChipFamily& family) const;
     const BaudGenerator& generator(const ChipFamily& family) const;
+    // --lang's row; C when not given.
+    CodeLanguage language() const;
     const NumberText& numbers() const { return numbers_; }
 
 private:

@@ -2,10 +2,10 @@
 // writes, against the core's own numbers and code.
 #include "baudrate.h"
 #include "chipfamily.h"
+#include "plan.h"
 #include "registers.h"
 
 #include <QtTest>
-
 
 using namespace tickora;
 
@@ -93,6 +93,8 @@ private slots:
         QTest::newRow("clock not offered") << "baud --crystal 12 --family stc32g --clock 6T" << 2 << "" << "只能是 12T、1T";
         QTest::newRow("usage before numbers") << "code --timer 2 --crystal x --interval 100 --mode 1" << 2 << "" << "--timer 只能是 0 或 1";
         QTest::newRow("generator not offered") << "baud --crystal 12 --generator brt" << 2 << "" << "没有波特率发生器 brt";
+        QTest::newRow("unknown language") << "code --timer 0 --crystal x --interval 100 --mode 1 --lang pascal" << 2 << "" << "未知的代码语言：pascal（可用：c, a51, asx）";
+        QTest::newRow("language without code") << "plan --interval 1s --crystal 12 --lang a51" << 2 << "" << "--lang 需要 --code";
         QTest::newRow("code needs a rate") << "baud --crystal 12 --code" << 2 << "" << "--code 需要 --rate";
         QTest::newRow("baud table") << "baud --crystal 11.0592" << 0 << "9600\tFD\t9600.0\t0.00%\t\n14400\tFE\t14400.0\t0.00%\t\n19200\tFE\t14400.0\t-25.00%\t误差过大，可改用定时器 1，SMOD = 1\n" << "";
         QTest::newRow("unreachable rate") << "baud --crystal 11.0592 --rate 115200" << 0 << "波特率\t重装值\t实际波特率\t误差\t说明\n115200\t无法实现\t—\t—\t超出重装范围，可改用定时器 2 (8052)\n" << "";
@@ -135,7 +137,8 @@ private slots:
 
     // Random chips and typed decimals: every figure `timer` prints against integer arithmetic
     // (the classic 8051 at 12T keeps its single-precision boxes: there only the achieved
-    // interval), byte for byte the unit the window copies, and the baud row the core gives.
+    // interval), byte for byte the units the windows copy in each language (C when none is
+    // asked), and the baud row the core gives.
     void agreesWithExactArithmetic() {
         QRandomGenerator random(20);
         for (int i = 0; i < 200; ++i) {
@@ -152,6 +155,20 @@ private slots:
                                           QString::number(clock), QString::number(f / 1e4, 'f', 4));
             const QString timer =
                 QString(" --interval %1 --mode %2").arg(t / 10.0, 0, 'f', 1).arg(mode);
+            const auto& language = codeLanguages()[std::size_t(i / 8 % 4) % 3]; // or none: C
+            const QString id = QString::fromUtf8(language.id.data());           // in either case
+            const QString lang = i / 8 % 4 == 3 ? "" : " --lang " + (i % 3 ? id : id.toUpper());
+            if (i % 4 == 2) { // the first plan's unit, or why there is none
+                const PlanRequest asked{Exact::ratio(t, 10), Exact::ratio(f, 10'000), family,
+                                        clock};
+                const auto plans = planInterval(asked);
+                const auto code =
+                    plans.empty() ? std::nullopt : tickPlanCode(plans[0], asked, language.language);
+                const auto [status, unit, why] =
+                    launch("plan --code " + chip + timer.section(" --mode", 0, 0) + lang);
+                QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
+                QCOMPARE(status, code ? 0 : 1);
+            }
             const auto [exit, out, err] = launch("timer " + chip + timer);
             // counts = t / (D / f) = T F / (D 1e5), a tie to even; accepted from one cycle up.
             const qint64 n = countsOf(family.modes[mode].kind), product = t * f,
@@ -194,11 +211,12 @@ private slots:
                                       digits(double(c * clock * 10'000LL) / f)}));
             }
             if (i % 4 == 0) { // timer 0 or 1; no unit when its routine is too slow
-                const auto code =
-                    timerInitCode(i / 4 % 2, {int(shown), mode, Exact::ratio(t, 10),
-                                              Exact::ratio(f, 10'000), clock, &family});
+                const auto code = timerInitCode(i / 4 % 2,
+                                                {int(shown), mode, Exact::ratio(t, 10),
+                                                 Exact::ratio(f, 10'000), clock, &family},
+                                                language.language);
                 const auto [status, unit, why] =
-                    launch(QString("code --timer %1 ").arg(i / 4 % 2) + chip + timer);
+                    launch(QString("code --timer %1 ").arg(i / 4 % 2) + chip + timer + lang);
                 QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
                 QCOMPARE(status, code ? 0 : 1);
             }
@@ -207,7 +225,7 @@ private slots:
                 launch(QString("baud --json --rate %1 --generator %2 ")
                            .arg(rate)
                            .arg(QString::fromUtf8(generator.id.data(), generator.id.size())) +
-                       chip);
+                       chip + (setting ? " --code" + lang : ""));
             const QStringList expected =
                 setting ? QStringList{digits(setting->reload), digits(setting->actualBaud),
                                       digits(setting->errorPercent)}
@@ -215,6 +233,10 @@ private slots:
             QCOMPARE(values(QJsonDocument::fromJson(baud)["rates"][0],
                             {"reload", "actualBaud", "errorPercent"}),
                      expected);
+            if (setting)
+                QCOMPARE(QJsonDocument::fromJson(baud)["code"].toString().toStdString(),
+                         baudInitCode({family, generator, f / 1e4, clock, double(rate)}, *setting,
+                                      language.language));
         }
     }
 };

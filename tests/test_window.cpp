@@ -5,11 +5,15 @@
 // unless a test asks for a real one. A control a test names and the window lacks is a null
 // pointer: the test crashes, and so fails.
 #include "appearance.h"
+#include "baudrate.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
 #include "form1.h"
 #include "placement.h"
+#include "plan.h"
 #include "qtdialogservices.h"
+#include "qtext.h"
+#include "registers.h"
 #include "translation.h"
 
 #include <QtTest>
@@ -660,6 +664,56 @@ private slots:
         fx.child<QAction>("chip_classic_12T")->trigger();
         QCOMPARE(fx.results() + copyState().section('|', 0, 0),
                  "5925.925 FFBE 0.090 0.032复制定时器 0 初始化代码(&0)" + why.chopped(1));
+    }
+
+    // One language for every window, chosen in any, remembered (C when the saved one is gone):
+    // each copies the generator's unit for what it shows, and an edit still withdraws the copy.
+    void everyWindowCopiesInTheOneLanguageChosen() {
+        QSettings().setValue("code/language", "pascal");
+        fx.open();
+        fx.click("Option2"); // FF9C: 100 µs at 12 MHz
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        fx.child<QAction>("planMenuItem")->trigger();
+        fx.window->activateWindow();
+        auto* copy = fx.child<QAction>("copyTimer0Code");
+        QCOMPARE(QString::number(fx.child<QAction>("language_c")->isChecked()) + copy->toolTip(),
+                 "1定时器 0 的初始化函数和中断服务程序，C 代码");
+        QTest::keyClick(fx.window.get(), Qt::Key_T, Qt::AltModifier); // 工具, 代码语言, A51
+        for (const auto key : {Qt::Key_Y, Qt::Key_Down, Qt::Key_Return})
+            QTest::keyClick(QApplication::activePopupWidget(), key);
+        copy->trigger();
+        const auto clipboard = [] { return QGuiApplication::clipboard()->text().toStdString(); };
+        const TimerSetup setup{0xFF9C, 1, Exact(100), Exact(12), 12};
+        QCOMPARE(clipboard(), *timerInitCode(0, setup, CodeLanguage::A51));
+        QCOMPARE(fx.copyNote() + copy->toolTip(), "1已复制定时器 0 初始化代码（汇编）定时器 0 "
+                                                  "的初始化函数和中断服务程序，汇编（Keil A51）");
+        QTest::keyClicks(fx.box("Text1"), "5"); // 1005 µs typed, not calculated
+        auto* baud = fx.child<QDialog>("BaudWindow");
+        auto* plan = fx.child<QDialog>("PlanWindow");
+        const BaudGenerator& generator = classicFamily().generators[0];
+        const BaudRequest rate{classicFamily(), generator, 12, 12, 1200};
+        const PlanRequest second{Exact(1'000'000), Exact(12), classicFamily(), 12};
+        const auto copyIn = [](QDialog* window) { // what it shows, says and copies
+            window->findChild<QTableWidget*>()->selectRow(0);
+            QTest::mouseClick(window->findChild<QPushButton*>("copyButton"), Qt::LeftButton);
+            return window->findChild<QComboBox*>("languageBox")->currentText() + '|' +
+                   window->findChild<QLabel*>("noteLabel")->text() + '|' +
+                   QGuiApplication::clipboard()->text();
+        };
+        for (const auto language : {CodeLanguage::A51, CodeLanguage::Sdas}) {
+            const QString label = toQString(languageRow(language).label);
+            QCOMPARE(copyIn(baud), label + "|已复制 1200 波特的汇编代码|" +
+                                       toQString(baudInitCode(
+                                           rate, *baudSetting(generator, 12, 12, 1200), language)));
+            QCOMPARE(copyIn(plan),
+                     label + "|已复制定时器 2 (8052)的汇编代码|" +
+                         toQString(*tickPlanCode(planInterval(second)[0], second, language)));
+            QTest::keyClick(plan->findChild<QComboBox*>("languageBox"), Qt::Key_Down);
+        }
+        QCOMPARE(QString::number(copy->isEnabled()) + copy->toolTip() +
+                     QSettings().value("code/language").toString(),
+                 "0输入已改变，请重新计算asx");
+        QVERIFY(fx.child<QAction>("language_asx")->isChecked());
     }
 
     void realMessageAndInputDialogs() {

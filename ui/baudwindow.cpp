@@ -1,6 +1,7 @@
 #include "baudwindow.h"
 
 #include "chipchoice.h"
+#include "codelanguagechoice.h"
 #include "focusring.h"
 
 #include <QClipboard>
@@ -80,6 +81,8 @@ void BaudWindow::createTable() {
 }
 
 void BaudWindow::createButtons() {
+    createLabel("languageLabel", QStringLiteral("语言(&Y):"), layout::baud::languageLabel,
+                createLanguageBox(client_, layout::baud::language));
     copyButton = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), client_),
                                "copyButton", layout::baud::copy);
     // Enter is ours (keyPressEvent): it copies the row the user means, not the default's.
@@ -192,7 +195,8 @@ void BaudWindow::copyButton_Click() {
         noteLabel->setText(QStringLiteral("请先在表中选择一行"));
 }
 
-// The row's uart_init() to the clipboard, said in the window with the rate it is for.
+// The row's uart_init(), in the language chosen, to the clipboard, said in the window with the rate
+// it is for.
 void BaudWindow::copyRow(int row) {
     const Row& value = rows_[row];
     if (!value.setting || !value.baud) {
@@ -201,13 +205,14 @@ void BaudWindow::copyRow(int row) {
     }
     const BaudRequest request{family(), *generator(), crystalMhz_.value_or(0), timerClock(),
                               *value.baud};
+    const CodeLanguage language = CodeLanguageChoice::language();
     QGuiApplication::clipboard()->setText(
-        QString::fromStdString(baudInitCode(request, *value.setting)));
-    const QString rate = rateTable->item(row, 0)->text();
-    noteLabel->setText(
-        isReliable(value.setting)
-            ? QStringLiteral("已复制 %1 波特的 uart_init()").arg(rate)
-            : QStringLiteral("已复制 %1 波特的 uart_init()，误差超过 ±2%").arg(rate));
+        QString::fromStdString(baudInitCode(request, *value.setting, language)));
+    const QString copied =
+        QStringLiteral("已复制 %1 波特的").arg(rateTable->item(row, 0)->text()) +
+        (language == CodeLanguage::C ? QStringLiteral(" uart_init()") : QStringLiteral("汇编代码"));
+    noteLabel->setText(isReliable(value.setting) ? copied
+                                                 : copied + QStringLiteral("，误差超过 ±2%"));
 }
 
 // Enter in the custom rate's box copies that row; elsewhere the row chosen in the table, and a

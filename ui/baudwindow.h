@@ -1,5 +1,5 @@
 // The baud-rate window: the serial port's generator reloads for the standard rates and one of
-// the user's own, at a crystal on a chip family and timer clock, and the C that sets the port
+// the user's own, at a crystal on a chip family and timer clock, and the code that sets the port
 // up.
 #pragma once
 

@@ -4,6 +4,7 @@
 #include "buildinfo.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
+#include "codelanguagechoice.h"
 #include "dialogservices.h"
 #include "focusring.h"
 #include "form2.h"
@@ -199,6 +200,7 @@ void Form1::createToolsMenu() {
     tools->setObjectName(QStringLiteral("VbMenuTools"));
     tools->setToolTipsVisible(true); // a greyed copy entry says why
     tools->addActions(initCodeMenu_->copyActions());
+    tools->addMenu(createLanguageMenu(QStringLiteral("代码语言(&Y)"), tools));
     tools->addSeparator();
     VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
     planMenuItem = createMenuItem(tools, "planMenuItem", QStringLiteral("定时方案(&P)..."));

@@ -1,6 +1,7 @@
 #include "initcodemenu.h"
 
 #include "calcpass.h"
+#include "codelanguagechoice.h"
 #include "qtext.h"
 
 #include <QAction>
@@ -45,6 +46,10 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
     connect(noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
     box_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box_, &QLineEdit::customContextMenuRequested, this, &InitCodeMenu::openMenu);
+    connect(&CodeLanguageChoice::instance(), &CodeLanguageChoice::chosen, this, [this] {
+        if (shown_)
+            describeCopies();
+    });
 }
 
 QAction* InitCodeMenu::createCopyAction(int timer) {
@@ -68,9 +73,17 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     shown_ = setup;
     copyTimer0Code_->setEnabled(true);
     copyTimer1Code_->setEnabled(true);
+    describeCopies();
+}
+
+// What an enabled entry copies, in the language it copies in.
+void InitCodeMenu::describeCopies() {
+    const CodeLanguage language = CodeLanguageChoice::language();
+    const QString inLanguage = language == CodeLanguage::C ? QStringLiteral("C 代码")
+                                                           : toQString(languageRow(language).label);
     for (int timer = 0; timer < 2; ++timer)
         copyActions()[timer]->setToolTip(
-            QStringLiteral("定时器 %1 的初始化函数和中断服务程序，C 代码").arg(timer));
+            QStringLiteral("定时器 %1 的初始化函数和中断服务程序，%2").arg(timer).arg(inLanguage));
 }
 
 void InitCodeMenu::withdraw(const QString& reason) {
@@ -94,11 +107,13 @@ void InitCodeMenu::openMenu(const QPoint& position) {
 void InitCodeMenu::copyCode(int timer) {
     if (!shown_)
         return;
-    const auto code = timerInitCode(timer, *shown_);
+    const CodeLanguage language = CodeLanguageChoice::language();
+    const auto code = timerInitCode(timer, *shown_, language);
     if (!code)
         return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
-    showNote(QStringLiteral("已复制定时器 %1 初始化代码").arg(timer));
+    showNote(QStringLiteral("已复制定时器 %1 初始化代码").arg(timer) +
+             (language == CodeLanguage::C ? QString() : QStringLiteral("（汇编）")));
 }
 
 // Said beside the value copied, not in a dialog to dismiss.

@@ -1,6 +1,7 @@
 // The register bytes behind the initial value: a tooltip on its box, and two entries (in its
-// context menu and the menu bar) that copy C initialisation code for timer 0 or timer 1, offered
-// only while the box holds a value calculated from what the window shows.
+// context menu and the menu bar) that copy initialisation code for timer 0 or timer 1, in the
+// language chosen for all windows, offered only while the box holds a value calculated from
+// what the window shows.
 #pragma once
 
 #include "registers.h"
@@ -32,6 +33,7 @@ private:
     QAction* createCopyAction(int timer);
     void openMenu(const QPoint& position);
     void copyCode(int timer);
+    void describeCopies();
     void showNote(const QString& text);
 
     QLineEdit* box_;

@@ -81,6 +81,8 @@ inline constexpr Twips customRateLabel{120, 1140, 1800, 255};
 inline constexpr Twips customRate{1950, 1080, 1200, 375};
 inline constexpr Twips note{3300, 1140, 4380, 255}; // what the colour means, what was copied
 inline constexpr Twips table{120, 1560, 7560, 3720};
+inline constexpr Twips languageLabel{120, 5520, 900, 255};
+inline constexpr Twips language{1200, 5460, 2580, 375}; // the code's language, beside its copy
 inline constexpr Twips copy{3900, 5460, 1800, 375};
 inline constexpr Twips close{5880, 5460, 1800, 375};
 // Five columns: rate, reload, actual rate, error, remark.
@@ -100,6 +102,8 @@ inline constexpr Twips chipLabel{120, 660, 1500, 255};
 inline constexpr Twips chip{1650, 600, 3480, 375};
 inline constexpr Twips note{5250, 660, 3630, 255}; // what was copied, or why nothing shows
 inline constexpr Twips table{120, 1080, 8760, 2400};
+inline constexpr Twips languageLabel{1350, 3660, 900, 255};
+inline constexpr Twips language{2280, 3600, 2760, 375}; // the code's language, beside its copy
 inline constexpr Twips copy{5160, 3600, 1800, 375};
 inline constexpr Twips close{7080, 3600, 1800, 375};
 inline constexpr Twips readBack{120, 4140, 8760, 1980};

@@ -3,6 +3,7 @@
 #include "baudrate.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
+#include "codelanguagechoice.h"
 #include "focusring.h"
 #include "registers.h"
 
@@ -82,6 +83,8 @@ void PlanWindow::createTable() {
     planTable->setSelectionMode(QAbstractItemView::SingleSelection);
     planTable->setTabKeyNavigation(false);
     planTable->setAccessibleName(QStringLiteral("定时方案表"));
+    createLabel("languageLabel", QStringLiteral("语言(&Y):"), layout::plan::languageLabel,
+                createLanguageBox(client(), layout::plan::language));
     copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
                                "copyButton", layout::plan::copy);
     closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
@@ -252,13 +255,16 @@ void PlanWindow::copyChosen() {
         return;
     }
     const TickPlan& plan = plans_[static_cast<std::size_t>(row)];
-    const auto code = tickPlanCode(plan, *asked);
+    const CodeLanguage language = CodeLanguageChoice::language();
+    const auto code = tickPlanCode(plan, *asked, language);
     if (!code) {
         noteLabel->setText(QString::fromStdString(planCodeProblem(plan)));
         return;
     }
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
-    noteLabel->setText(QStringLiteral("已复制%1的代码").arg(toQString(plan.timer->label)));
+    noteLabel->setText(QStringLiteral("已复制%1的%2代码")
+                           .arg(toQString(plan.timer->label),
+                                language == CodeLanguage::C ? QString() : QStringLiteral("汇编")));
 }
 
 } // namespace tickora

@@ -1,5 +1,5 @@
 // The plan window: the ways to time an interval of any length as ticks of one of the family's
-// timers, the C that does it, and what register values time or give as a baud rate.
+// timers, the code that does it, and what register values time or give as a baud rate.
 #pragma once
 
 #include "layout.h"

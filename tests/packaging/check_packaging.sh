@@ -5,7 +5,8 @@
 # it carries the licence and depends on what no linker sees: Qt's platform and icon plugins and
 # the fonts the fixed layout is measured in. The command line's manual page and bash completion
 # are installed where man and bash look for them, the manual names what --help names, and the
-# completion works without the bash-completion package.
+# completion (of a sub-command, a family, a code language) works without the bash-completion
+# package.
 # Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME
 set -euo pipefail
 build="$1" app_id="$2" version="$3" name="$4"
@@ -30,10 +31,12 @@ found=$(groff -man -k -Tutf8 -rLL=300n -P-cbou "$share/man/man1/tickora.1" |
 diff <(sort -u <<<"$items") <(sort -u <<<"$found")
 
 # Completion in a shell without the bash-completion package: bash's own variables, no errors.
-diff <(printf '%s\n' "timer code baud plan --help --version" "stc89 stc12 stc15 stc8 stc32g") \
+diff <(printf '%s\n' "timer code baud plan --help --version" "stc89 stc12 stc15 stc8 stc32g" \
+  "c a51 asx") \
   <(bash --norc --noprofile -c 'source "$1" && complete -p tickora >/dev/null
     COMP_WORDS=("$2" ""); COMP_CWORD=1; _tickora; echo "${COMPREPLY[*]}"
-    COMP_WORDS=("$2" timer --family s); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"' \
+    COMP_WORDS=("$2" timer --family s); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"
+    COMP_WORDS=("$2" plan --lang ""); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"' \
     _ "$share/bash-completion/completions/tickora" "$tickora" 2>&1)
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
