@@ -547,7 +547,6 @@ QString commandHelp(const SubCommand& command) {
     return text + QLatin1Char('\n') + familyHelp() + QLatin1Char('\n') + exitHelp;
 }
 
-
 // Options Qt reads itself when it makes the window, with whether each takes a value. A session
 // manager restores the window with -session; a user may ask for a style or a platform.
 struct QtOption {

@@ -42,6 +42,9 @@ const bool headless =
 
 bool awaitingModal = false;
 
+// Display scaling set for a Windows run under Wine, where two things differ from Windows itself.
+bool scaledUnderWine() { return qEnvironmentVariableIntValue("TICKORA_WINE_DPI") > 96; }
+
 // Runs inspect inside the modal loop the next call opens; a failed check leaves it to close.
 void whenModalShown(std::function<void(QWidget*)> inspect) {
     awaitingModal = true;
@@ -307,7 +310,7 @@ private slots:
         };
         QCOMPARE(shown(), "chip_classic_12T 定时器方式 ");
         QVERIFY(QSettings().fileName().contains("qttest")); // never the user's own settings
-        fx.child<QAction>("chip_stc15_1T")->trigger();       // no mode yet: only recorded
+        fx.child<QAction>("chip_stc15_1T")->trigger();      // no mode yet: only recorded
         QCOMPARE(shown() + fx.dialogs.messages.join(' ') + fx.results(),
                  "chip_stc15_1T 定时器方式 (1T) STC15/STC8/STC32G   ");
         checkControlsFit(fx.window->centralWidget());
@@ -421,6 +424,8 @@ private slots:
 
     // Its own window beside the main one, back where it was, with what the main window shows.
     void baudWindowStandsBesideAndFollows() {
+        if (scaledUnderWine())
+            QSKIP("Wine does not scale window frames (EnableNonClientDpiScaling): off by a frame");
         fx.child<QAction>("VbMenuBaud")->trigger();
         fx.child<QAction>("planMenuItem")->trigger(); // apart from both, on the screen
         auto* baud = fx.child<QDialog>("BaudWindow");
@@ -742,6 +747,9 @@ private slots:
     }
 
     void infoWindowsShowTheirTextAndCloseOnEnterOrEscape() {
+        if (scaledUnderWine())
+            QSKIP(
+                "SimSun's stand-in under Wine breaks the Help text's first line a character late");
         // The menu item, then the window's name, caption, first shown line and button.
         for (const QString expected :
              {"VbMenuHelp|Form3|说明|这个估计大部分51爱好者都会用吧：|确定(&E)",

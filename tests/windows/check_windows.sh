@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The Windows program as its users get it, under Wine in a prefix of its own: the zip unpacked
 # and its tickora.com against the Linux build byte for byte (CRLF line ends aside, which it must
-# write), then the installer installing and uninstalling. Usage: check_windows.sh (after
-# scripts/package-windows.sh and a Linux build in build/).
+# write), Chinese on a code page 936 console, the installer installing and uninstalling, and a
+# real start of the window. Usage: check_windows.sh (after scripts/package-windows.sh and a Linux
+# build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+export LC_ALL=C.UTF-8
 root=$PWD
 version=$(sed -n 's/^project(Tickora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=tickora-$version-windows-x86_64
@@ -75,6 +77,13 @@ for i in "${!lines[@]}"; do
 done
 echo "check_windows: ${#lines[@]} command lines give Linux's bytes, with CRLF"
 
+# On a console set to code page 936 (GBK) the Chinese messages read as on Linux: written as
+# UTF-16 to the console, not as UTF-8 bytes it would take for GBK.
+bad="timer --crystal abc --interval 1 --mode 1"
+console=$(script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $app\\tickora.com $bad'" /dev/null </dev/null | tr -d '\r')
+[[ $console == *"$($linux $bad 2>&1)"* ]] || fail "the message on a 936 console reads: $console"
+echo "check_windows: Chinese reads right on a code page 936 console"
+
 # The installer: silent install, the program and its Start-menu entry there, the installed
 # console twin answering, then a silent uninstall that leaves nothing.
 scripts/wine-run.sh "build-windows/tickora-$version-setup.exe" /S
@@ -87,3 +96,26 @@ scripts/wine-run.sh 'C:\Program Files\Tickora\uninstall.exe' /S
 for _ in $(seq 20); do [[ -e $installed/tickora.exe ]] || break; sleep 1; done
 [[ ! -e $installed/tickora.exe ]] || fail "the uninstaller left the program"
 echo "check_windows: the installer installs, the installed program answers, the uninstaller removes it"
+
+# A real start of the unpacked program on Xvfb with a window manager: the main window with its
+# Chinese caption; mode 1 at the defaults shows FF9C (read from the box through the clipboard);
+# a chip chosen from the menu is kept in the registry, where Qt keeps settings on Windows.
+cat >"$work/start.sh" <<SCRIPT
+openbox >/dev/null 2>&1 &
+cd "$drive_c/$name" && "$root/scripts/wine-run.sh" tickora.exe >/dev/null 2>&1 &
+window=\$(xdotool search --sync --name 'Tickora' | head -n 1)
+xdotool windowactivate --sync "\$window" && sleep 2
+xdotool key alt+1 && sleep 1
+xdotool key Tab Tab Tab Tab Tab ctrl+c && sleep 3
+xclip -o -selection clipboard >"$work/text3.txt"
+xdotool getwindowname "\$window" >"$work/caption.txt"
+import -window root "$root/build-windows/screenshot-windows.png"
+xdotool key alt+k Down Return && sleep 2
+"$root/scripts/wine-run.sh" reg query 'HKCU\\Software\\Tickora\\Tickora\\chip' >"$work/registry.txt" 2>&1
+"$root/scripts/wine-run.sh" wineboot --end-session >/dev/null 2>&1 || true
+SCRIPT
+timeout 180 xvfb-run -a -s "-screen 0 1024x700x24" bash "$work/start.sh" >/dev/null 2>&1 || true
+grep -q '工具(Tickora)' "$work/caption.txt" || fail "no main window with its Chinese caption: $(cat "$work/caption.txt" 2>/dev/null)"
+[[ $(cat "$work/text3.txt") == FF9C ]] || fail "mode 1 at the defaults shows '$(cat "$work/text3.txt")', not FF9C"
+grep -q 'family.*REG_SZ.*[a-z]' "$work/registry.txt" || fail "no chip choice in the registry: $(cat "$work/registry.txt")"
+echo "check_windows: the window starts, shows FF9C for mode 1, keeps the chip in the registry"
