@@ -59,7 +59,7 @@ if [[ ! -d $work/qtbase ]]; then
   (cd "$work" && dpkg-source --no-check -x qt6-base_*.dsc qtbase-src >&2 && mv qtbase-src qtbase)
 fi
 
-echo "build-qt-windows: building Qt $qt_version for Windows into $prefix (about an hour on 2 cores the first time)" >&2
+echo "build-qt-windows: building Qt $qt_version for Windows into $prefix (half an hour or more on 2 cores the first time)" >&2
 cmake -G Ninja -S "$work/qtbase" -B "$work/build" \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
