@@ -84,6 +84,13 @@ console=$(script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $app\\tickora.
 [[ $console == *"$($linux $bad 2>&1)"* ]] || fail "the message on a 936 console reads: $console"
 echo "check_windows: Chinese reads right on a code page 936 console"
 
+# tickora.exe itself, the window program, given a sub-command answers on the console it was
+# started from (cmd does not wait for a window program: the ping gives it two seconds).
+exe="timer --crystal 12 --interval 1000 --mode 1"
+console=$(script -qc "scripts/wine-run.sh cmd /c '$app\\tickora.exe $exe & ping -n 3 127.0.0.1 >nul'" /dev/null </dev/null | tr -d '\r')
+[[ $console == *"$($linux $exe)"* ]] || fail "tickora.exe does not answer on its console: $console"
+echo "check_windows: tickora.exe answers a sub-command on its parent's console"
+
 # The installer: silent install, the program (the zip's own) and its Start-menu entry there, the
 # installed console twin answering.
 scripts/wine-run.sh "build-windows/tickora-$version-setup.exe" /S
