@@ -3,7 +3,6 @@
 #include <QString>
 
 #ifdef Q_OS_WIN
-#include <io.h>
 #include <windows.h>
 #endif
 
@@ -40,8 +39,8 @@ bool writeConsole(HANDLE handle, const QByteArray& utf8) {
 // The C runtime's text mode turns each \n into CRLF on Windows.
 bool writeStandard(std::FILE* stream, const QByteArray& utf8) {
 #ifdef Q_OS_WIN
-    if (isConsole(handleOf(stream)))
-        return writeConsole(handleOf(stream), utf8);
+    if (const HANDLE handle = handleOf(stream); isConsole(handle))
+        return writeConsole(handle, utf8);
 #endif
     const auto size = static_cast<std::size_t>(utf8.size());
     return std::fwrite(utf8.constData(), 1, size, stream) == size && std::fflush(stream) == 0;

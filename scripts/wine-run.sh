@@ -22,7 +22,7 @@ done < <(env)
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
   mkdir -p "$WINEPREFIX"
   wineboot --init >/dev/null 2>&1 || true
-  # Windows' SimSun, which the interface uses, is not free: the Ming face of the same metrics.
+  # Windows' SimSun, which the interface uses, is not free: a Ming face of the same kind stands in.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d 'AR PL UMing CN' /f >/dev/null 2>&1
   # Windows' display scaling, as a dpi: 120 is 125 %, 144 is 150 %.
   if [[ -n ${TICKORA_WINE_DPI:-} ]]; then
