@@ -6,7 +6,7 @@ set -euo pipefail
 packaging_tools="desktop-file-utils appstream dpkg-dev file"
 declare -A groups=(
   [build]="build-essential cmake make qt6-base-dev qt6-translations-l10n libqt6svg6 fonts-dejavu-core fonts-arphic-uming"
-  [test]="$packaging_tools groff-base sdcc sdcc-ucsim"
+  [test]="$packaging_tools groff-base sdcc sdcc-ucsim as31"
   [run]=""
   [fuzz]="clang"
   [package]="$packaging_tools"
