@@ -1,0 +1,120 @@
+#include "subcommands.h"
+
+#include "baudrate.h"
+
+#include <QJsonArray>
+
+#include <cmath>
+#include <optional>
+
+namespace tickora::cli {
+namespace {
+
+struct BaudRow {
+    double baud;
+    std::optional<BaudSetting> setting;
+    QString remark;
+};
+
+// As the baud window remarks a row: why it is unusable and which generator does better.
+BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, double crystalMhz,
+                std::int32_t clock, double baud) {
+    const auto setting = baudSetting(generator, crystalMhz, clock, baud);
+    return {baud, setting,
+            QString::fromStdString(baudRemark(family, crystalMhz, clock, baud, setting))};
+}
+
+QString reloadText(const BaudGenerator& generator, std::int32_t reload) {
+    return QStringLiteral("%1")
+        .arg(reload, generator.reloadBits / 4, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
+                     const NumberText& numbers) {
+    const QString none = QStringLiteral("—");
+    QStringList lines{QStringLiteral("波特率\t重装值\t实际波特率\t误差\t说明")};
+    for (const BaudRow& row : rows) {
+        const auto& setting = row.setting;
+        lines << QStringList{numbers.formatPlain(row.baud,
+                                                 row.baud == std::floor(row.baud) ? 0 : 1),
+                             setting ? reloadText(generator, setting->reload)
+                                     : QStringLiteral("无法实现"),
+                             setting ? numbers.formatPlain(setting->actualBaud, 1) : none,
+                             setting
+                                 ? numbers.formatSigned(setting->errorPercent, 2) + QLatin1Char('%')
+                                 : none,
+                             row.remark}
+                     .join(QLatin1Char('\t'));
+    }
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QJsonObject baudJson(const BaudRow& row, const BaudGenerator& generator) {
+    const auto& setting = row.setting;
+    return {{QStringLiteral("baud"), row.baud},
+            {QStringLiteral("reload"),
+             setting ? QJsonValue(QStringLiteral("0x") + reloadText(generator, setting->reload))
+                     : QJsonValue()},
+            {QStringLiteral("actualBaud"), setting ? setting->actualBaud : QJsonValue()},
+            {QStringLiteral("errorPercent"), setting ? setting->errorPercent : QJsonValue()},
+            {QStringLiteral("reliable"), isReliable(setting)},
+            {QStringLiteral("remark"), row.remark}};
+}
+
+} // namespace
+
+Result runBaud(const Invocation& in, bool json) {
+    const ChipFamily& family = in.family();
+    const std::int32_t clock = in.clock(family);
+    const BaudGenerator& generator = in.generator(family);
+    const bool code = in.has(QStringLiteral("code"));
+    if (code && !in.has(QStringLiteral("rate")))
+        throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
+    const CodeLanguage language = codeLanguage(in, code);
+    // The baud window's reading: a float crystal and rate, each above zero.
+    const auto crystal = in.numbers().parseDouble(in.text(QStringLiteral("crystal")));
+    if (!crystal || !(*crystal > 0))
+        throw Refusal{Refused, QStringLiteral("请输入有效的晶体频率")};
+    QList<double> rates(std::begin(standardBaudRates), std::end(standardBaudRates));
+    if (in.has(QStringLiteral("rate"))) {
+        const auto rate = in.numbers().parseDouble(in.text(QStringLiteral("rate")));
+        if (!rate || !(*rate > 0))
+            throw Refusal{Refused, QStringLiteral("波特率无效")};
+        rates = {*rate};
+    }
+    QList<BaudRow> rows;
+    for (const double rate : rates)
+        rows << baudRow(family, generator, *crystal, clock, rate);
+
+    Result result;
+    QString codeText;
+    if (code) {
+        const BaudRow& row = rows.front();
+        if (!row.setting)
+            throw Refusal{Refused, row.remark};
+        codeText = QString::fromStdString(
+            baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting, language));
+        if (!isReliable(row.setting))
+            result.warning = QStringLiteral("误差超过 ±2%：接收方可能读错一个字节的最后几位");
+    }
+    if (json) {
+        QJsonArray array;
+        for (const BaudRow& row : rows)
+            array << baudJson(row, generator);
+        QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
+                           {QStringLiteral("clock"), clock},
+                           {QStringLiteral("generator"), fromUtf8(generator.id)},
+                           {QStringLiteral("crystalMhz"), *crystal},
+                           {QStringLiteral("rates"), array}};
+        if (code)
+            object.insert(QStringLiteral("code"), codeText);
+        result.out = jsonLine(object);
+    } else
+        result.out = code ? codeText.toUtf8() : baudTable(rows, generator, in.numbers());
+    return result;
+}
+
+// "1s", "500ms", "250us" or a plain number of µs, read as the window reads numbers, exactly.
+
+} // namespace tickora::cli

@@ -1,0 +1,111 @@
+#include "subcommands.h"
+
+#include "calcpass.h"
+#include "plan.h"
+
+#include <QJsonArray>
+
+#include <optional>
+
+namespace tickora::cli {
+namespace {
+
+Exact intervalWithUnit(const Invocation& in) {
+    QString text = in.text(QStringLiteral("interval")).trimmed();
+    std::int64_t scale = 1;
+    for (const auto& [unit, factor] :
+         {std::pair{"ms", 1000}, {"us", 1}, {"µs", 1}, {"s", 1'000'000}})
+        if (text.endsWith(QString::fromUtf8(unit), Qt::CaseInsensitive)) {
+            text.chop(QString::fromUtf8(unit).size());
+            scale = factor;
+            break;
+        }
+    const Exact value = in.numbers().parseExact(text);
+    if (!value.valid())
+        throw Refusal{Refused, messages::fault};
+    if (!(value > Exact(0)))
+        throw Refusal{Refused, messages::outOfRange};
+    return value * Exact(scale);
+}
+
+QString hexOf(std::int64_t value, int digits) {
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString reloadOf(const TickPlan& plan) {
+    return hexOf(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4);
+}
+
+QJsonObject planJson(const TickPlan& plan) {
+    return {{QStringLiteral("timer"), fromUtf8(plan.timer->id)},
+            {QStringLiteral("countsPerTick"), qint64(plan.countsPerTick)},
+            {QStringLiteral("ticks"), qint64(plan.ticks)},
+            {QStringLiteral("reload"), QStringLiteral("0x") + reloadOf(plan)},
+            {QStringLiteral("tickUs"), plan.tickUs.toDouble()},
+            {QStringLiteral("achievedUs"), plan.achievedUs.toDouble()},
+            {QStringLiteral("errorUs"), plan.errorUs.toDouble()},
+            {QStringLiteral("exact"), plan.exact},
+            {QStringLiteral("lateReload"), plan.lateReload},
+            {QStringLiteral("reloadsItself"), reloadsItself(plan.timer->kind)}};
+}
+
+// The plan window's columns; the error signed as asked for less achieved. A plan whose routine
+// reloads late shows what its counts give, and "≤": each tick runs a few clocks longer.
+QByteArray planTable(const std::vector<TickPlan>& plans, const NumberText& numbers) {
+    QStringList lines{QStringLiteral("定时器\t每次计数\t重装值\t次数\t实际(uS)\t"
+                                     "误差(uS，要求−实际)\t精确")};
+    for (const TickPlan& plan : plans)
+        lines << QStringList{fromUtf8(plan.timer->label),
+                             QString::number(plan.countsPerTick),
+                             reloadOf(plan),
+                             QString::number(plan.ticks),
+                             numbers.localized(plan.achievedUs.fixed(3), false),
+                             (plan.lateReload ? QStringLiteral("≤ ") : QString()) +
+                                 numbers.localizedSigned(plan.errorUs.fixed(3)),
+                             plan.exact        ? QStringLiteral("是")
+                             : plan.lateReload ? QStringLiteral("否（每次略长）")
+                                               : QStringLiteral("否")}
+                     .join(QLatin1Char('\t'));
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+} // namespace
+
+// The plan window's table, or the chosen plan's code.
+Result runPlan(const Invocation& in, bool json) {
+    const ChipFamily& family = in.family();
+    const CodeLanguage language = codeLanguage(in, in.has(QStringLiteral("code")));
+    const Exact crystal = in.numbers().parseExact(in.text(QStringLiteral("crystal")));
+    if (!(crystal > Exact(0)))
+        throw Refusal{Refused, messages::badCrystal};
+    const PlanRequest request{intervalWithUnit(in), crystal, family, in.clock(family)};
+    const auto plans = planInterval(request);
+    if (plans.empty())
+        throw Refusal{Refused, messages::outOfRange};
+    // --plan counts from 1, as the table's rows are read.
+    const int chosen = in.has(QStringLiteral("plan")) ? in.text(QStringLiteral("plan")).toInt() : 1;
+    if (chosen < 1 || chosen > int(plans.size()))
+        throw Refusal{Usage, QStringLiteral("--plan 只能是 1 到 %1").arg(plans.size())};
+    const TickPlan& plan = plans[std::size_t(chosen - 1)];
+    std::optional<std::string> code;
+    if (in.has(QStringLiteral("code")) && !(code = tickPlanCode(plan, request, language)))
+        throw Refusal{Refused, fromUtf8(planCodeProblem(plan))};
+    if (json) {
+        QJsonArray array;
+        for (const TickPlan& each : plans)
+            array << planJson(each);
+        QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
+                           {QStringLiteral("clock"), request.clock},
+                           {QStringLiteral("crystalMhz"), crystal.toDouble()},
+                           {QStringLiteral("intervalUs"), request.intervalUs.toDouble()},
+                           {QStringLiteral("plans"), array}};
+        if (code)
+            object.insert(QStringLiteral("code"), QString::fromStdString(*code));
+        return {jsonLine(object), {}};
+    }
+    if (code)
+        return {QByteArray::fromStdString(*code), {}};
+    return {planTable(plans, in.numbers()), {}};
+}
+
+} // namespace tickora::cli

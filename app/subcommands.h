@@ -1,0 +1,41 @@
+// What the sub-commands share: the option table they all read, the names of families and clocks,
+// and the small helpers of their output. Internal to the command line.
+#pragma once
+
+#include "commandline.h"
+
+#include <QJsonObject>
+
+#include <span>
+#include <string_view>
+
+namespace tickora::cli {
+
+struct OptionSpec {
+    QString name;
+    QString value; // the placeholder; empty for a switch
+    QString help;
+    QString only = {}; // the one sub-command this row is for; empty for all that take the option
+};
+
+std::span<const OptionSpec> optionSpecs();
+bool isFor(const OptionSpec& option, const QString& command);
+const OptionSpec* findOption(const QString& name, const QString& command);
+// "stc15, stc8, stc32g": the row's id and the other names people know its parts by.
+QString familyNames(const ChipFamily& family);
+QString clockNames(const ChipFamily& family);
+
+QString fromUtf8(std::string_view text);
+// "c|a51|asx", from the table the windows list too.
+QString languageIds();
+QByteArray jsonLine(const QJsonObject& object);
+// --lang's row; a usage error where no code is printed, which --lang would change nothing of.
+CodeLanguage codeLanguage(const Invocation& in, bool printsCode);
+
+// The sub-commands, each in a file of its own.
+Result runTimer(const Invocation& in, bool json);
+Result runCode(const Invocation& in, bool json);
+Result runBaud(const Invocation& in, bool json);
+Result runPlan(const Invocation& in, bool json);
+
+} // namespace tickora::cli

@@ -1,0 +1,102 @@
+#include "subcommands.h"
+
+#include "calcpass.h"
+#include "dialogservices.h"
+#include "registers.h"
+#include "timing.h"
+
+namespace tickora::cli {
+namespace {
+
+class CapturedMessage : public DialogServices {
+public:
+    void showMessage(const QString& text) override { message = text; }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
+    QString message;
+};
+
+QString byteText(std::uint8_t value) { return QString::fromStdString(registerByteText(value)); }
+
+struct TimerRun {
+    ResultTexts texts;
+    Timing timing;
+    TimerSetup setup;
+    TimerRegisters registers;
+};
+
+// The window's own pass over the two texts, so the same input gives the same numbers and
+// the same refusal.
+TimerRun calculateTimer(const Invocation& in) {
+    const ChipFamily& family = in.family();
+    const int mode = in.choice(QStringLiteral("mode"), 3);
+    CalcState state;
+    state.timerClock = in.clock(family);
+    state.modeCount = countsOf(family.modes[mode].kind);
+    const QString interval = in.text(QStringLiteral("interval"));
+    const QString crystal = in.text(QStringLiteral("crystal"));
+    CapturedMessage dialogs;
+    const auto result = cal(interval, crystal, state, family, in.numbers(), dialogs);
+    if (!result)
+        throw Refusal{Refused, dialogs.message};
+    const TimerSetup setup{state.initValue,           mode,
+                           result->timing.intervalUs, result->timing.crystalMhz,
+                           state.timerClock,          &family};
+    const auto registers = splitRegisters(state.initValue, setup.timerMode());
+    if (!registers)
+        throw Refusal{Refused, messages::outOfRange};
+    return {result->texts, result->timing, setup, *registers};
+}
+
+// JSON numbers are the doubles nearest the exact figures.
+QJsonObject timerJson(const TimerRun& run) {
+    const Timing& timing = run.timing;
+    return {{QStringLiteral("family"), fromUtf8(run.setup.family->id)},
+            {QStringLiteral("clock"), timing.clock},
+            {QStringLiteral("mode"), run.setup.mode},
+            {QStringLiteral("crystalMhz"), timing.crystalMhz.toDouble()},
+            {QStringLiteral("intervalUs"), timing.intervalUs.toDouble()},
+            {QStringLiteral("initValue"), timing.initValue()},
+            {QStringLiteral("th"), byteText(run.registers.th)},
+            {QStringLiteral("tl"), byteText(run.registers.tl)},
+            {QStringLiteral("longestUs"), timing.longestUs().toDouble()},
+            {QStringLiteral("cycleUs"), timing.cycleUs().toDouble()},
+            {QStringLiteral("errorUs"), timing.errorUs().toDouble()},
+            {QStringLiteral("achievedUs"), timing.achievedUs().toDouble()},
+            {QStringLiteral("achievedErrorPercent"), timing.errorPercent().toDouble()}};
+}
+
+} // namespace
+
+Result runTimer(const Invocation& in, bool json) {
+    const TimerRun run = calculateTimer(in);
+    if (json)
+        return {jsonLine(timerJson(run)), {}};
+    const NumberText& numbers = in.numbers();
+    return {QStringLiteral("initial value: %1\nTHx: %2\nTLx: %3\nlongest interval (us): %4\n"
+                           "cycle (us): %5\nerror (us): %6\nachieved interval (us): %7\n"
+                           "achieved error (%): %8\n")
+                .arg(run.texts.initValue, byteText(run.registers.th), byteText(run.registers.tl),
+                     run.texts.maxTime, run.texts.cycle, run.texts.error,
+                     numbers.localized(run.timing.achievedUs().fixed(3), false),
+                     numbers.localizedSigned(run.timing.errorPercent().fixed(3)))
+                .toUtf8(),
+            {}};
+}
+
+// Exactly the unit the window copies for the same values.
+Result runCode(const Invocation& in, bool json) {
+    const int timer = in.choice(QStringLiteral("timer"), 2);
+    const CodeLanguage language = in.language();
+    const TimerRun run = calculateTimer(in);
+    const auto code = timerInitCode(timer, run.setup, language);
+    if (!code)
+        throw Refusal{Refused, routineTooShort(run.setup)};
+    if (!json)
+        return {QByteArray::fromStdString(*code), {}};
+    QJsonObject object = timerJson(run);
+    object.insert(QStringLiteral("timer"), timer);
+    object.insert(QStringLiteral("code"), QString::fromStdString(*code));
+    return {jsonLine(object), {}};
+}
+
+} // namespace tickora::cli
