@@ -151,8 +151,10 @@ std::string sdasLine(const AsmLine& line) {
         return "\t; " + line.text + "\n";
     case AsmLine::Kind::Blank:
         return "\n";
+    // In code space, or the linker books internal RAM at the vector's address; overlaid, so
+    // that the same LJMP in SDCC's own vector table lies over it instead of moving that table.
     case AsmLine::Kind::Vector:
-        return "\t.area VECT (ABS)\n\t.org " + hexText("0x%04x", unsigned(line.value)) +
+        return "\t.area VECT (ABS,OVR,CODE)\n\t.org " + hexText("0x%04x", unsigned(line.value)) +
                "\n\tljmp\t_" + line.text + "\n";
     case AsmLine::Kind::Code:
         return "\t.area CSEG (CODE)\n";
@@ -219,15 +221,17 @@ std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line) {
     return timeIn(family.instructionClocks, line);
 }
 
-// SDCC's C startup code sits where the vectors are unless main()'s file declares the routine.
+// SDCC's C puts its start-up code where the vectors are unless main()'s file declares the
+// routine: then its own vector table holds the same LJMP.
 std::string sdccNote(const AsmUnit& unit) {
     std::string note;
     for (const AsmLine& line : unit.lines)
         if (line.kind == AsmLine::Kind::Vector)
-            note += "; With SDCC's C, declare the routine beside main(), so that SDCC leaves its\n"
-                    "; vector free:  void " +
-                    line.text + "(void) __interrupt(" + std::to_string((line.value - 3) / 8) +
-                    ");\n";
+            note += "; With SDCC's C, declare the routine beside main():\n;     void " + line.text +
+                    "(void) __interrupt(" + std::to_string((line.value - 3) / 8) +
+                    ");\n; SDCC then puts the same LJMP at " + hexText("%04XH", unsigned(line.value)) +
+                    " in its own vector table. Without it, SDCC\n; places its start-up code "
+                    "there too, and the two overwrite each other.\n";
     return note;
 }
 

@@ -104,7 +104,7 @@ QString assembledAlone(const QTemporaryDir& dir, const QString& unit) {
     return complaints + (ran.ok ? ran.output + ran.errors : "sdld failed: " + ran.errors);
 }
 
-QMap<int, int> imageBytes(const QString& path) {
+QMap<int, int> imageBytes(const QString& path, QList<int>* clashes) {
     QMap<int, int> bytes;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -113,8 +113,12 @@ QMap<int, int> imageBytes(const QString& path) {
         if (line.size() < 11 || line[0] != ':' || line.mid(7, 2) != "00")
             continue;
         const int count = line.mid(1, 2).toInt(nullptr, 16), at = line.mid(3, 4).toInt(nullptr, 16);
-        for (int i = 0; i < count; ++i)
-            bytes[at + i] = line.mid(9 + 2 * i, 2).toInt(nullptr, 16);
+        for (int i = 0; i < count; ++i) {
+            const int byte = line.mid(9 + 2 * i, 2).toInt(nullptr, 16);
+            if (clashes != nullptr && bytes.value(at + i, byte) != byte)
+                *clashes << at + i;
+            bytes[at + i] = byte;
+        }
     }
     return bytes;
 }

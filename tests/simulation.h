@@ -50,8 +50,9 @@ QString shown(const QHash<QString, int>& stop, const QString& expected);
 // Complaints hold any word a tool says, or its failure.
 QString assembledAlone(const QTemporaryDir& dir, const QString& unit);
 
-// The bytes of an Intel HEX image by address.
-QMap<int, int> imageBytes(const QString& path);
+// The bytes of an Intel HEX image by address; clashes gets each address that two records give
+// different bytes.
+QMap<int, int> imageBytes(const QString& path, QList<int>* clashes = nullptr);
 
 // An A51 unit as as31 takes it, placed where sdld places the sdas8051 one (code 0100H, data
 // 30H): as31 knows no modules, segments, DATA or BIT, so those become .ORG and .EQU lines, but

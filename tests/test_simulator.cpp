@@ -182,6 +182,54 @@ private slots:
         }
     }
 
+    // Linked beside SDCC's C, a unit takes no internal RAM but what it reserves: a C program
+    // that fills the RAM links with it. Declared beside main() as its header says, the routine
+    // gets the same LJMP at its vector from SDCC; left out, SDCC's start-up code and the unit's
+    // vector overwrite each other, as the header warns.
+    void sdasUnitsLinkBesideSdccsC() {
+        const QTemporaryDir dir;
+        const auto linked = [&](const QString& declaration, int ramBytes, QList<int>* clashes) {
+            const QString program =
+                QString("#include <8052.h>\n%1__data unsigned char ram[%2];\n"
+                        "void main(void)\n{\n    unsigned char i;\n    for (i = 0; i < sizeof ram; "
+                        "++i)\n"
+                        "        ram[i] = i * P1;\n    for (;;)\n        P2 = ram[P1];\n}\n")
+                    .arg(declaration)
+                    .arg(ramBytes);
+            const QStringList unit =
+                QFile::exists(dir.filePath("unit.rel")) ? QStringList{"unit.rel"} : QStringList{};
+            const bool ok = written(dir.filePath("main.c"), program.toLatin1()) &&
+                            run("sdcc", QStringList{"-mmcs51", "main.c"} + unit, {}, dir.path()).ok;
+            // The reset vector where the core starts: SDCC's LJMP to its start-up code.
+            return ok && imageBytes(dir.filePath("main.ihx"), clashes).value(0) == 0x02;
+        };
+        const int fullRam = 120; // SDCC's small model, measured: no more links alone
+        QVERIFY(linked({}, fullRam, nullptr) && !linked({}, fullRam + 1, nullptr));
+        const QRegularExpression reserved("\\.ds (\\d+)"),
+            declared(";     (void \\w+\\(void\\) "
+                     "__interrupt\\(\\d+\\);)"),
+            vector("\\.org 0x([0-9a-f]{4})");
+        for (const ChipFamily& family : chipFamilies())
+            for (const std::string& text : unitsOf(family, CodeLanguage::Sdas)) {
+                const QString unit = QString::fromStdString(text);
+                int ram = fullRam;
+                for (const auto& match : reserved.globalMatch(unit))
+                    ram -= match.captured(1).toInt();
+                QVERIFY(assembledIn(dir.path(), unit).isEmpty());
+                const QString declaration = declared.match(unit).captured(1);
+                QList<int> clashes;
+                QVERIFY2(linked(declaration + "\n", ram, &clashes) && clashes.isEmpty(),
+                         qPrintable(unit.section('\n', 0, 0)));
+                if (declaration.isEmpty())
+                    continue; // uart_init: no vector
+                QVERIFY(linked({}, ram, &clashes));
+                const int at = vector.match(unit).captured(1).toInt(nullptr, 16);
+                QVERIFY2(clashes.contains(at) || clashes.contains(at + 1) ||
+                             clashes.contains(at + 2),
+                         qPrintable(unit.section('\n', 0, 0))); // an LJMP: 3 bytes
+            }
+    }
+
     // A simulation that never stops (a timer that never overflows) ends by itself within its
     // bound, with no parent left to end it: the bound is in the command line every tool runs by.
     void simulationsEndByThemselves() {
