@@ -304,13 +304,15 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
     const std::string x = std::to_string(timer), prefix = timerModule(timer);
     const TimerRegisters registers = *splitRegisters(setup.initValue, setup.timerMode());
     AsmUnit unit = opening(prefix, setup, timer == 0 ? 1 : 3);
+    unit.op("CLR", {bit("TR" + x)},
+            setup.timerMode().kind == TimerKind::Reload16
+                ? "stopped, so TH" + x + "/TL" + x + " also set the reload"
+                : "stopped, so it counts nothing while loaded");
     unit.op("MOV", {acc(), sfr("TMOD")});
     unit.op("ANL", {acc(), imm(timer == 0 ? 0xF0 : 0x0F)}, "the other timer's bits kept");
     unit.op("ORL", {acc(), imm(registers.modeBits << (timer == 0 ? 0 : 4))});
     unit.op("MOV", {sfr("TMOD"), acc()});
     clockSwitch(unit, setup.family->clockSwitch[timer], setup.timerClock);
-    if (setup.timerMode().kind == TimerKind::Reload16)
-        unit.op("CLR", {bit("TR" + x)}, "stopped, so TH" + x + "/TL" + x + " also set the reload");
     unit.op("MOV", {sfr("TH" + x), imm(registers.th)});
     unit.op("MOV", {sfr("TL" + x), imm(registers.tl)});
     if (setup.ticks > 1)

@@ -141,14 +141,16 @@ std::string loadStatements(const std::string& x, const TimerRegisters& registers
 std::string initBody(int timer, const TimerSetup& setup, const TimerRegisters& registers) {
     const std::string x = std::to_string(timer);
     const unsigned shift = timer == 0 ? 0 : 4;
-    const std::string stop = setup.timerMode().kind == TimerKind::Reload16
-                                 ? "    TR" + x + " = 0;  /* stopped, so TH" + x + "/TL" + x +
-                                       " also set the reload */\n"
-                                 : "";
-    return "    TMOD = (TMOD & " + std::string(timer == 0 ? "0xF0" : "0x0F") + ") | " +
+    // A timer left running (an earlier init, a boot loader) would count between the loads and
+    // carry from TLx into the new THx.
+    const std::string stop = "    TR" + x + " = 0;  /* stopped, so " +
+                             (setup.timerMode().kind == TimerKind::Reload16
+                                  ? "TH" + x + "/TL" + x + " also set the reload */\n"
+                                  : "it counts nothing while loaded */\n");
+    return stop + "    TMOD = (TMOD & " + std::string(timer == 0 ? "0xF0" : "0x0F") + ") | " +
            registerByteText(static_cast<std::uint8_t>(registers.modeBits << shift)) +
            ";  /* the other timer's bits kept */\n" +
-           clockSwitchLine(setup.family->clockSwitch[timer], setup.timerClock) + stop +
+           clockSwitchLine(setup.family->clockSwitch[timer], setup.timerClock) +
            loadStatements(x, registers) + "    TF" + x +
            " = 0;  /* no overflow pending */\n    ET" + x + " = 1;\n    EA = 1;\n    TR" + x +
            " = 1;  /* start */\n";
