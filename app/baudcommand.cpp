@@ -94,7 +94,7 @@ Result runBaud(const Invocation& in, bool json) {
         if (!row.setting)
             throw Refusal{Refused, row.remark};
         codeText = QString::fromStdString(
-            baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting, language));
+            *baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting, language));
         if (!isReliable(row.setting))
             result.warning = QStringLiteral("误差超过 ±2%：接收方可能读错一个字节的最后几位");
     }

@@ -21,7 +21,10 @@ QByteArray jsonLine(const QJsonObject& object) {
 CodeLanguage codeLanguage(const Invocation& in, bool printsCode) {
     if (!printsCode && in.has(QStringLiteral("lang")))
         throw Refusal{Usage, QStringLiteral("--lang 需要 --code")};
-    return in.language();
+    const CodeLanguage language = in.language();
+    if (const std::string problem = languageProblem(in.family(), language); !problem.empty())
+        throw Refusal{Usage, fromUtf8(problem)};
+    return language;
 }
 
 namespace {

@@ -21,8 +21,7 @@ namespace {
 struct FamilyAlias {
     std::string_view alias, id;
 };
-constexpr FamilyAlias familyAliases[] = {
-    {"stc8", "stc15"}, {"stc32g", "stc15"}, {"ms51", "n76e003"}};
+constexpr FamilyAlias familyAliases[] = {{"ms51", "n76e003"}};
 
 const OptionSpec options[] = {
     {QStringLiteral("crystal"), QStringLiteral("MHZ"),

@@ -86,7 +86,7 @@ Result runTimer(const Invocation& in, bool json) {
 // Exactly the unit the window copies for the same values.
 Result runCode(const Invocation& in, bool json) {
     const int timer = in.choice(QStringLiteral("timer"), 2);
-    const CodeLanguage language = in.language();
+    const CodeLanguage language = codeLanguage(in, true);
     const TimerRun run = calculateTimer(in);
     const auto code = timerInitCode(timer, run.setup, language);
     if (!code)

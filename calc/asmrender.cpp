@@ -229,7 +229,8 @@ std::string sdccNote(const AsmUnit& unit) {
         if (line.kind == AsmLine::Kind::Vector)
             note += "; With SDCC's C, declare the routine beside main():\n;     void " + line.text +
                     "(void) __interrupt(" + std::to_string((line.value - 3) / 8) +
-                    ");\n; SDCC then puts the same LJMP at " + hexText("%04XH", unsigned(line.value)) +
+                    ");\n; SDCC then puts the same LJMP at " +
+                    hexText("%04XH", unsigned(line.value)) +
                     " in its own vector table. Without it, SDCC\n; places its start-up code "
                     "there too, and the two overwrite each other.\n";
     return note;

@@ -299,7 +299,8 @@ constexpr UartCircuit uartCircuits[] = {
 
 std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
                                              CodeLanguage language) {
-    if (language == CodeLanguage::C || !timerInitCode(timer, setup, CodeLanguage::C))
+    if (!languageProblem(*setup.family, language).empty() || language == CodeLanguage::C ||
+        !timerInitCode(timer, setup, CodeLanguage::C))
         return std::nullopt;
     const std::string x = std::to_string(timer), prefix = timerModule(timer);
     const TimerRegisters registers = *splitRegisters(setup.initValue, setup.timerMode());
@@ -331,7 +332,8 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
 }
 
 std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLanguage language) {
-    if (language == CodeLanguage::C || !timer2InitCode(setup, CodeLanguage::C))
+    if (!languageProblem(*setup.family, language).empty() || language == CodeLanguage::C ||
+        !timer2InitCode(setup, CodeLanguage::C))
         return std::nullopt;
     // The STC15/STC8 timer 2 is loaded through T2H/T2L and switched in AUXR (STC8H.H); the
     // 8052's through RCAP2 and T2CON, and its flag needs clearing (AT89C51RC datasheet).
@@ -371,9 +373,11 @@ std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLangu
     return renderAssembly(unit, language);
 }
 
-std::string baudInitAssembly(const BaudRequest& request, const BaudSetting& setting,
-                             CodeLanguage language) {
-    const std::string c = baudInitCode(request, setting, CodeLanguage::C);
+std::optional<std::string> baudInitAssembly(const BaudRequest& request, const BaudSetting& setting,
+                                            CodeLanguage language) {
+    if (!languageProblem(request.family, language).empty())
+        return std::nullopt;
+    const std::string c = *baudInitCode(request, setting, CodeLanguage::C);
     AsmUnit unit{"uart", asComment(c.substr(0, c.find(" */\n") + 4)), &request.family, {}};
     unit.add(Kind::Public, "uart_init");
     unit.add(Kind::Code);

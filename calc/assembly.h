@@ -17,7 +17,7 @@ namespace tickora {
 std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
                                              CodeLanguage language);
 std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLanguage language);
-std::string baudInitAssembly(const BaudRequest& request, const BaudSetting& setting,
-                             CodeLanguage language);
+std::optional<std::string> baudInitAssembly(const BaudRequest& request, const BaudSetting& setting,
+                                            CodeLanguage language);
 
 } // namespace tickora

@@ -79,8 +79,8 @@ std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t
     return remark;
 }
 
-std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting,
-                         CodeLanguage language) {
+std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSetting& setting,
+                                        CodeLanguage language) {
     if (language != CodeLanguage::C)
         return baudInitAssembly(request, setting, language);
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,

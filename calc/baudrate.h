@@ -57,8 +57,9 @@ struct BaudRequest {
 };
 
 // An ASCII-only C function uart_init() for Keil C51 and SDCC that sets the serial port to mode 1
-// (8 bits, receiver on) clocked by the generator with the setting's reload.
-std::string baudInitCode(const BaudRequest& request, const BaudSetting& setting,
-                         CodeLanguage language = CodeLanguage::C);
+// (8 bits, receiver on) clocked by the generator with the setting's reload. Nothing in a language
+// the family is not written in (languageProblem).
+std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSetting& setting,
+                                        CodeLanguage language = CodeLanguage::C);
 
 } // namespace tickora

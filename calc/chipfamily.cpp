@@ -208,14 +208,15 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::None,
      {}},
+    // STC15W4K32S4 and STC15F2K60S2 alike: STC15.H.
     {"stc15",
-     "STC15/STC8/STC32G",
+     "STC15 系列",
      {12, 1},
      auxrSwitch,
      {stc15Mode0, classicModes[1], stc15Mode2},
      stc15Generators,
-     "STC8H.H",
-     "or your part's: STC8G.H, STC15.H; STC32G needs Keil C251 and STC32G.H, not C51",
+     "STC15.H",
+     "",
      "8051.h",
      stc15Lacks,
      "",
@@ -225,6 +226,43 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::Stc,
      {}},
+    // STC8A8K64D4 manual: the timers and UART1 as the STC15's.
+    {"stc8",
+     "STC8 系列",
+     {12, 1},
+     auxrSwitch,
+     {stc15Mode0, classicModes[1], stc15Mode2},
+     stc15Generators,
+     "STC8H.H",
+     "or your part's, e.g. STC8G.H",
+     "8051.h",
+     stc15Lacks,
+     "",
+     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
+     "",
+     stc15Ticks,
+     false,
+     Timer2Kind::Stc,
+     {}},
+    // The STC8's timers and UART1 on an 80251 core, programmed with Keil C251 and A251.
+    {"stc32g",
+     "STC32G 系列",
+     {12, 1},
+     auxrSwitch,
+     {stc15Mode0, classicModes[1], stc15Mode2},
+     stc15Generators,
+     "STC32G.H",
+     "Keil C251: the STC32G is a 251 core, not for Keil C51 or SDCC",
+     "",
+     {},
+     "",
+     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
+     "",
+     stc15Ticks,
+     false,
+     Timer2Kind::Stc,
+     {},
+     "STC32G 是 251 内核，不写汇编（请用 C）"},
     // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h). CKCON has no
     // page-1 twin, so the timer units need no page select. Its timer 2 is neither kind.
     {"n76e003",
@@ -313,15 +351,21 @@ bool namesWord(std::string_view code, std::string_view word) {
 
 } // namespace
 
+std::string languageProblem(const ChipFamily& family, CodeLanguage language) {
+    return language == CodeLanguage::C ? std::string() : std::string(family.noAssembly);
+}
+
 // SDCC rejects the vendors' headers, written for Keil C51 (sfr AUXR = 0x8E;): each compiler
 // gets its own.
 std::string sfrHeaderLines(const ChipFamily& family, std::string_view code) {
+    const std::string note =
+        family.headerNote.empty() ? "" : "  /* " + std::string(family.headerNote) + " */";
+    if (family.sdccHeader.empty())
+        return "#include <" + std::string(family.header) + ">" + note + "\n\n";
     std::string lines = "#ifdef __SDCC\n#include <" + std::string(family.sdccHeader) + ">\n";
     for (const SfrAddress& sfr : family.sdccLacks)
         if (namesWord(code, sfr.name))
             lines += "__sfr __at(" + byteText(sfr.address) + ") " + std::string(sfr.name) + ";\n";
-    const std::string note =
-        family.headerNote.empty() ? "" : "  /* " + std::string(family.headerNote) + " */";
     return lines + "#else /* Keil C51 */\n#include <" + std::string(family.header) + ">" + note +
            "\n#endif\n\n";
 }

@@ -4,6 +4,8 @@
 // new family is a new row. Standard C++ only.
 #pragma once
 
+#include "codelanguage.h"
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -111,7 +113,7 @@ struct ChipFamily {
     std::span<const BaudGenerator> generators;
     std::string_view header;               // the vendor's SFR header, which Keil C51 units include
     std::string_view headerNote;           // said beside it: other parts' headers; empty where none
-    std::string_view sdccHeader;           // the one of SDCC's own headers that fits
+    std::string_view sdccHeader;           // the one of SDCC's own that fits; empty: not for SDCC
     std::span<const SfrAddress> sdccLacks; // registers the code names that sdccHeader lacks
     std::string_view uartSetup;      // what uart_init() does before anything else; may be empty
     std::string_view uartFromTimer1; // the line that takes the serial port's clock from timer 1
@@ -124,7 +126,12 @@ struct ChipFamily {
     // A 1T core's oscillator clocks per instruction, from the vendor's manual; empty where not
     // known here, and then its reload cannot make up for the time it stands still.
     std::span<const InstructionTiming> instructionClocks;
+    // Why no 8051 assembly is written for the family, UTF-8; empty where it is.
+    std::string_view noAssembly = {};
 };
+
+// Why code in that language is not written for the family, UTF-8; empty where it is.
+std::string languageProblem(const ChipFamily& family, CodeLanguage language);
 
 // Oscillator clocks the CPU may take for one of the classic core's machine cycles, at most:
 // D on a classic core, a few on a 1T one.

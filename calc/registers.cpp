@@ -41,16 +41,20 @@ std::optional<TimerRegisters> splitRegisters(std::int32_t initValue, const Timer
 namespace {
 
 // TIMER_DATA keeps the routine's variables in internal RAM whatever the memory model, so that
-// the stopped reload takes the same cycles in each.
-const char* const isrMacro = "#ifndef TIMER_ISR\n"
-                             "#ifdef __SDCC\n"
-                             "#define TIMER_ISR(vector) __interrupt(vector)\n"
-                             "#define TIMER_DATA __data\n"
-                             "#else /* Keil C51 */\n"
-                             "#define TIMER_ISR(vector) interrupt vector\n"
-                             "#define TIMER_DATA data\n"
-                             "#endif\n"
-                             "#endif\n\n";
+// the stopped reload takes the same cycles in each. Keil C251 spells both as Keil C51 does
+// (C251 User's Guide: memory types, interrupt functions).
+std::string isrMacros(const ChipFamily& family) {
+    const std::string keil = "#define TIMER_ISR(vector) interrupt vector\n"
+                             "#define TIMER_DATA data\n";
+    if (family.sdccHeader.empty())
+        return "#ifndef TIMER_ISR\n" + keil + "#endif\n\n";
+    return "#ifndef TIMER_ISR\n"
+           "#ifdef __SDCC\n"
+           "#define TIMER_ISR(vector) __interrupt(vector)\n"
+           "#define TIMER_DATA __data\n"
+           "#else /* Keil C51 */\n" +
+           keil + "#endif\n#endif\n\n";
+}
 
 } // namespace
 
@@ -235,11 +239,11 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
     const std::string x = std::to_string(timer);
     const bool adds = compensated(setup);
     const std::string code =
-        isrMacro + counterVariable(x, setup) + (adds ? reloadVariable(x, setup) : "") +
-        (adds || setup.ticks > 1 ? "\n" : "") + "void timer" + x + "_init(void)\n{\n" +
-        initBody(timer, setup, *registers) + "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
-        (timer == 0 ? "1" : "3") + ")\n{\n" + routineReload(timer, setup, *registers) +
-        userCode(x, setup) + "}\n";
+        isrMacros(*setup.family) + counterVariable(x, setup) +
+        (adds ? reloadVariable(x, setup) : "") + (adds || setup.ticks > 1 ? "\n" : "") +
+        "void timer" + x + "_init(void)\n{\n" + initBody(timer, setup, *registers) +
+        "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" + (timer == 0 ? "1" : "3") + ")\n{\n" +
+        routineReload(timer, setup, *registers) + userCode(x, setup) + "}\n";
     return headerComment("Timer " + x, setup,
                          "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) +
                              ")",
@@ -270,7 +274,7 @@ std::optional<std::string> timer2InitCode(const TimerSetup& setup, CodeLanguage 
                   ";\n    ET2 = 1;\n    EA = 1;\n    TR2 = 1;  /* start */\n";
     const std::string flag = stc ? "    /* timer 2 reloads T2H:T2L by itself */\n"
                                  : "    TF2 = 0;  /* not cleared by the interrupt */\n";
-    const std::string code = isrMacro + counterVariable("2", setup) +
+    const std::string code = isrMacros(*setup.family) + counterVariable("2", setup) +
                              (setup.ticks > 1 ? "\n" : "") + "void timer2_init(void)\n{\n" + init +
                              "}\n\nvoid timer2_isr(void) TIMER_ISR(" + (stc ? "12" : "5") +
                              ")\n{\n" + flag + userCode("2", setup) + "}\n";

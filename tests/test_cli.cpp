@@ -115,7 +115,7 @@ private slots:
         QTest::newRow("no sub-command") << "--crystal 12" << 2 << "" << "未知的子命令：--crystal\n用法：";
         QTest::newRow("Qt's option without its value") << "-platform" << 2 << "" << "未知的子命令：-platform\n";
         QTest::newRow("full disk") << "code --timer 0 --crystal 12 --interval 1000 --mode 1 >/dev/full" << 1 << "" << "结果写不出去：";
-        QTest::newRow("help") << "--help" << 0 << "stc15, stc8, stc32g" << "";
+        QTest::newRow("help") << "--help" << 0 << "n76e003, ms51" << "";
         QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
         // clang-format on
     }
@@ -158,6 +158,8 @@ private slots:
             const auto& language = codeLanguages()[std::size_t(i / 8 % 4) % 3]; // or none: C
             const QString id = QString::fromUtf8(language.id.data());           // in either case
             const QString lang = i / 8 % 4 == 3 ? "" : " --lang " + (i % 3 ? id : id.toUpper());
+            // No unit for a toolchain the chip cannot use: a usage error.
+            const int unwritten = languageProblem(family, language.language).empty() ? 1 : 2;
             if (i % 4 == 2) { // the first plan's unit, or why there is none
                 const PlanRequest asked{Exact::ratio(t, 10), Exact::ratio(f, 10'000), family,
                                         clock};
@@ -167,7 +169,7 @@ private slots:
                 const auto [status, unit, why] =
                     launch("plan --code " + chip + timer.section(" --mode", 0, 0) + lang);
                 QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
-                QCOMPARE(status, code ? 0 : 1);
+                QCOMPARE(status, code ? 0 : plans.empty() ? 1 : unwritten);
             }
             const auto [exit, out, err] = launch("timer " + chip + timer);
             // counts = t / (D / f) = T F / (D 1e5), a tie to even; accepted from one cycle up.
@@ -218,7 +220,7 @@ private slots:
                 const auto [status, unit, why] =
                     launch(QString("code --timer %1 ").arg(i / 4 % 2) + chip + timer + lang);
                 QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
-                QCOMPARE(status, code ? 0 : 1);
+                QCOMPARE(status, code ? 0 : unwritten);
             }
             const auto setting = baudSetting(generator, f / 1e4, clock, rate);
             const auto [status, baud, why] =
@@ -226,6 +228,10 @@ private slots:
                            .arg(rate)
                            .arg(QString::fromUtf8(generator.id.data(), generator.id.size())) +
                        chip + (setting ? " --code" + lang : ""));
+            if (setting && unwritten == 2) {
+                QCOMPARE(status, 2);
+                continue;
+            }
             const QStringList expected =
                 setting ? QStringList{digits(setting->reload), digits(setting->actualBaud),
                                       digits(setting->errorPercent)}
@@ -235,8 +241,8 @@ private slots:
                      expected);
             if (setting)
                 QCOMPARE(QJsonDocument::fromJson(baud)["code"].toString().toStdString(),
-                         baudInitCode({family, generator, f / 1e4, clock, double(rate)}, *setting,
-                                      language.language));
+                         *baudInitCode({family, generator, f / 1e4, clock, double(rate)}, *setting,
+                                       language.language));
         }
     }
 };

@@ -310,9 +310,9 @@ private slots:
         };
         QCOMPARE(shown(), "chip_classic_12T 定时器方式 ");
         QVERIFY(QSettings().fileName().contains("qttest")); // never the user's own settings
-        fx.child<QAction>("chip_stc15_1T")->trigger();      // no mode yet: only recorded
+        fx.child<QAction>("chip_stc8_1T")->trigger();       // no mode yet: only recorded
         QCOMPARE(shown() + fx.dialogs.messages.join(' ') + fx.results(),
-                 "chip_stc15_1T 定时器方式 (1T) STC15/STC8/STC32G   ");
+                 "chip_stc8_1T 定时器方式 (1T) STC8 系列   ");
         checkControlsFit(fx.window->centralWidget());
         fx.box("Text1")->setText("1000");
         fx.box("Text2")->setText("11.0592");
@@ -323,7 +323,7 @@ private slots:
             "方式 0：16 位自动重装");
 
         fx.open(); // the next start
-        QCOMPARE(shown(), "chip_stc15_1T 定时器方式 (1T) STC15/STC8/STC32G");
+        QCOMPARE(shown(), "chip_stc8_1T 定时器方式 (1T) STC8 系列");
         fx.box("Text1")->setText("1000");
         fx.box("Text2")->setText("11.0592");
         fx.click("Option2");
@@ -698,8 +698,8 @@ private slots:
         const BaudGenerator& generator = classicFamily().generators[0];
         const BaudRequest rate{classicFamily(), generator, 12, 12, 1200};
         const PlanRequest second{Exact(1'000'000), Exact(12), classicFamily(), 12};
-        const auto copyIn = [](QDialog* window) { // what it shows, says and copies
-            window->findChild<QTableWidget*>()->selectRow(0);
+        const auto copyIn = [](QDialog* window, int row = 0) { // what it shows, says and copies
+            window->findChild<QTableWidget*>()->selectRow(row);
             QTest::mouseClick(window->findChild<QPushButton*>("copyButton"), Qt::LeftButton);
             return window->findChild<QComboBox*>("languageBox")->currentText() + '|' +
                    window->findChild<QLabel*>("noteLabel")->text() + '|' +
@@ -708,7 +708,7 @@ private slots:
         for (const auto language : {CodeLanguage::A51, CodeLanguage::Sdas}) {
             const QString label = toQString(languageRow(language).label);
             QCOMPARE(copyIn(baud), label + "|已复制 1200 波特的汇编代码|" +
-                                       toQString(baudInitCode(
+                                       toQString(*baudInitCode(
                                            rate, *baudSetting(generator, 12, 12, 1200), language)));
             QCOMPARE(copyIn(plan),
                      label + "|已复制定时器 2 (8052)的汇编代码|" +
@@ -719,6 +719,14 @@ private slots:
                      QSettings().value("code/language").toString(),
                  "0输入已改变，请重新计算asx");
         QVERIFY(fx.child<QAction>("language_asx")->isChecked());
+        // A chip no assembly is written for: nothing copied in any window, and why.
+        fx.child<QAction>("chip_stc32g_1T")->trigger();
+        fx.click("Command1");
+        const QString why = toQString(findFamily("stc32g")->noAssembly);
+        QGuiApplication::clipboard()->setText("kept");
+        QCOMPARE(QString::number(copy->isEnabled()) + copy->toolTip(), "0" + why);
+        QCOMPARE(copyIn(baud, 3).section('|', 1) + '|' + copyIn(plan).section('|', 1),
+                 why + "|kept|" + why + "|kept");
     }
 
     void realMessageAndInputDialogs() {

@@ -206,8 +206,12 @@ void BaudWindow::copyRow(int row) {
     const BaudRequest request{family(), *generator(), crystalMhz_.value_or(0), timerClock(),
                               *value.baud};
     const CodeLanguage language = CodeLanguageChoice::language();
-    QGuiApplication::clipboard()->setText(
-        QString::fromStdString(baudInitCode(request, *value.setting, language)));
+    const auto code = baudInitCode(request, *value.setting, language);
+    if (!code) {
+        noteLabel->setText(toQString(languageProblem(family(), language)));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
     const QString copied =
         QStringLiteral("已复制 %1 波特的").arg(rateTable->item(row, 0)->text()) +
         (language == CodeLanguage::C ? QStringLiteral(" uart_init()") : QStringLiteral("汇编代码"));

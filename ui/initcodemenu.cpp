@@ -71,19 +71,24 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     if (const QString tooShort = routineTooShort(setup); !tooShort.isEmpty())
         return withdraw(tooShort); // the routine could not keep up
     shown_ = setup;
-    copyTimer0Code_->setEnabled(true);
-    copyTimer1Code_->setEnabled(true);
     describeCopies();
 }
 
-// What an enabled entry copies, in the language it copies in.
+// What an entry copies, in the language it copies in; greyed where the chip is not written in
+// that language, and why.
 void InitCodeMenu::describeCopies() {
     const CodeLanguage language = CodeLanguageChoice::language();
+    const QString problem = toQString(languageProblem(*shown_->family, language));
     const QString inLanguage = language == CodeLanguage::C ? QStringLiteral("C 代码")
                                                            : toQString(languageRow(language).label);
-    for (int timer = 0; timer < 2; ++timer)
+    for (int timer = 0; timer < 2; ++timer) {
+        copyActions()[timer]->setEnabled(problem.isEmpty());
         copyActions()[timer]->setToolTip(
-            QStringLiteral("定时器 %1 的初始化函数和中断服务程序，%2").arg(timer).arg(inLanguage));
+            !problem.isEmpty() ? problem
+                               : QStringLiteral("定时器 %1 的初始化函数和中断服务程序，%2")
+                                     .arg(timer)
+                                     .arg(inLanguage));
+    }
 }
 
 void InitCodeMenu::withdraw(const QString& reason) {

@@ -258,7 +258,8 @@ void PlanWindow::copyChosen() {
     const CodeLanguage language = CodeLanguageChoice::language();
     const auto code = tickPlanCode(plan, *asked, language);
     if (!code) {
-        noteLabel->setText(QString::fromStdString(planCodeProblem(plan)));
+        const std::string problem = languageProblem(family(), language);
+        noteLabel->setText(toQString(problem.empty() ? planCodeProblem(plan) : problem));
         return;
     }
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));

@@ -28,7 +28,7 @@ bool baudHolds(const tickora::BaudRequest& request) {
         return true;
     const int range = 1 << request.generator.reloadBits;
     const double error = (setting->actualBaud - request.baud) / request.baud * 100;
-    const std::string code = tickora::baudInitCode(request, *setting);
+    const std::string code = tickora::baudInitCode(request, *setting).value_or("");
     return setting->reload >= 0 && setting->reload < range && error == setting->errorPercent &&
            std::all_of(code.begin(), code.end(), [](char c) { return c > 0; });
 }
