@@ -1,6 +1,7 @@
 #include "subcommands.h"
 
 #include "baudrate.h"
+#include "bounds.h"
 
 #include <QJsonArray>
 
@@ -72,15 +73,15 @@ Result runBaud(const Invocation& in, bool json) {
     if (code && !in.has(QStringLiteral("rate")))
         throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
     const CodeLanguage language = codeLanguage(in, code);
-    // The baud window's reading: a float crystal and rate, each above zero.
+    // The baud window's reading: a crystal and a rate within what chips do.
     const auto crystal = in.numbers().parseDouble(in.text(QStringLiteral("crystal")));
-    if (!crystal || !(*crystal > 0))
-        throw Refusal{Refused, QStringLiteral("请输入有效的晶体频率")};
+    if (const std::string problem = crystalProblem(crystal.value_or(0)); !problem.empty())
+        throw Refusal{Refused, fromUtf8(problem)};
     QList<double> rates(std::begin(standardBaudRates), std::end(standardBaudRates));
     if (in.has(QStringLiteral("rate"))) {
         const auto rate = in.numbers().parseDouble(in.text(QStringLiteral("rate")));
-        if (!rate || !(*rate > 0))
-            throw Refusal{Refused, QStringLiteral("波特率无效")};
+        if (const std::string problem = baudRateProblem(rate.value_or(0)); !problem.empty())
+            throw Refusal{Refused, fromUtf8(problem)};
         rates = {*rate};
     }
     QList<BaudRow> rows;

@@ -190,6 +190,11 @@ bool opensWindow(int argc, const char* const* argv) {
 
 // What the arguments ask for; a refusal when they are no command line the program knows.
 Result answer(const QString& first, const QStringList& rest) {
+    const bool alone = first.startsWith(QLatin1Char('-')) && !rest.isEmpty();
+    if (alone && (first == QLatin1String("--version") || first == QLatin1String("--help") ||
+                  first == QLatin1String("-h")))
+        throw Refusal{Usage,
+                      QStringLiteral("%1 不带参数：%2\n").arg(first, rest.join(' ')) + usage()};
     if (first == QLatin1String("--version"))
         return {(QCoreApplication::applicationName() + QLatin1Char(' ') +
                  QCoreApplication::applicationVersion() + QLatin1Char('\n'))

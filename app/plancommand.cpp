@@ -1,5 +1,6 @@
 #include "subcommands.h"
 
+#include "bounds.h"
 #include "calcpass.h"
 #include "plan.h"
 
@@ -23,8 +24,6 @@ Exact intervalWithUnit(const Invocation& in) {
     const Exact value = in.numbers().parseExact(text);
     if (!value.valid())
         throw Refusal{Refused, messages::fault};
-    if (!(value > Exact(0)))
-        throw Refusal{Refused, messages::outOfRange};
     return value * Exact(scale);
 }
 
@@ -74,21 +73,27 @@ QByteArray planTable(const std::vector<TickPlan>& plans, const NumberText& numbe
 // The plan window's table, or the chosen plan's code.
 Result runPlan(const Invocation& in, bool json) {
     const ChipFamily& family = in.family();
-    const CodeLanguage language = codeLanguage(in, in.has(QStringLiteral("code")));
-    const Exact crystal = in.numbers().parseExact(in.text(QStringLiteral("crystal")));
-    if (!(crystal > Exact(0)))
-        throw Refusal{Refused, messages::badCrystal};
-    const PlanRequest request{intervalWithUnit(in), crystal, family, in.clock(family)};
+    const bool printsCode = in.has(QStringLiteral("code"));
+    if (in.has(QStringLiteral("plan")) && !printsCode)
+        throw Refusal{Usage, QStringLiteral("--plan 需要 --code")};
+    const CodeLanguage language = codeLanguage(in, printsCode);
+    const std::int32_t clock = in.clock(family);
+    const QString crystalText = in.text(QStringLiteral("crystal"));
+    const std::string bounds = crystalProblem(in.numbers().parseDouble(crystalText).value_or(0));
+    if (!bounds.empty())
+        throw Refusal{Refused, fromUtf8(bounds)};
+    const Exact crystal = in.numbers().parseExact(crystalText);
+    const PlanRequest request{intervalWithUnit(in), crystal, family, clock};
+    if (const std::string problem = planProblem(request); !problem.empty())
+        throw Refusal{Refused, fromUtf8(problem)};
     const auto plans = planInterval(request);
-    if (plans.empty())
-        throw Refusal{Refused, messages::outOfRange};
     // --plan counts from 1, as the table's rows are read.
     const int chosen = in.has(QStringLiteral("plan")) ? in.text(QStringLiteral("plan")).toInt() : 1;
     if (chosen < 1 || chosen > int(plans.size()))
         throw Refusal{Usage, QStringLiteral("--plan 只能是 1 到 %1").arg(plans.size())};
     const TickPlan& plan = plans[std::size_t(chosen - 1)];
     std::optional<std::string> code;
-    if (in.has(QStringLiteral("code")) && !(code = tickPlanCode(plan, request, language)))
+    if (printsCode && !(code = tickPlanCode(plan, request, language)))
         throw Refusal{Refused, fromUtf8(planCodeProblem(plan))};
     if (json) {
         QJsonArray array;

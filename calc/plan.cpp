@@ -1,5 +1,6 @@
 #include "plan.h"
 
+#include "bounds.h"
 #include "registers.h"
 
 #include <algorithm>
@@ -86,13 +87,17 @@ auto rank(const TickPlan& plan) {
                            magnitude(plan.errorUs), plan.ticks);
 }
 
+// A day at 1 GHz is under 2^47 counts; far beyond, the search's products leave 128 bits.
+bool searchable(const Exact& total) {
+    return total < Exact(std::int64_t{1} << 56) && total.denominator() <= (Int{1} << 56);
+}
+
 } // namespace
 
 std::vector<TickPlan> planInterval(const PlanRequest& request) {
     const Exact total = request.intervalUs * request.crystalMhz / Exact(request.clock);
-    // A day at 50 MHz is under 2^42 counts; far beyond, the search's products leave 128 bits.
     if (request.clock <= 0 || !(request.crystalMhz > Exact(0)) || !(total > Exact(0)) ||
-        !(total < Exact(std::int64_t{1} << 56)) || total.denominator() > (Int{1} << 56))
+        !searchable(total))
         return {};
     const Search search{total.numerator(), total.denominator()};
     std::vector<TickPlan> plans;
@@ -102,6 +107,16 @@ std::vector<TickPlan> planInterval(const PlanRequest& request) {
     std::stable_sort(plans.begin(), plans.end(),
                      [](const TickPlan& a, const TickPlan& b) { return rank(a) < rank(b); });
     return plans;
+}
+
+std::string planProblem(const PlanRequest& request) {
+    if (std::string crystal = crystalProblem(request.crystalMhz.toDouble()); !crystal.empty())
+        return crystal;
+    if (!(request.intervalUs > Exact(0)))
+        return "请输入有效的定时时间";
+    if (!searchable(request.intervalUs * request.crystalMhz / Exact(request.clock)))
+        return "定时时间太长，超出定时范围";
+    return planInterval(request).empty() ? "定时时间太短，请用主窗口" : "";
 }
 
 std::string planCodeProblem(const TickPlan& plan) {

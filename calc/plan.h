@@ -40,6 +40,11 @@ struct PlanRequest {
 // µs), before another. Empty for an interval of less than one tick or a crystal not above zero.
 std::vector<TickPlan> planInterval(const PlanRequest& request);
 
+// Why no plan is offered, UTF-8, the same words in the window and on the command line: a crystal
+// beyond the bounds, an interval not above zero, beyond what the search reaches, or shorter than
+// any tick the routine keeps up with. Empty when there are plans.
+std::string planProblem(const PlanRequest& request);
+
 // Why the plan gets no code: a tick counter beyond 32 bits. Empty when it gets code. UTF-8.
 std::string planCodeProblem(const TickPlan& plan);
 

@@ -103,10 +103,19 @@ private slots:
         QTest::newRow("stc8 uart_init") << "baud --crystal 11.0592 --rate 115200 --family stc8 --clock 1T --code" << 0 << "    T2L = 0xE8;\n    T2H = 0xFF;\n" << "";
         QTest::newRow("code beyond 2 %") << "baud --crystal 11.0592 --rate 38400 --code" << 0 << "WARNING" << "误差超过 ±2%";
         QTest::newRow("bad rate") << "baud --crystal 12 --rate 0" << 1 << "" << "波特率无效";
+        // What no chip does, refused as the windows refuse it; the bounds themselves taken.
+        QTest::newRow("crystal beyond") << "baud --crystal 1e40" << 1 << "" << "晶体频率须在 0.001 到 1000 MHz 之间";
+        QTest::newRow("crystal below") << "plan --interval 1s --crystal 0.00099" << 1 << "" << "晶体频率须在 0.001 到 1000 MHz 之间";
+        QTest::newRow("crystal bounds") << "baud --crystal 0.001 --rate 1 --json" << 0 << "\"crystalMhz\":0.001," << "";
+        QTest::newRow("rate beyond") << "baud --crystal 1000 --rate 100000001" << 1 << "" << "波特率须在 1 到 100000000 之间";
+        QTest::newRow("rate below") << "baud --crystal 12 --rate 0.99" << 1 << "" << "波特率须在 1 到 100000000 之间";
+        QTest::newRow("plan beyond") << "plan --interval 1e12s --crystal 12" << 1 << "" << "定时时间太长，超出定时范围";
+        QTest::newRow("plan without code") << "plan --interval 1s --crystal 12 --plan 2" << 2 << "" << "--plan 需要 --code";
+        QTest::newRow("version and more") << "--version extra" << 2 << "" << "--version 不带参数：extra";
         QTest::newRow("plan") << "plan --interval 1s --crystal 12" << 0 << "定时器 2 (8052)\t50000\t3CB0\t20\t1000000.000\t0.000\t是\n定时器 0 方式 2\t250\t06\t4000" << "";
         QTest::newRow("plan code") << "plan --interval 1000ms --crystal 11.0592 --family stc8 --clock 1T --code --plan 2" << 0 << "    T2L = 0x00;\n    T2H = 0x28;\n" << "";
         QTest::newRow("plan json") << "plan --interval 300 --crystal 11.0592 --json" << 0 << "\"exact\":false,\"lateReload\":false,\"reload\":\"0x76\",\"reloadsItself\":true,\"tickUs\":149.7" << "";
-        QTest::newRow("plan too short") << "plan --interval 5us --crystal 12" << 1 << "" << "超出定时范围";
+        QTest::newRow("plan too short") << "plan --interval 5us --crystal 12" << 1 << "" << "定时时间太短，请用主窗口";
         QTest::newRow("plan beyond the list") << "plan --interval 1s --crystal 12 --code --plan 4" << 2 << "" << "--plan 只能是 1 到 3";
         QTest::newRow("mistyped sub-command") << "timers --crystal 12" << 2 << "" << "未知的子命令：timers\n用法：tickora\n      tickora timer --crystal MHZ";
         QTest::newRow("help as a sub-command") << "help" << 2 << "" << "未知的子命令：help\n用法：";

@@ -365,8 +365,9 @@ private slots:
         QCOMPARE(generator->currentText() + row(8), "定时器 1，SMOD = 0115200|FD|115200.0|0.00%|");
         generator->setCurrentIndex(0);
         QCOMPARE(generator->currentText() + row(8), "定时器 2115200|FFE8|115200.0|0.00%|");
-        baud->findChild<QLineEdit*>("crystalBox")->setText("abc");
-        QCOMPARE(row(0), "1200|—|—|—|晶体频率无效");
+        baud->findChild<QLineEdit*>("crystalBox")->setText("1e40");
+        QCOMPARE(row(0) + baud->findChild<QLabel*>("noteLabel")->text(),
+                 "1200|—|—|—|晶体频率无效晶体频率须在 0.001 到 1000 MHz 之间");
         baud->findChild<QLineEdit*>("crystalBox")->setText("11.0592");
         choose("chip_classic_12T");
         generator->setCurrentIndex(0);
@@ -374,7 +375,7 @@ private slots:
         auto* custom = baud->findChild<QLineEdit*>("customRateBox");
         auto* copy = baud->findChild<QPushButton*>("copyButton");
         QStringList typed;
-        for (const char* rate : {"9420", "9400", "0", "-5"}) {
+        for (const char* rate : {"9420", "9400", "0", "1e-40"}) {
             custom->selectAll();
             QTest::keyClicks(custom, rate);
             grid->selectRow(9);
@@ -387,7 +388,8 @@ private slots:
         QCOMPARE(
             typed.join(", "),
             "9420|FD|9600.0|+1.91%| copy, 9400|FD|9600.0|+2.13%|误差过大，"
-            "可改用定时器 2 (8052) red copy, 自定义|—|—|—|波特率无效, 自定义|—|—|—|波特率无效");
+            "可改用定时器 2 (8052) red copy, 自定义|—|—|—|波特率无效, 自定义|—|—|—|波特率须在 1 到 "
+            "100000000 之间");
         grid->selectRow(8); // 115200 has no reload at 12T
         QVERIFY(!copy->isEnabled());
         grid->selectRow(3);
@@ -517,6 +519,10 @@ private slots:
         QTest::keyClicks(interval, "50");
         plan->findChild<QComboBox*>("unitBox")->setCurrentIndex(1); // ms
         QCOMPARE(rows().section(',', 0, 0), "定时器 2 (8052) 1x46080 自动重装");
+        plan->findChild<QComboBox*>("unitBox")->setCurrentIndex(2); // 1e12 s: no chip's plan
+        interval->setText("1e12");
+        QCOMPARE(QString::number(table->rowCount()) + plan->findChild<QLabel*>("noteLabel")->text(),
+                 "0定时时间太长，超出定时范围");
     }
 
     // Every chip at its extremes, the cleanup's check at each: results far longer than their

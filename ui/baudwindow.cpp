@@ -1,5 +1,6 @@
 #include "baudwindow.h"
 
+#include "bounds.h"
 #include "chipchoice.h"
 #include "codelanguagechoice.h"
 #include "focusring.h"
@@ -121,10 +122,7 @@ const BaudGenerator* BaudWindow::generator() const {
 std::optional<double> BaudWindow::rateOfRow(int row) const {
     if (row < rows - 1)
         return standardBaudRates[row];
-    const auto custom = numbers_.parseDouble(customRateBox->text());
-    if (!custom || !(*custom > 0))
-        return std::nullopt;
-    return *custom;
+    return numbers_.parseDouble(customRateBox->text());
 }
 
 // Every row again from the inputs; a row without a value says why in its remark.
@@ -132,12 +130,12 @@ void BaudWindow::recalculate() {
     if (generator() == nullptr)
         return; // still being filled
     const auto crystal = numbers_.parseDouble(crystalBox->text());
-    crystalMhz_ = crystal && *crystal > 0 ? crystal : std::nullopt;
-    noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠")
-                                   : QStringLiteral("请输入有效的晶体频率"));
+    const QString problem = toQString(crystalProblem(crystal.value_or(0)));
+    crystalMhz_ = problem.isEmpty() ? crystal : std::nullopt;
+    noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠") : problem);
     for (int row = 0; row < rows; ++row) {
         Row value{rateOfRow(row), std::nullopt};
-        if (value.baud && crystalMhz_)
+        if (value.baud && crystalMhz_ && baudRateProblem(*value.baud).empty())
             value.setting = baudSetting(*generator(), *crystalMhz_, timerClock(), *value.baud);
         showRow(row, value, remarkFor(value));
     }
@@ -148,8 +146,8 @@ void BaudWindow::recalculate() {
 QString BaudWindow::remarkFor(const Row& row) const {
     if (!crystalMhz_)
         return QStringLiteral("晶体频率无效");
-    if (!row.baud)
-        return QStringLiteral("波特率无效");
+    if (const std::string problem = baudRateProblem(row.baud.value_or(0)); !problem.empty())
+        return toQString(problem);
     return QString::fromStdString(
         baudRemark(family(), *crystalMhz_, timerClock(), *row.baud, row.setting));
 }
@@ -157,12 +155,13 @@ QString BaudWindow::remarkFor(const Row& row) const {
 void BaudWindow::showRow(int row, const Row& value, const QString& remark) {
     rows_[row] = value;
     const auto& setting = value.setting;
-    const bool unreachable = crystalMhz_ && value.baud && !setting;
+    // A rate refused is not shown as a number: the remark says why.
+    const bool rated = value.baud && baudRateProblem(*value.baud).empty();
+    const bool unreachable = crystalMhz_ && rated && !setting;
     const QString none = QStringLiteral("—");
     const QStringList cells{
-        value.baud
-            ? numbers_.formatPlain(*value.baud, *value.baud == std::floor(*value.baud) ? 0 : 1)
-            : QStringLiteral("自定义"),
+        rated ? numbers_.formatPlain(*value.baud, *value.baud == std::floor(*value.baud) ? 0 : 1)
+              : QStringLiteral("自定义"),
         setting ? QStringLiteral("%1")
                       .arg(setting->reload, generator()->reloadBits / 4, 16, QLatin1Char('0'))
                       .toUpper()

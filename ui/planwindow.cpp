@@ -1,6 +1,7 @@
 #include "planwindow.h"
 
 #include "baudrate.h"
+#include "bounds.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
 #include "codelanguagechoice.h"
@@ -154,9 +155,20 @@ void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, st
     recalculate();
 }
 
+// Why the crystal typed is refused, as the baud window and the command line say it; empty when
+// it is not.
+QString PlanWindow::crystalProblemText() const {
+    const QString problem =
+        toQString(crystalProblem(numbers_.parseDouble(crystalBox->text()).value_or(0)));
+    return problem.isEmpty() && !numbers_.parseExact(crystalBox->text()).valid()
+               ? QStringLiteral("请输入有效的晶体频率")
+               : problem;
+}
+
 std::optional<Exact> PlanWindow::crystalMhz() const {
-    const Exact crystal = numbers_.parseExact(crystalBox->text());
-    return crystal > Exact(0) ? std::optional(crystal) : std::nullopt;
+    if (!crystalProblemText().isEmpty())
+        return std::nullopt;
+    return numbers_.parseExact(crystalBox->text());
 }
 
 std::optional<PlanRequest> PlanWindow::request() const {
@@ -170,14 +182,15 @@ std::optional<PlanRequest> PlanWindow::request() const {
 
 void PlanWindow::recalculate() {
     const auto asked = request();
-    plans_ = asked ? planInterval(*asked) : std::vector<TickPlan>{};
+    const QString problem = asked ? toQString(planProblem(*asked)) : QString();
+    plans_ = asked && problem.isEmpty() ? planInterval(*asked) : std::vector<TickPlan>{};
     planTable->setRowCount(static_cast<int>(plans_.size()));
     for (int row = 0; row < planTable->rowCount(); ++row)
         showPlan(row, plans_[static_cast<std::size_t>(row)]);
-    noteLabel->setText(!crystalMhz()     ? QStringLiteral("请输入有效的晶体频率")
-                       : !asked          ? QStringLiteral("请输入有效的定时时间")
-                       : plans_.empty()  ? QStringLiteral("定时时间太短，请用主窗口")
-                       : plans_[0].exact ? QStringLiteral("精确方案在前")
+    noteLabel->setText(!crystalMhz()        ? crystalProblemText()
+                       : !asked             ? QStringLiteral("请输入有效的定时时间")
+                       : !problem.isEmpty() ? problem
+                       : plans_[0].exact    ? QStringLiteral("精确方案在前")
                                          : QStringLiteral("没有精确方案：误差最小的在前"));
     fitColumns();
     planTable->clearSelection();
