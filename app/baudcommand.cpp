@@ -5,21 +5,20 @@
 
 #include <QJsonArray>
 
-#include <cmath>
 #include <optional>
 
 namespace tickora::cli {
 namespace {
 
 struct BaudRow {
-    double baud;
+    Exact baud;
     std::optional<BaudSetting> setting;
     QString remark;
 };
 
 // As the baud window remarks a row: why it is unusable and which generator does better.
-BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, double crystalMhz,
-                std::int32_t clock, double baud) {
+BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, const Exact& crystalMhz,
+                std::int32_t clock, const Exact& baud) {
     const auto setting = baudSetting(generator, crystalMhz, clock, baud);
     return {baud, setting,
             QString::fromStdString(baudRemark(family, crystalMhz, clock, baud, setting))};
@@ -37,14 +36,14 @@ QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
     QStringList lines{QStringLiteral("波特率\t重装值\t实际波特率\t误差\t说明")};
     for (const BaudRow& row : rows) {
         const auto& setting = row.setting;
-        lines << QStringList{numbers.formatPlain(row.baud,
-                                                 row.baud == std::floor(row.baud) ? 0 : 1),
+        lines << QStringList{numbers.localized(row.baud.text(9), false),
                              setting ? reloadText(generator, setting->reload)
                                      : QStringLiteral("无法实现"),
-                             setting ? numbers.formatPlain(setting->actualBaud, 1) : none,
-                             setting
-                                 ? numbers.formatSigned(setting->errorPercent, 2) + QLatin1Char('%')
-                                 : none,
+                             setting ? numbers.localized(setting->actualBaud.fixed(1), false)
+                                     : none,
+                             setting ? numbers.localizedSigned(setting->errorPercent.fixed(2)) +
+                                           QLatin1Char('%')
+                                     : none,
                              row.remark}
                      .join(QLatin1Char('\t'));
     }
@@ -53,14 +52,16 @@ QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
 
 QJsonObject baudJson(const BaudRow& row, const BaudGenerator& generator) {
     const auto& setting = row.setting;
-    return {{QStringLiteral("baud"), row.baud},
-            {QStringLiteral("reload"),
-             setting ? QJsonValue(QStringLiteral("0x") + reloadText(generator, setting->reload))
-                     : QJsonValue()},
-            {QStringLiteral("actualBaud"), setting ? setting->actualBaud : QJsonValue()},
-            {QStringLiteral("errorPercent"), setting ? setting->errorPercent : QJsonValue()},
-            {QStringLiteral("reliable"), isReliable(setting)},
-            {QStringLiteral("remark"), row.remark}};
+    // Each number the double nearest the exact figure.
+    return {
+        {QStringLiteral("baud"), row.baud.toDouble()},
+        {QStringLiteral("reload"),
+         setting ? QJsonValue(QStringLiteral("0x") + reloadText(generator, setting->reload))
+                 : QJsonValue()},
+        {QStringLiteral("actualBaud"), setting ? setting->actualBaud.toDouble() : QJsonValue()},
+        {QStringLiteral("errorPercent"), setting ? setting->errorPercent.toDouble() : QJsonValue()},
+        {QStringLiteral("reliable"), isReliable(setting)},
+        {QStringLiteral("remark"), row.remark}};
 }
 
 } // namespace
@@ -74,19 +75,20 @@ Result runBaud(const Invocation& in, bool json) {
         throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
     const CodeLanguage language = codeLanguage(in, code);
     // The baud window's reading: a crystal and a rate within what chips do.
-    const auto crystal = in.numbers().parseDouble(in.text(QStringLiteral("crystal")));
-    if (const std::string problem = crystalProblem(crystal.value_or(0)); !problem.empty())
-        throw Refusal{Refused, fromUtf8(problem)};
-    QList<double> rates(std::begin(standardBaudRates), std::end(standardBaudRates));
+    const NumberText::Bounded crystal =
+        in.numbers().parseCrystal(in.text(QStringLiteral("crystal")));
+    if (!crystal.problem.isEmpty())
+        throw Refusal{Refused, crystal.problem};
+    QList<Exact> rates(std::begin(standardBaudRates), std::end(standardBaudRates));
     if (in.has(QStringLiteral("rate"))) {
-        const auto rate = in.numbers().parseDouble(in.text(QStringLiteral("rate")));
-        if (const std::string problem = baudRateProblem(rate.value_or(0)); !problem.empty())
-            throw Refusal{Refused, fromUtf8(problem)};
-        rates = {*rate};
+        const NumberText::Bounded rate = in.numbers().parseBaud(in.text(QStringLiteral("rate")));
+        if (!rate.problem.isEmpty())
+            throw Refusal{Refused, rate.problem};
+        rates = {rate.value};
     }
     QList<BaudRow> rows;
-    for (const double rate : rates)
-        rows << baudRow(family, generator, *crystal, clock, rate);
+    for (const Exact& rate : rates)
+        rows << baudRow(family, generator, crystal.value, clock, rate);
 
     Result result;
     QString codeText;
@@ -94,8 +96,8 @@ Result runBaud(const Invocation& in, bool json) {
         const BaudRow& row = rows.front();
         if (!row.setting)
             throw Refusal{Refused, row.remark};
-        codeText = QString::fromStdString(
-            *baudInitCode({family, generator, *crystal, clock, row.baud}, *row.setting, language));
+        codeText = QString::fromStdString(*baudInitCode(
+            {family, generator, crystal.value, clock, row.baud}, *row.setting, language));
         if (!isReliable(row.setting))
             result.warning = QStringLiteral("误差超过 ±2%：接收方可能读错一个字节的最后几位");
     }
@@ -106,7 +108,7 @@ Result runBaud(const Invocation& in, bool json) {
         QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
                            {QStringLiteral("clock"), clock},
                            {QStringLiteral("generator"), fromUtf8(generator.id)},
-                           {QStringLiteral("crystalMhz"), *crystal},
+                           {QStringLiteral("crystalMhz"), crystal.value.toDouble()},
                            {QStringLiteral("rates"), array}};
         if (code)
             object.insert(QStringLiteral("code"), codeText);

@@ -1,6 +1,5 @@
 #include "subcommands.h"
 
-#include "bounds.h"
 #include "calcpass.h"
 #include "plan.h"
 
@@ -78,11 +77,10 @@ Result runPlan(const Invocation& in, bool json) {
         throw Refusal{Usage, QStringLiteral("--plan 需要 --code")};
     const CodeLanguage language = codeLanguage(in, printsCode);
     const std::int32_t clock = in.clock(family);
-    const QString crystalText = in.text(QStringLiteral("crystal"));
-    const std::string bounds = crystalProblem(in.numbers().parseDouble(crystalText).value_or(0));
-    if (!bounds.empty())
-        throw Refusal{Refused, fromUtf8(bounds)};
-    const Exact crystal = in.numbers().parseExact(crystalText);
+    const NumberText::Bounded typed = in.numbers().parseCrystal(in.text(QStringLiteral("crystal")));
+    if (!typed.problem.isEmpty())
+        throw Refusal{Refused, typed.problem};
+    const Exact& crystal = typed.value;
     const PlanRequest request{intervalWithUnit(in), crystal, family, clock};
     if (const std::string problem = planProblem(request); !problem.empty())
         throw Refusal{Refused, fromUtf8(problem)};

@@ -3,34 +3,35 @@
 #include "assembly.h"
 #include "registers.h"
 
-#include <array>
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 
 namespace tickora {
 namespace {
 
 // Oscillator clocks per count of the generator, times the port's own divide by 16 or 32:
 // baud = f / (clocks per reload count x counts per reload).
-double clocksPerCount(const BaudGenerator& generator, std::int32_t timerClock) {
+Exact clocksPerCount(const BaudGenerator& generator, std::int32_t timerClock) {
     switch (generator.scale) {
     case ClockScale::PerClock:
-        return generator.divisor * timerClock;
+        return Exact(generator.divisor) * Exact(timerClock);
     case ClockScale::PerMachineCycle:
-        return generator.divisor * timerClock / 12.0;
+        return Exact(generator.divisor) * Exact(timerClock) / Exact(12);
     case ClockScale::None:
         break;
     }
-    return generator.divisor;
+    return Exact(generator.divisor);
 }
 
-double reloadRange(const BaudGenerator& generator) { return std::ldexp(1.0, generator.reloadBits); }
+std::int64_t reloadRange(const BaudGenerator& generator) {
+    return std::int64_t{1} << generator.reloadBits;
+}
 
-// Room for every digit of any double, so that no figure is cut short.
-std::string formatted(const char* format, double value) {
-    std::array<char, 400> text{};
-    std::snprintf(text.data(), text.size(), format, value);
-    return text.data();
+Exact magnitude(const Exact& value) { return value.sign() < 0 ? -value : value; }
+
+// "+0.16", "-25.00", "+0.00": the error's sign always shown, as the table shows it.
+std::string signedFixed(const Exact& value, int decimals) {
+    const std::string text = value.fixed(decimals);
+    return text[0] == '-' ? text : "+" + text;
 }
 
 // The header's note on a clock the code does not write.
@@ -42,32 +43,33 @@ std::string clockNote(const BaudRequest& request) {
 
 } // namespace
 
-std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,
-                                       std::int32_t timerClock, double baud) {
-    if (!(crystalMhz > 0) || !(baud > 0) || !(timerClock > 0))
+std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, const Exact& crystalMhz,
+                                       std::int32_t timerClock, const Exact& baud) {
+    if (!(crystalMhz > Exact(0)) || !(baud > Exact(0)) || timerClock <= 0)
         return std::nullopt;
-    const double perReload = crystalMhz * 1e6 / clocksPerCount(generator, timerClock);
-    const double exact = perReload / baud, range = reloadRange(generator);
-    if (!(std::nearbyint(exact) >= 1 && std::nearbyint(exact) <= range))
+    const Exact perReload = crystalMhz * Exact(1'000'000) / clocksPerCount(generator, timerClock);
+    const std::int64_t range = reloadRange(generator);
+    const auto nearest = (perReload / baud).roundedToEven();
+    if (!nearest || *nearest < 1 || *nearest > range)
         return std::nullopt;
     // The nearer rate, not the nearer count: rates go as 1 / counts.
-    double counts = std::max(1.0, std::floor(exact));
-    if (counts < range &&
-        std::abs(perReload / (counts + 1) - baud) < std::abs(perReload / counts - baud))
+    std::int64_t counts = std::max<std::int64_t>(1, *(perReload / baud).floor());
+    if (counts < range && magnitude(perReload / Exact(counts + 1) - baud) <
+                              magnitude(perReload / Exact(counts) - baud))
         ++counts;
-    const double actual = perReload / counts;
+    const Exact actual = perReload / Exact(counts);
     return BaudSetting{static_cast<std::int32_t>(range - counts), actual,
-                       (actual - baud) / baud * 100};
+                       (actual - baud) / baud * Exact(100)};
 }
 
-double baudOfReload(const BaudGenerator& generator, double crystalMhz, std::int32_t timerClock,
-                    std::int32_t reload) {
-    return crystalMhz * 1e6 / clocksPerCount(generator, timerClock) /
-           (reloadRange(generator) - reload);
+Exact baudOfReload(const BaudGenerator& generator, const Exact& crystalMhz, std::int32_t timerClock,
+                   std::int32_t reload) {
+    return crystalMhz * Exact(1'000'000) / clocksPerCount(generator, timerClock) /
+           Exact(reloadRange(generator) - reload);
 }
 
-std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t timerClock,
-                       double baud, const std::optional<BaudSetting>& setting) {
+std::string baudRemark(const ChipFamily& family, const Exact& crystalMhz, std::int32_t timerClock,
+                       const Exact& baud, const std::optional<BaudSetting>& setting) {
     if (setting && isReliable(*setting))
         return {};
     const std::string remark = setting ? "误差过大" : "超出重装范围";
@@ -88,10 +90,10 @@ std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSe
     const std::string body = "void uart_init(void)\n{\n" + std::string(request.family.uartSetup) +
                              "    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n" +
                              request.generator.initLines(code) + "}\n";
-    return "/* UART mode 1, " + shortestText(request.baud) + " baud at " +
-           shortestText(request.crystalMhz) + " MHz, " + std::to_string(request.timerClock) +
-           "T: actual " + formatted("%.1f", setting.actualBaud) + " baud, error " +
-           formatted("%+.2f", setting.errorPercent) + "% (actual - wanted).\n" +
+    return "/* UART mode 1, " + request.baud.text(9) + " baud at " + request.crystalMhz.text(6) +
+           " MHz, " + std::to_string(request.timerClock) + "T: actual " +
+           setting.actualBaud.fixed(1) + " baud, error " + signedFixed(setting.errorPercent, 2) +
+           "% (actual - wanted).\n" +
            (isReliable(setting) ? ""
                                 : " * WARNING: more than 2% off: the receiver may misread the "
                                   "last bits of a byte.\n") +

@@ -5,6 +5,7 @@
 
 #include "chipfamily.h"
 #include "codelanguage.h"
+#include "exact.h"
 
 #include <cstdint>
 #include <optional>
@@ -12,17 +13,19 @@
 
 namespace tickora {
 
+// Worked exactly from the typed crystal and rate, so that each figure is rounded once, when it is
+// shown.
 struct BaudSetting {
     std::int32_t reload; // the generator's reload register, 0 to 255 or 0 to 65535
-    double actualBaud;   // the rate that reload really produces
-    double errorPercent; // (actual - wanted) / wanted x 100
+    Exact actualBaud;    // the rate that reload really produces
+    Exact errorPercent;  // (actual - wanted) / wanted x 100
 };
 
 // Beyond about 2 % the receiver samples the wrong bit by the end of a frame.
-inline constexpr double reliableBaudErrorPercent = 2.0;
+inline constexpr std::int64_t reliableBaudErrorPercent = 2;
 inline bool isReliable(const BaudSetting& setting) {
-    return setting.errorPercent <= reliableBaudErrorPercent &&
-           setting.errorPercent >= -reliableBaudErrorPercent;
+    return setting.errorPercent <= Exact(reliableBaudErrorPercent) &&
+           setting.errorPercent >= Exact(-reliableBaudErrorPercent);
 }
 // A row's setting, which no reload may have given.
 inline bool isReliable(const std::optional<BaudSetting>& setting) {
@@ -30,30 +33,30 @@ inline bool isReliable(const std::optional<BaudSetting>& setting) {
 }
 
 // The rates a baud table lists before the user's own.
-inline constexpr double standardBaudRates[] = {1200,  2400,  4800,  9600,  14400,
-                                               19200, 38400, 57600, 115200};
+inline constexpr std::int64_t standardBaudRates[] = {1200,  2400,  4800,  9600,  14400,
+                                                     19200, 38400, 57600, 115200};
 
 // Of the two reloads around the wanted rate, the one whose rate is nearer; nothing when the
 // nearest count lies outside the register. Crystal in MHz, timer clock D = 12, 6 or 1.
-std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, double crystalMhz,
-                                       std::int32_t timerClock, double baud);
+std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, const Exact& crystalMhz,
+                                       std::int32_t timerClock, const Exact& baud);
 
 // The rate a reload gives: for reading a register back.
-double baudOfReload(const BaudGenerator& generator, double crystalMhz, std::int32_t timerClock,
-                    std::int32_t reload);
+Exact baudOfReload(const BaudGenerator& generator, const Exact& crystalMhz, std::int32_t timerClock,
+                   std::int32_t reload);
 
 // Why a rate's setting is not usable as it is (none, or beyond 2 %), and which of the family's
 // generators serves the rate within 2 % instead: "误差过大，可改用定时器 1，SMOD = 1". Empty
 // for a usable setting. UTF-8.
-std::string baudRemark(const ChipFamily& family, double crystalMhz, std::int32_t timerClock,
-                       double baud, const std::optional<BaudSetting>& setting);
+std::string baudRemark(const ChipFamily& family, const Exact& crystalMhz, std::int32_t timerClock,
+                       const Exact& baud, const std::optional<BaudSetting>& setting);
 
 struct BaudRequest {
     const ChipFamily& family;
     const BaudGenerator& generator;
-    double crystalMhz; // the double nearest the typed decimal
+    Exact crystalMhz; // as typed
     std::int32_t timerClock;
-    double baud;
+    Exact baud; // as typed
 };
 
 // An ASCII-only C function uart_init() for Keil C51 and SDCC that sets the serial port to mode 1

@@ -71,7 +71,7 @@ struct BaudGenerator {
     std::string_view label; // as the windows show it, UTF-8
     int reloadBits;         // 8 or 16
     int smod;               // PCON.SMOD the code sets: 0, 1, or -1 where it does not count
-    double divisor;         // baud = f / (divisor x scale(D) x (2^bits - reload))
+    int divisor;            // baud = f / (divisor x scale(D) x (2^bits - reload))
     ClockScale scale;
     std::string (*initLines)(const BaudGeneratorCode& code); // the body of uart_init()
 };

@@ -1,5 +1,7 @@
 #include "numbertext.h"
 
+#include "bounds.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -159,6 +161,26 @@ Exact NumberText::parseExact(QStringView text) const {
     // Beyond 128 bits of decimals: the double nearest the text, which is still a decimal.
     const auto nearest = parseDouble(text);
     return nearest ? Exact::fromDouble(*nearest) : exact;
+}
+
+namespace {
+
+NumberText::Bounded bounded(const NumberText& numbers, QStringView text,
+                            std::string (*problem)(double)) {
+    const Exact value = numbers.parseExact(text);
+    // A number too large for an exact value is still refused as out of bounds, not as text.
+    const std::string why = problem(numbers.parseDouble(text).value_or(0));
+    return {value, QString::fromStdString(why.empty() && !value.valid() ? problem(0) : why)};
+}
+
+} // namespace
+
+NumberText::Bounded NumberText::parseCrystal(QStringView text) const {
+    return bounded(*this, text, crystalProblem);
+}
+
+NumberText::Bounded NumberText::parseBaud(QStringView text) const {
+    return bounded(*this, text, baudRateProblem);
 }
 
 QString NumberText::formatDecimal(std::int32_t value) { return QString::number(value); }

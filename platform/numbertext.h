@@ -25,6 +25,14 @@ public:
     std::optional<double> parseDouble(QStringView text) const;
     // The decimal exactly as typed; invalid when the text is not one number.
     Exact parseExact(QStringView text) const;
+    // A typed crystal (MHz) or baud rate as typed, and why it is refused where it is: not a
+    // number, not above zero, or beyond what chips do, worded as the core words it.
+    struct Bounded {
+        Exact value;
+        QString problem; // empty when the value is usable
+    };
+    Bounded parseCrystal(QStringView text) const;
+    Bounded parseBaud(QStringView text) const;
 
     static QString formatDecimal(std::int32_t value);
     // Upper-case hex of the 32-bit two's complement, no prefix or leading zeros.

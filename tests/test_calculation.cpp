@@ -187,16 +187,17 @@ private slots:
             family.generators.begin(), family.generators.end(), [&](const BaudGenerator& g) {
                 return f[1] == QLatin1String(g.id.data(), g.id.size());
             });
-        const auto got = baudSetting(*generator, f[2].toDouble(), f[3].toInt(), f[4].toDouble());
-        QCOMPARE(got ? QString::asprintf("%X %+.2f", got->reload, got->errorPercent) : QString(),
+        const Exact crystal = exact(f[2]), baud = exact(f[4]);
+        const auto got = baudSetting(*generator, crystal, f[3].toInt(), baud);
+        const QString error = got ? QString::fromStdString(got->errorPercent.fixed(2)) : QString();
+        QCOMPARE(got ? QString::asprintf("%X ", got->reload) + (error[0] == '-' ? "" : "+") + error
+                     : QString(),
                  setting);
         if (!got)
             return;
         // What reading the reload back gives, and the code's header with the numbers in full.
-        QCOMPARE(baudOfReload(*generator, f[2].toDouble(), f[3].toInt(), got->reload),
-                 got->actualBaud);
-        const auto code = baudInitCode(
-            {family, *generator, f[2].toDouble(), f[3].toInt(), f[4].toDouble()}, *got);
+        QCOMPARE(baudOfReload(*generator, crystal, f[3].toInt(), got->reload), got->actualBaud);
+        const auto code = baudInitCode({family, *generator, crystal, f[3].toInt(), baud}, *got);
         QVERIFY(QString::fromStdString(code.value_or(""))
                     .startsWith(
                         QString("/* UART mode 1, %1 baud at %2 MHz, %3T").arg(f[4], f[2], f[3])));

@@ -231,7 +231,7 @@ private slots:
                 QCOMPARE(unit, code ? QByteArray::fromStdString(*code) : QByteArray());
                 QCOMPARE(status, code ? 0 : unwritten);
             }
-            const auto setting = baudSetting(generator, f / 1e4, clock, rate);
+            const auto setting = baudSetting(generator, Exact::ratio(f, 10'000), clock, rate);
             const auto [status, baud, why] =
                 launch(QString("baud --json --rate %1 --generator %2 ")
                            .arg(rate)
@@ -241,17 +241,27 @@ private slots:
                 QCOMPARE(status, 2);
                 continue;
             }
+            // From the reload, in integers: f x 100 Hz / (clocks a count x counts), and the error
+            // (actual - rate) / rate x 100, each a quotient of integers below 2^53 that one
+            // division rounds to the nearest double.
+            const qint64 each = generator.scale == ClockScale::PerClock ? generator.divisor * clock
+                                : generator.scale == ClockScale::PerMachineCycle
+                                    ? generator.divisor * clock / 12
+                                    : generator.divisor;
+            const qint64 reloadCounts = setting ? (1 << generator.reloadBits) - setting->reload : 1;
+            const qint64 wanted = qint64(rate) * each * reloadCounts;
             const QStringList expected =
-                setting ? QStringList{digits(setting->reload), digits(setting->actualBaud),
-                                      digits(setting->errorPercent)}
+                setting ? QStringList{digits(setting->reload),
+                                      digits(double(f * 100) / double(each * reloadCounts)),
+                                      digits(double((f * 100 - wanted) * 100) / double(wanted))}
                         : QStringList(3, "null");
             QCOMPARE(values(QJsonDocument::fromJson(baud)["rates"][0],
                             {"reload", "actualBaud", "errorPercent"}),
                      expected);
             if (setting)
                 QCOMPARE(QJsonDocument::fromJson(baud)["code"].toString().toStdString(),
-                         *baudInitCode({family, generator, f / 1e4, clock, double(rate)}, *setting,
-                                       language.language));
+                         *baudInitCode({family, generator, Exact::ratio(f, 10'000), clock, rate},
+                                       *setting, language.language));
         }
     }
 };

@@ -124,8 +124,9 @@ std::vector<std::string> unitsOf(const ChipFamily& family,
                 units.push_back(timerInitCode(timer, setup, language).value_or(""));
         }
         for (const BaudGenerator& generator : family.generators) {
-            const auto setting = baudSetting(generator, 11.0592, clock, 9600);
-            units.push_back(setting ? baudInitCode({family, generator, 11.0592, clock, 9600},
+            const Exact crystal = Exact::parse("11.0592");
+            const auto setting = baudSetting(generator, crystal, clock, 9600);
+            units.push_back(setting ? baudInitCode({family, generator, crystal, clock, 9600},
                                                    *setting, language)
                                           .value_or("")
                                     : "");
@@ -378,15 +379,15 @@ private slots:
             });
         const bool timer2 = field(5) == "8052", registersOnly = field(5) == "regs";
         const int clock = field(4).toInt(), smod = generator.smod == 1;
-        const BaudRequest request{family, generator, field(3).toDouble(), clock,
-                                  field(2).toDouble()};
+        const BaudRequest request{family, generator, Exact::parse(field(3).toStdString()), clock,
+                                  Exact::parse(field(2).toStdString())};
         const auto setting = baudSetting(generator, request.crystalMhz, clock, request.baud);
         QVERIFY(setting);
         // A boot loader's leftovers: SMOD the wrong way and PCON's flag bits, timer 1 running in
         // the wrong mode. As a counter it counts nothing: s51 would add its overflows to timer 2's.
         // A 6T or 1T chip runs as a 12T one at 12 / D times the clock.
         const int pcon = 0x0C | (smod ^ 1) << 7;
-        const double hz = request.crystalMhz * 1e6 * 12 / clock;
+        const double hz = field(3).toDouble() * 1e6 * 12 / clock;
         // The C unit, and the sdas8051 one linked to the same main().
         for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::Sdas}) {
             const bool assembly = language == CodeLanguage::Sdas;
@@ -419,7 +420,8 @@ private slots:
             // the byte ends less than one JNB (24 clocks) before that. A reload one count off moves
             // it 320 or more.
             const int reload = timer2 ? s["RCAP2H"] << 8 | s["RCAP2L"] : s["TH1"];
-            const int expected = qRound(10 * hz / setting->actualBaud), unit = timer2 ? 2 : 12;
+            const int expected = qRound(10 * hz / setting->actualBaud.toDouble());
+            const int unit = timer2 ? 2 : 12;
             const int period = unit * ((timer2 ? 65536 : 256) - reload);
             for (int byte = 0; byte < 4; byte += 2) {
                 s = stops[byte];

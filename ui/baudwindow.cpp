@@ -119,24 +119,23 @@ const BaudGenerator* BaudWindow::generator() const {
     return index < 0 ? nullptr : &family().generators[static_cast<std::size_t>(index)];
 }
 
-std::optional<double> BaudWindow::rateOfRow(int row) const {
+NumberText::Bounded BaudWindow::rateOfRow(int row) const {
     if (row < rows - 1)
-        return standardBaudRates[row];
-    return numbers_.parseDouble(customRateBox->text());
+        return {Exact(standardBaudRates[row]), {}};
+    return numbers_.parseBaud(customRateBox->text());
 }
 
 // Every row again from the inputs; a row without a value says why in its remark.
 void BaudWindow::recalculate() {
     if (generator() == nullptr)
         return; // still being filled
-    const auto crystal = numbers_.parseDouble(crystalBox->text());
-    const QString problem = toQString(crystalProblem(crystal.value_or(0)));
-    crystalMhz_ = problem.isEmpty() ? crystal : std::nullopt;
-    noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠") : problem);
+    const NumberText::Bounded crystal = numbers_.parseCrystal(crystalBox->text());
+    crystalMhz_ = crystal.problem.isEmpty() ? std::optional(crystal.value) : std::nullopt;
+    noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠") : crystal.problem);
     for (int row = 0; row < rows; ++row) {
         Row value{rateOfRow(row), std::nullopt};
-        if (value.baud && crystalMhz_ && baudRateProblem(*value.baud).empty())
-            value.setting = baudSetting(*generator(), *crystalMhz_, timerClock(), *value.baud);
+        if (value.baud.problem.isEmpty() && crystalMhz_)
+            value.setting = baudSetting(*generator(), *crystalMhz_, timerClock(), value.baud.value);
         showRow(row, value, remarkFor(value));
     }
     rateTable_SelectionChanged();
@@ -146,29 +145,29 @@ void BaudWindow::recalculate() {
 QString BaudWindow::remarkFor(const Row& row) const {
     if (!crystalMhz_)
         return QStringLiteral("晶体频率无效");
-    if (const std::string problem = baudRateProblem(row.baud.value_or(0)); !problem.empty())
-        return toQString(problem);
+    if (!row.baud.problem.isEmpty())
+        return row.baud.problem;
     return QString::fromStdString(
-        baudRemark(family(), *crystalMhz_, timerClock(), *row.baud, row.setting));
+        baudRemark(family(), *crystalMhz_, timerClock(), row.baud.value, row.setting));
 }
 
 void BaudWindow::showRow(int row, const Row& value, const QString& remark) {
     rows_[row] = value;
     const auto& setting = value.setting;
     // A rate refused is not shown as a number: the remark says why.
-    const bool rated = value.baud && baudRateProblem(*value.baud).empty();
+    const bool rated = value.baud.problem.isEmpty();
     const bool unreachable = crystalMhz_ && rated && !setting;
     const QString none = QStringLiteral("—");
     const QStringList cells{
-        rated ? numbers_.formatPlain(*value.baud, *value.baud == std::floor(*value.baud) ? 0 : 1)
-              : QStringLiteral("自定义"),
+        rated ? numbers_.localized(value.baud.value.text(9), false) : QStringLiteral("自定义"),
         setting ? QStringLiteral("%1")
                       .arg(setting->reload, generator()->reloadBits / 4, 16, QLatin1Char('0'))
                       .toUpper()
         : unreachable ? QStringLiteral("无法实现")
                       : none,
-        setting ? numbers_.formatPlain(setting->actualBaud, 1) : none,
-        setting ? numbers_.formatSigned(setting->errorPercent, 2) + QLatin1Char('%') : none,
+        setting ? numbers_.localized(setting->actualBaud.fixed(1), false) : none,
+        setting ? numbers_.localizedSigned(setting->errorPercent.fixed(2)) + QLatin1Char('%')
+                : none,
         remark};
     const bool unreliable = setting && !isReliable(setting);
     for (int column = 0; column < cells.size(); ++column) {
@@ -198,12 +197,11 @@ void BaudWindow::copyButton_Click() {
 // it is for.
 void BaudWindow::copyRow(int row) {
     const Row& value = rows_[row];
-    if (!value.setting || !value.baud) {
+    if (!value.setting) {
         noteLabel->setText(QStringLiteral("这一行没有可用的重装值"));
         return;
     }
-    const BaudRequest request{family(), *generator(), crystalMhz_.value_or(0), timerClock(),
-                              *value.baud};
+    const BaudRequest request{family(), *generator(), *crystalMhz_, timerClock(), value.baud.value};
     const CodeLanguage language = CodeLanguageChoice::language();
     const auto code = baudInitCode(request, *value.setting, language);
     if (!code) {

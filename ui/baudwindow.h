@@ -35,7 +35,7 @@ protected:
 
 private:
     struct Row {
-        std::optional<double> baud;
+        NumberText::Bounded baud; // the rate as typed, or why it is refused
         std::optional<BaudSetting> setting;
     };
 
@@ -49,7 +49,7 @@ private:
     QString remarkFor(const Row& row) const;
     void showRow(int row, const Row& value, const QString& remark);
     const BaudGenerator* generator() const;
-    std::optional<double> rateOfRow(int row) const;
+    NumberText::Bounded rateOfRow(int row) const;
     void rateTable_SelectionChanged();
     void copyButton_Click();
     void copyRow(int row);
@@ -64,7 +64,7 @@ private:
     QTableWidget* rateTable = nullptr;
     QPushButton* copyButton = nullptr;
     QPushButton* closeButton = nullptr;
-    std::optional<double> crystalMhz_; // as the crystal box last parsed, when positive
+    std::optional<Exact> crystalMhz_; // as the crystal box last parsed, when usable
     std::array<Row, rows> rows_;
 };
 

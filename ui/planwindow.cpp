@@ -155,20 +155,9 @@ void PlanWindow::follow(const QString& crystalText, const ChipFamily& family, st
     recalculate();
 }
 
-// Why the crystal typed is refused, as the baud window and the command line say it; empty when
-// it is not.
-QString PlanWindow::crystalProblemText() const {
-    const QString problem =
-        toQString(crystalProblem(numbers_.parseDouble(crystalBox->text()).value_or(0)));
-    return problem.isEmpty() && !numbers_.parseExact(crystalBox->text()).valid()
-               ? QStringLiteral("请输入有效的晶体频率")
-               : problem;
-}
-
 std::optional<Exact> PlanWindow::crystalMhz() const {
-    if (!crystalProblemText().isEmpty())
-        return std::nullopt;
-    return numbers_.parseExact(crystalBox->text());
+    const NumberText::Bounded crystal = numbers_.parseCrystal(crystalBox->text());
+    return crystal.problem.isEmpty() ? std::optional(crystal.value) : std::nullopt;
 }
 
 std::optional<PlanRequest> PlanWindow::request() const {
@@ -187,7 +176,7 @@ void PlanWindow::recalculate() {
     planTable->setRowCount(static_cast<int>(plans_.size()));
     for (int row = 0; row < planTable->rowCount(); ++row)
         showPlan(row, plans_[static_cast<std::size_t>(row)]);
-    noteLabel->setText(!crystalMhz()        ? crystalProblemText()
+    noteLabel->setText(!crystalMhz()        ? numbers_.parseCrystal(crystalBox->text()).problem
                        : !asked             ? QStringLiteral("请输入有效的定时时间")
                        : !problem.isEmpty() ? problem
                        : plans_[0].exact    ? QStringLiteral("精确方案在前")
@@ -253,10 +242,11 @@ void PlanWindow::readBack() {
                       : parseHex(baudReloadBox->text(),
                                  (1 << family().generators[std::size_t(generator)].reloadBits) - 1);
     baudResult->setText(crystal && reload
-                            ? QStringLiteral("%1 波特").arg(numbers_.formatPlain(
+                            ? QStringLiteral("%1 波特").arg(numbers_.localized(
                                   baudOfReload(family().generators[std::size_t(generator)],
-                                               crystal->toDouble(), timerClock(), *reload),
-                                  1))
+                                               *crystal, timerClock(), *reload)
+                                      .fixed(1),
+                                  false))
                             : QStringLiteral("重装值无效"));
 }
 

@@ -29,7 +29,6 @@ private:
     void createTable();
     void createReadBack();
     void connectEvents();
-    QString crystalProblemText() const;
     std::optional<Exact> crystalMhz() const;
     std::optional<PlanRequest> request() const;
     void recalculate();

@@ -27,7 +27,8 @@ bool baudHolds(const tickora::BaudRequest& request) {
     if (!setting)
         return true;
     const int range = 1 << request.generator.reloadBits;
-    const double error = (setting->actualBaud - request.baud) / request.baud * 100;
+    const tickora::Exact error =
+        (setting->actualBaud - request.baud) / request.baud * tickora::Exact(100);
     const std::string code = tickora::baudInitCode(request, *setting).value_or("");
     return setting->reload >= 0 && setting->reload < range && error == setting->errorPercent &&
            std::all_of(code.begin(), code.end(), [](char c) { return c > 0; });
@@ -58,11 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               state.initValue < state.modeCount &&
                               result->timing.initValue() == state.initValue
                         : dialogs.messages.size() == 1 && known.contains(dialogs.messages[0]);
-    const double crystalMhz = numbers.parseDouble(crystal).value_or(0);
-    const double rate = numbers.parseDouble(interval).value_or(0);
+    // As the baud window takes them: within what chips do, else refused before any reload.
+    const auto crystalMhz = numbers.parseCrystal(crystal), rate = numbers.parseBaud(interval);
     for (const tickora::ChipFamily& each : families)
         for (const tickora::BaudGenerator& generator : each.generators)
-            holds = holds && baudHolds({each, generator, crystalMhz, state.timerClock, rate});
+            holds = holds &&
+                    (!crystalMhz.problem.isEmpty() || !rate.problem.isEmpty() ||
+                     baudHolds({each, generator, crystalMhz.value, state.timerClock, rate.value}));
     if (!holds)
         std::abort();
     return 0;
