@@ -29,6 +29,25 @@ CodeLanguage codeLanguage(const Invocation& in, bool printsCode) {
 
 namespace {
 
+// Why a write failed, in the language of every other message: the C library's own words are
+// English, or the system's.
+QString writeError(int error) {
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("磁盘已满");
+    case EPIPE:
+        return QStringLiteral("读取的一方已经关闭");
+    case EFBIG:
+        return QStringLiteral("文件太大");
+    case EDQUOT:
+        return QStringLiteral("超出磁盘配额");
+    case EIO:
+        return QStringLiteral("输入输出错误");
+    default:
+        return QStringLiteral("写入失败（错误 %1）").arg(error);
+    }
+}
+
 // Adding a sub-command is adding a row; its options must be in optionSpecs.
 const SubCommand subCommands[] = {
     {QStringLiteral("timer"),
@@ -115,16 +134,20 @@ QString optionLine(const OptionSpec& option) {
     return QStringLiteral("  ") + left.leftJustified(20) + option.help + QLatin1Char('\n');
 }
 
-QString familyHelp() {
-    QString text = QStringLiteral("芯片系列 (--family)、定时器时钟 (--clock) 及波特率发生器 "
-                                  "(--generator)：\n");
+// The families with their clocks, and their generators where the sub-command takes --generator.
+QString familyHelp(bool generators) {
+    QString text = generators ? QStringLiteral("芯片系列 (--family)、定时器时钟 (--clock) 及波特率"
+                                               "发生器 (--generator)：\n")
+                              : QStringLiteral("芯片系列 (--family) 及定时器时钟 (--clock)：\n");
     for (const ChipFamily& family : chipFamilies()) {
         text += QStringLiteral("  ") + familyNames(family).leftJustified(22) +
                 fromUtf8(family.name) + QStringLiteral("，") + clockNames(family) +
                 QLatin1Char('\n');
         for (const BaudGenerator& generator : family.generators)
-            text += QStringLiteral("      ") + fromUtf8(generator.id).leftJustified(18) +
-                    fromUtf8(generator.label) + QLatin1Char('\n');
+            text += generators
+                        ? QStringLiteral("      ") + fromUtf8(generator.id).leftJustified(18) +
+                              fromUtf8(generator.label) + QLatin1Char('\n')
+                        : QString();
     }
     return text;
 }
@@ -154,7 +177,7 @@ QString help() {
     text += QStringLiteral("\n选项：\n");
     for (const OptionSpec& option : optionSpecs())
         text += optionLine(option);
-    return text + QStringLiteral("  --version           版本\n\n") + familyHelp() +
+    return text + QStringLiteral("  --version           版本\n\n") + familyHelp(true) +
            QLatin1Char('\n') + exitHelp;
 }
 
@@ -164,7 +187,8 @@ QString commandHelp(const SubCommand& command) {
     for (const OptionSpec& option : optionSpecs())
         if (accepts(command, option.name) && isFor(option, command.name))
             text += optionLine(option);
-    return text + QLatin1Char('\n') + familyHelp() + QLatin1Char('\n') + exitHelp;
+    return text + QLatin1Char('\n') + familyHelp(accepts(command, QStringLiteral("generator"))) +
+           QLatin1Char('\n') + exitHelp;
 }
 
 // Options Qt reads itself when it makes the window, with whether each takes a value. A session
@@ -228,8 +252,8 @@ int run(const QStringList& arguments) {
         return refusal.status;
     }
     if (!writeStandard(stdout, result.out)) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        writeStandard(stderr, (QStringLiteral("结果写不出去：%1\n").arg(reason)).toUtf8());
+        writeStandard(stderr,
+                      (QStringLiteral("结果写不出去：%1\n").arg(writeError(errno))).toUtf8());
         return Refused;
     }
     if (!result.warning.isEmpty())

@@ -5,6 +5,8 @@ configure_file(${PROJECT_SOURCE_DIR}/app/tickora.desktop.in
                ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.desktop @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/app/tickora.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/${TICKORA_APP_ID}.metainfo.xml @ONLY)
+# The manual page's footer names the version the program answers --version with.
+configure_file(${PROJECT_SOURCE_DIR}/app/tickora.1.in ${PROJECT_BINARY_DIR}/tickora.1 @ONLY)
 
 # The licence in Debian's machine-readable copyright format: its text indented one blank, an
 # empty line as " .".
@@ -28,7 +30,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/ui/icons/tickora.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${TICKORA_APP_ID}.svg)
 # The command line's manual page and bash completion.
-install(FILES ${PROJECT_SOURCE_DIR}/app/tickora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/tickora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/app/tickora.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME tickora)
 

@@ -81,6 +81,7 @@ private slots:
         QTest::newRow("decimal comma") << "LC_ALL=de_DE.UTF-8 timer --crystal 11,0592 --interval 1000 --mode 1" << 0 << "FC66\nTHx: 0xFC\nTLx: 0x66\nlongest interval (us): 71111\ncycle (us): 1,085" << "";
 #endif
         QTest::newRow("json") << "timer --crystal 12 --interval 100 --mode 1 --json" << 0 << "\"mode\":1,\"th\":\"0xFF\",\"tl\":\"0x9C\"}\n" << "";
+        QTest::newRow("json names the row") << "timer --crystal 12 --interval 100 --mode 1 --family MS51 --json" << 0 << "\"family\":\"n76e003\"" << "";
         QTest::newRow("bad crystal") << "timer --crystal 0 --interval 100 --mode 1" << 1 << "" << "晶体频率设置不当";
         QTest::newRow("out of range") << "timer --crystal 12 --interval 100000 --mode 1 --json" << 1 << "" << "超出定时范围";
         QTest::newRow("too short for the routine") << "code --timer 0 --crystal 12 --interval 79 --mode 1" << 1 << "" << "至少 80 个计数（80.000 uS）";
@@ -123,9 +124,10 @@ private slots:
         QTest::newRow("short option") << "-v" << 2 << "" << "未知的子命令：-v\n用法：";
         QTest::newRow("no sub-command") << "--crystal 12" << 2 << "" << "未知的子命令：--crystal\n用法：";
         QTest::newRow("Qt's option without its value") << "-platform" << 2 << "" << "未知的子命令：-platform\n";
-        QTest::newRow("full disk") << "code --timer 0 --crystal 12 --interval 1000 --mode 1 >/dev/full" << 1 << "" << "结果写不出去：";
+        QTest::newRow("full disk") << "code --timer 0 --crystal 12 --interval 1000 --mode 1 >/dev/full" << 1 << "" << "结果写不出去：磁盘已满";
         QTest::newRow("help") << "--help" << 0 << "n76e003, ms51" << "";
         QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
+        QTest::newRow("no generators where none is taken") << "timer --help" << 0 << "经典 8051/8052，12T\n  stc89" << "";
         // clang-format on
     }
     void commandLines() {

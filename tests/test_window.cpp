@@ -185,6 +185,29 @@ void checkAccessKeys(QWidget* window) {
     }
 }
 
+// A window added beside the specified ones speaks one way: the crystal is 晶体频率 throughout, and
+// it does not address the user as 你 or 您.
+void checkWords(QWidget* window) {
+    QStringList texts;
+    for (const QWidget* control : window->findChildren<QWidget*>()) {
+        texts << control->property("text").toString() << control->toolTip();
+        for (const QAction* action : control->actions())
+            texts << action->text() << action->toolTip();
+        if (auto* list = qobject_cast<const QComboBox*>(control))
+            for (int i = 0; i < list->count(); ++i)
+                texts << list->itemText(i);
+        if (auto* table = qobject_cast<const QTableWidget*>(control))
+            for (int cell = 0; cell < table->columnCount() * (table->rowCount() + 1); ++cell)
+                if (const QTableWidgetItem* item =
+                        cell < table->columnCount() ? table->horizontalHeaderItem(cell)
+                                                    : table->item(cell / table->columnCount() - 1,
+                                                                  cell % table->columnCount()))
+                    texts << item->text() << item->toolTip();
+    }
+    const QString all = texts.join('|');
+    QVERIFY2(!all.contains(QRegularExpression("[你您]|晶(?!体频率)")), qPrintable(all));
+}
+
 // A dialog's caption, text and buttons as the user reads them; a word-wrapped text only up to
 // where its first line breaks.
 QString shownDialog(const QWidget* dialog, const QLabel* text) {
@@ -457,6 +480,11 @@ private slots:
                  "300 22.1184 STC12C5A60S2 系列，1T");
         fx.box("Text2")->setText("11.0592"); // followed while open
         QCOMPARE(baud->findChild<QLineEdit*>("crystalBox")->text(), "11.0592");
+        for (QWidget* tool : windows.mid(1)) { // what each says of a crystal, good or not
+            checkWords(tool);
+            tool->findChild<QLineEdit*>("crystalBox")->setText("x");
+            checkWords(tool);
+        }
     }
 
     // Apart while the screen has room, on it always, the input boxes covered last.

@@ -21,7 +21,9 @@ grep -qx "StartupWMClass=$name" "$share/applications/$app_id.desktop"
 appstreamcli validate --no-net --pedantic "$share/metainfo/$app_id.metainfo.xml"
 grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metainfo.xml"
 grep -qzP "^Format: \S*copyright-format/1.0/\n(.*\n)*License: MIT\n" "$share/doc/tickora/copyright"
-grep -q '^\.TH TICKORA 1 ' "$share/man/man1/tickora.1"
+# One version everywhere: the manual's footer is the one --version prints.
+grep -q "^\.TH TICKORA 1 .* \"Tickora $version\" " "$share/man/man1/tickora.1"
+[[ $("$out/root/usr/bin/tickora" --version) == "$name $version" ]]
 
 # Every call --help shows and every option with its placeholder begins a line of the manual.
 tickora="$out/root/usr/bin/tickora"
