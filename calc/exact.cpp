@@ -1,6 +1,8 @@
 #include "exact.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace tickora {
@@ -220,13 +222,32 @@ std::optional<std::int64_t> Exact::roundedToEven() const {
     return *below + (up ? 1 : 0);
 }
 
+namespace {
+
+Exact magnitudeOf(const Exact& value) { return value.sign() < 0 ? -value : value; }
+
+} // namespace
+
 double Exact::toDouble() const {
     if (!valid())
         return std::numeric_limits<double>::quiet_NaN();
     constexpr Int exactInDouble = Int{1} << 53;
     if (absolute(num_) <= exactInDouble && den_ <= exactInDouble)
         return static_cast<double>(num_) / static_cast<double>(den_); // one rounding
-    return static_cast<double>(static_cast<long double>(num_) / static_cast<long double>(den_));
+    // Two roundings land on the nearest double or next to it: of the three, the nearest, a tie
+    // to the even one, wherever their distances can be worked exactly.
+    const double near =
+        static_cast<double>(static_cast<long double>(num_) / static_cast<long double>(den_));
+    double best = near;
+    Exact bestMiss = magnitudeOf(*this - fromDouble(near));
+    for (const double other : {std::nextafter(near, -HUGE_VAL), std::nextafter(near, HUGE_VAL)}) {
+        const Exact miss = magnitudeOf(*this - fromDouble(other));
+        const auto order = miss <=> bestMiss;
+        const bool evenTie = order == 0 && (std::bit_cast<std::uint64_t>(other) & 1) == 0;
+        if (order < 0 || evenTie)
+            best = other, bestMiss = miss;
+    }
+    return best;
 }
 
 std::string Exact::fixed(int decimals) const {

@@ -52,8 +52,9 @@ QList<QHash<QString, int>> simulate(const QString& program, const QStringList& b
                             .match(listing)
                             .captured(1);
     for (int i = 0; i < runs; ++i)
-        commands << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x91 0x91\ndump sfr 0x98 0x9c\n"
-                    "dump sfr 0xb1 0xb2\ndump sfr 0xc4 0xcd\ndump sfr 0xd6 0xd7";
+        commands
+            << "run\ntimer get\ndump sfr 0x87 0x8e\ndump sfr 0x91 0x91\ndump sfr 0x98 0x9c\n"
+               "dump sfr 0xb1 0xb2\ndump sfr 0xc4 0xcd\ndump sfr 0xd6 0xd7\ndump sfr 0xaf 0xaf";
     const QString output =
         run("s51",
             {"-t", chip, "-X", QString::number(crystalHz, 'f', 0), "-b", dir.filePath("main.ihx")},

@@ -30,7 +30,7 @@ QString assembledIn(const QString& dir, const QString& unit);
 // each at the first instruction after where a pattern matches the listing. At each stop, the
 // clocks and machine cycles since reset and the special function registers: by name where s51
 // knows one (PCON to TH1, SCON, T2CON to TH2 on the 8052), by address where it does not ("8E"
-// for AUXR or CKCON, "9C", "C4" to "C6", "D6", "D7").
+// for AUXR or CKCON, "9C", "AF", "C4" to "C6", "D6", "D7").
 QList<QHash<QString, int>> simulate(const QString& program, const QStringList& breaks,
                                     const QString& chip = "8051", double crystalHz = 12e6,
                                     int runs = 4, const QStringList& sdccOptions = {},

@@ -122,6 +122,35 @@ private slots:
         QCOMPARE(seen, shown);
     }
 
+    // Decimals as typed and their figures: half away from zero, carrying into the units; a
+    // count's tie to the even one; one decimal point; the double nearest, rounded once.
+    void exactDecimals_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("seen"); // fixed(3), the nearest whole number
+        QTest::newRow("carry into the units") << "0.9995"
+                                              << "1.000 1";
+        QTest::newRow("below the carry") << "-9.99949"
+                                         << "-9.999 -10";
+        QTest::newRow("a tie to the even below") << "100.5"
+                                                 << "100.500 100";
+        QTest::newRow("a tie to the even above") << "101.5"
+                                                 << "101.500 102";
+        QTest::newRow("a second point") << "1.2.3"
+                                        << "invalid 0";
+    }
+    void exactDecimals() {
+        QFETCH(QString, typed);
+        QFETCH(QString, seen);
+        const Exact value = exact(typed);
+        QCOMPARE(QString::fromStdString(value.fixed(3)) + ' ' +
+                     QString::number(value.roundedToEven().value_or(0)),
+                 seen);
+        // Just over half way between 1 and the next double: nearer the next, though a long
+        // double rounds it to the half way, which a second rounding takes to 1.
+        const Exact::Int over = (Exact::Int(1) << 70) + (Exact::Int(1) << 17) + 1;
+        QCOMPARE(Exact::ratio(over, Exact::Int(1) << 70).toDouble(), std::nextafter(1.0, 2.0));
+    }
+
     void parses_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<float>("value"); // NaN: no number
@@ -242,6 +271,10 @@ private slots:
         QTest::newRow("late reloads last on 1T") << "1000 11.0592 stc12 1" << "t0-mode2 57x194 3E0.109, t0-mode1 1x11059 D4CD~0.018";
         QTest::newRow("no exact plan") << "300 11.0592 classic 12" << "t2 1x276 FEEC0.521, t0-mode1 1x276 FEEC0.521, t0-mode2 2x138 760.521";
         QTest::newRow("shorter than a routine") << "10 12 n76e003 12" << "";
+        // Half a count over 100: the tick tried longest is the nearest count, and of two ticks
+        // that miss alike the longer.
+        QTest::newRow("a tie of ticks") << "100.5 12 classic 12" << "t2 1x101 FF9B-0.500, t0-mode2 1x101 9B-0.500, t0-mode1 1x101 FF9B-0.500";
+        QTest::newRow("65536 ticks: a long counter") << "16384000 12 classic 12" << "t2 8192x2000 F830=, t0-mode2 65536x250 06=, t0-mode1 8192x2000 F830=";
         // clang-format on
     }
     void plansLongIntervals() {
@@ -312,6 +345,8 @@ private slots:
                     CalcState state{float(us.toDouble()), countsOf(mode.kind), 0, 11.0592f};
                     QVERIFY(calculate(state) == CalcOutcome::Ok && state.initValue == value);
                 }
+        // Mode 2 runs in TL and reloads from TH: TH holds the value.
+        QCOMPARE(valueOfRegisters(0x9C, 0xF0, TimerKind::Reload8), 0x9C);
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {

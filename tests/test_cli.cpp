@@ -96,6 +96,7 @@ private slots:
         QTest::newRow("generator not offered") << "baud --crystal 12 --generator brt" << 2 << "" << "没有波特率发生器 brt";
         QTest::newRow("unknown language") << "code --timer 0 --crystal x --interval 100 --mode 1 --lang pascal" << 2 << "" << "未知的代码语言：pascal（可用：c, a51, asx）";
         QTest::newRow("language without code") << "plan --interval 1s --crystal 12 --lang a51" << 2 << "" << "--lang 需要 --code";
+        QTest::newRow("language with a rate, no code") << "baud --crystal 12 --rate 9600 --lang a51" << 2 << "" << "--lang 需要 --code";
         QTest::newRow("code needs a rate") << "baud --crystal 12 --code" << 2 << "" << "--code 需要 --rate";
         QTest::newRow("baud table") << "baud --crystal 11.0592" << 0 << "9600\tFD\t9600.0\t0.00%\t\n14400\tFE\t14400.0\t0.00%\t\n19200\tFE\t14400.0\t-25.00%\t误差过大，可改用定时器 1，SMOD = 1\n" << "";
         QTest::newRow("unreachable rate") << "baud --crystal 11.0592 --rate 115200" << 0 << "波特率\t重装值\t实际波特率\t误差\t说明\n115200\t无法实现\t—\t—\t超出重装范围，可改用定时器 2 (8052)\n" << "";
@@ -115,6 +116,7 @@ private slots:
         QTest::newRow("version and more") << "--version extra" << 2 << "" << "--version 不带参数：extra";
         QTest::newRow("plan") << "plan --interval 1s --crystal 12" << 0 << "定时器 2 (8052)\t50000\t3CB0\t20\t1000000.000\t0.000\t是\n定时器 0 方式 2\t250\t06\t4000" << "";
         QTest::newRow("plan code") << "plan --interval 1000ms --crystal 11.0592 --family stc8 --clock 1T --code --plan 2" << 0 << "    T2L = 0x00;\n    T2H = 0x28;\n" << "";
+        QTest::newRow("inexact plans are no later") << "plan --interval 300 --crystal 11.0592" << 0 << "\t299.479\t+0.521\t否\n定时器 0 方式 1" << "";
         QTest::newRow("plan json") << "plan --interval 300 --crystal 11.0592 --json" << 0 << "\"exact\":false,\"lateReload\":false,\"reload\":\"0x76\",\"reloadsItself\":true,\"tickUs\":149.7" << "";
         QTest::newRow("plan too short") << "plan --interval 5us --crystal 12" << 1 << "" << "定时时间太短，请用主窗口";
         QTest::newRow("plan beyond the list") << "plan --interval 1s --crystal 12 --code --plan 4" << 2 << "" << "--plan 只能是 1 到 3";
@@ -217,11 +219,12 @@ private slots:
             QCOMPARE(lines.mid(3 + from, 5 - from), figures.mid(from));
             if (i % 4 == 1) { // JSON's numbers: the doubles nearest the exact figures
                 const auto [status, json, why] = launch("timer --json " + chip + timer);
-                QCOMPARE(values(QJsonDocument::fromJson(json).object(),
-                                {"cycleUs", "errorUs", "achievedUs"}),
-                         (QStringList{digits(clock * 1e4 / f),
-                                      digits(double(product - c * perCount) / (10.0 * f)),
-                                      digits(double(c * clock * 10'000LL) / f)}));
+                QCOMPARE(
+                    values(QJsonDocument::fromJson(json).object(),
+                           {"longestUs", "cycleUs", "errorUs", "achievedUs"}),
+                    (QStringList{digits(double(n * clock * 10'000LL) / f), digits(clock * 1e4 / f),
+                                 digits(double(product - c * perCount) / (10.0 * f)),
+                                 digits(double(c * clock * 10'000LL) / f)}));
             }
             if (i % 4 == 0) { // timer 0 or 1; no unit when its routine is too slow
                 const auto code = timerInitCode(i / 4 % 2,

@@ -59,7 +59,8 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
                                           .arg(vector);
     const QString program =
         QString("%1%2void main(void)\n{\n    TMOD = %3;\n%4    timer%5_init();\n"
-                "    timer%5_init(); /* again, while it runs */\n    for (;;)\n        ;\n}\n")
+                "    timer%5_init(); /* again, while it runs */\n    for (;;)\n"
+                "        CY = 1; /* a borrow the routine must not take */\n}\n")
             .arg(cSide, dirtyRegisters, QString::number(tmod), dirtySwitches(clock), x);
     const auto simulated = [&](const QStringList& breaks, int runs) {
         return simulate(program, breaks, timer == 2 ? "8052" : "8051", 12e6, runs, sdccOptions,
@@ -105,6 +106,38 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
         QCOMPARE(calls[call]["cycle"] - since(calls[call]) -
                      (calls[call - 1]["cycle"] - since(calls[call - 1])),
                  ticks * counts);
+}
+
+// What no assembler here checks of an A51 unit, read from its text: NAME first and END last, a
+// register declared DATA and a bit BIT as the instructions use them, each vector a CSEG AT and
+// an LJMP, each segment selected by the RSEG after it, each PUBLIC name a label. Its faults.
+QStringList a51Faults(const QString& unit) {
+    QStringList lines = unit.split('\n'), faults;
+    lines.removeIf([](const QString& line) { return line.isEmpty() || line.startsWith(';'); });
+    if (lines.first().section('\t', 1, 1) != "NAME" || lines.last() != "\tEND")
+        faults << "NAME ... END";
+    QHash<QString, QString> declared, used; // a name: DATA or BIT
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList f = lines[i].section(';', 0, 0).trimmed().split('\t');
+        if (f.size() == 3 && (f[1] == "DATA" || f[1] == "BIT"))
+            declared[f[0]] = f[1];
+        if (f.size() == 3 && f[1] == "SEGMENT" && lines.value(i + 1) != "\tRSEG\t" + f[0])
+            faults << "RSEG " + f[0];
+        if (f[0] == "CSEG" && !lines.value(i + 1).startsWith("\tLJMP\t"))
+            faults << lines[i];
+        if (f[0] == "PUBLIC" && !lines.contains(f.value(1) + ':'))
+            faults << "label " + f.value(1);
+        const QStringList operands = f.value(1).split(',');
+        const bool bits = QStringList{"SETB", "CLR", "JB", "JNB"}.contains(f[0]) ||
+                          (f[0] == "MOV" && operands.contains("C"));
+        for (const QString& operand : operands)
+            if (declared.contains(operand))
+                used[operand] = bits ? "BIT" : "DATA";
+    }
+    for (auto name = used.begin(); name != used.end(); ++name)
+        if (declared[name.key()] != name.value())
+            faults << name.key() + " used as " + name.value();
+    return faults;
 }
 
 } // namespace
@@ -187,6 +220,7 @@ private slots:
                 const QString complaints = assembledAlone(dir, QString::fromStdString(sdas[i]));
                 QVERIFY2(!sdas[i].empty() && complaints.isEmpty(),
                          qPrintable(name + ":\n" + complaints));
+                QCOMPARE(a51Faults(QString::fromStdString(a51[i])), QStringList());
                 QVERIFY(written(dir.filePath("a51.asm"),
                                 forAs31(QString::fromStdString(a51[i])).toLatin1()));
                 const Ran as31 = run("as31", {"-Fhex", "a51.asm"}, {}, dir.path());
@@ -327,7 +361,7 @@ private slots:
               "1000000 12 classic 12 1|TMOD=52 TH0=06",
               "1000000 11.0592 stc89 12 0|RCAP2H=4C RCAP2L=00", "1000000 11.0592 stc89 12 1|TH0=00",
               "1000000 11.0592 stc15 1 0|TMOD=50 8E=81 TH0=28 TL0=00",
-              "1000000 11.0592 stc15 1 1|8E=15 D6=28 D7=00", "70000 12 classic 12 2|TMOD=51",
+              "1000000 11.0592 stc15 1 1|8E=15 D6=28 D7=00 AF=04", "70000 12 classic 12 2|TMOD=51",
               "300 11.0592 classic 12 1|TMOD=51"})
             QTest::newRow(row) << QString::fromLatin1(row);
     }

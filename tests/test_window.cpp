@@ -761,6 +761,8 @@ private slots:
         QCOMPARE(QString::number(copy->isEnabled()) + copy->toolTip(), "0" + why);
         QCOMPARE(copyIn(baud, 3).section('|', 1) + '|' + copyIn(plan).section('|', 1),
                  why + "|kept|" + why + "|kept");
+        fx.open(); // the next start shows the language last chosen
+        QVERIFY(fx.child<QAction>("language_asx")->isChecked());
     }
 
     void realMessageAndInputDialogs() {

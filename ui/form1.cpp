@@ -308,7 +308,9 @@ void Form1::restoreChip() {
 void Form1::showChip() {
     const QString id = ChipChoice{family_, state_.timerClock}.name();
     for (QAction* item : chipItems_)
-        item->setChecked(item->objectName() == id);
+        if (item->objectName() == id)
+            item->setChecked(true); // the group unticks the one before
+
     Frame1->setTitle(frameTitle(TimerClock(state_.timerClock)));
     chipLabel->setText(family_ == &classicFamily() ? QString() : toQString(family_->name));
     QRadioButton* const options[] = {Option1, Option2, Option3};
