@@ -33,7 +33,7 @@ QString reloadText(const BaudGenerator& generator, std::int32_t reload) {
 QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
                      const NumberText& numbers) {
     const QString none = QStringLiteral("—");
-    QStringList lines{QStringLiteral("波特率\t重装值\t实际波特率\t误差\t说明")};
+    QStringList lines{QStringLiteral("波特率\t重装值\t实际\t误差\t说明")};
     for (const BaudRow& row : rows) {
         const auto& setting = row.setting;
         lines << QStringList{numbers.localized(row.baud.text(9), false),

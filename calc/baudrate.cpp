@@ -72,7 +72,7 @@ std::string baudRemark(const ChipFamily& family, const Exact& crystalMhz, std::i
                        const Exact& baud, const std::optional<BaudSetting>& setting) {
     if (setting && isReliable(*setting))
         return {};
-    const std::string remark = setting ? "误差过大" : "超出重装范围";
+    const std::string remark = setting ? "误差过大" : "超出范围";
     for (const BaudGenerator& other : family.generators) {
         const auto instead = baudSetting(other, crystalMhz, timerClock, baud);
         if (instead && isReliable(*instead))

@@ -382,7 +382,7 @@ private slots:
         QCOMPARE(row(5), "19200|FD|19200.0|0.00%|"); // 11.0592 MHz, STC89 at 6T taken over
         choose("chip_classic_12T");
         QCOMPARE(row(5) + row(8), "19200|FE|14400.0|-25.00%|误差过大，可改用定时器 1，SMOD = 1"
-                                  "115200|无法实现|—|—|超出重装范围，可改用定时器 2 (8052)");
+                                  "115200|无法实现|—|—|超出范围，可改用定时器 2 (8052)");
         QVERIFY(grid->item(5, 0)->background() != grid->item(3, 0)->background());
         choose("chip_stc15_1T"); // its own generators; timer 1 at SMOD 0 stays chosen
         QCOMPARE(generator->currentText() + row(8), "定时器 1，SMOD = 0115200|FD|115200.0|0.00%|");
@@ -416,6 +416,10 @@ private slots:
         grid->selectRow(8); // 115200 has no reload at 12T
         QVERIFY(!copy->isEnabled());
         grid->selectRow(3);
+        // The row chosen looks the same while the focus or the window is elsewhere.
+        for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+            QCOMPARE(grid->palette().color(QPalette::Inactive, role),
+                     grid->palette().color(QPalette::Active, role));
         QTest::keyClick(grid, Qt::Key_Return); // copies the chosen row's code
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             "/* UART mode 1, 9600 baud at 11.0592 MHz, 12T: actual 9600.0 baud, error +0.00% "
@@ -433,7 +437,11 @@ private slots:
         QTest::keyClick(baud->findChild<QLineEdit*>("crystalBox"), Qt::Key_Return);
         QCOMPARE(note->text() + QGuiApplication::clipboard()->text(), "请先在表中选择一行");
         auto* custom = baud->findChild<QLineEdit*>("customRateBox");
-        QTest::mouseDClick(custom, Qt::LeftButton); // into the box, its text chosen
+        // Into the box by a click (the focus it brings, as an active window gives it): its
+        // whole text chosen, so typing replaces it.
+        QFocusEvent clickedInto(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(custom, &clickedInto);
+        QTest::mouseClick(custom, Qt::LeftButton);
         QTest::keyClicks(custom, "20000");
         QTest::keyClick(custom, Qt::Key_Return);
         QCOMPARE(note->text(), "已复制 20000 波特的 uart_init()，误差超过 ±2%");
@@ -464,7 +472,7 @@ private slots:
         }
         // Each error column says which way it is signed.
         QCOMPARE(baud->findChild<QTableWidget*>()->horizontalHeaderItem(3)->toolTip() + '|' +
-                     windows[2]->findChild<QTableWidget*>()->horizontalHeaderItem(5)->toolTip(),
+                     windows[2]->findChild<QTableWidget*>()->horizontalHeaderItem(4)->toolTip(),
                  "误差 = (实际 − 要求) / 要求|误差 = 要求 − 实际");
         QCOMPARE(baud->windowFlags() & (Qt::WindowType_Mask | Qt::WindowStaysOnTopHint),
                  Qt::Window);
@@ -487,31 +495,45 @@ private slots:
         }
     }
 
-    // Apart while the screen has room, on it always, the input boxes covered last.
+    // Apart while the screen has room, on it always, the input boxes covered last: on a
+    // 1366-pixel screen at 100 % both tool windows stand beside a centred main window.
     void toolWindowPlacement_data() {
-        QTest::addColumn<QSize>("screen");
-        QTest::addColumn<QPoint>("main");
+        QTest::addColumn<QSize>("screen"); // available, in the pixels the windows measure
+        QTest::addColumn<QPointF>("main"); // where the main window stands: 0 left, 0.5 centre
         QTest::addColumn<int>("tools");
         QTest::addColumn<bool>("apart");
-        const QSize wide(1920, 1080), laptop(1366, 768), small(1024, 768);
-        QTest::newRow("1920 left, one") << wide << QPoint(0, 0) << 1 << true;
-        QTest::newRow("1920 centre, two") << wide << QPoint(783, 410) << 2 << true;
-        QTest::newRow("1920 bottom right, two") << wide << QPoint(1566, 820) << 2 << true;
-        QTest::newRow("1366 left, two") << laptop << QPoint(0, 0) << 2 << true;
-        QTest::newRow("1366 centre, two") << laptop << QPoint(506, 254) << 2 << false;
-        QTest::newRow("1024 centre, one") << small << QPoint(335, 254) << 1 << false;
-        QTest::newRow("1024 bottom right, two") << small << QPoint(670, 508) << 2 << false;
+        const QSize wide(1920, 1040), laptop(1366, 728), scaled(911, 485), small(1024, 728);
+        QTest::newRow("1920 left, one") << wide << QPointF(0, 0) << 1 << true;
+        QTest::newRow("1920 centre, two") << wide << QPointF(0.5, 0.5) << 2 << true;
+        QTest::newRow("1920 bottom right, two") << wide << QPointF(1, 1) << 2 << true;
+        QTest::newRow("1366 left, two") << laptop << QPointF(0, 0) << 2 << true;
+        QTest::newRow("1366 centre, two") << laptop << QPointF(0.5, 0.5) << 2 << true;
+        QTest::newRow("1366 at 150 %, two") << scaled << QPointF(0.5, 0.5) << 2 << false;
+        QTest::newRow("1024 bottom right, two") << small << QPointF(1, 1) << 2 << false;
     }
     void toolWindowPlacement() {
         QFETCH(QSize, screen);
-        QFETCH(QPoint, main);
+        QFETCH(QPointF, main);
         QFETCH(int, tools);
         QFETCH(bool, apart);
-        Desk desk{QRect(QPoint(), screen), QRect(main, QSize(354, 260)), {}, {}};
-        desk.inputs = QRect(main + QPoint(280, 38), QSize(65, 75));
-        const QSize frames[] = {{520, 430}, {600, 446}}; // baud, then plan
-        for (int tool = 0; tool < tools; ++tool) {
-            const QRect placed(placeToolWindow(desk, frames[tool]), frames[tool]);
+        // Frames as Windows draws them round a fixed-size window: 3 pixels a side, a 26-pixel
+        // title; a 20-pixel menu bar.
+        const auto framed = [](QSize client) { return client + QSize(6, 49); };
+        const QSize mainFrame = framed(layout::form1::client);
+        const QPoint corner((screen.width() - mainFrame.width()) * main.x(),
+                            (screen.height() - mainFrame.height()) * main.y());
+        const QPoint inside = corner + QPoint(3, 49);
+        const QRect boxes =
+            layout::toPixels(layout::form1::text1).united(layout::toPixels(layout::form1::text2));
+        Desk desk{QRect(QPoint(), screen),
+                  QRect(corner, mainFrame),
+                  boxes.translated(inside),
+                  boxes.united(layout::toPixels(layout::form1::label2)).translated(inside),
+                  {}};
+        for (const QSize& client : {layout::baud::client, layout::plan::client}) {
+            if (desk.others.size() == tools)
+                break;
+            const QRect placed(placeToolWindow(desk, framed(client)), framed(client));
             QVERIFY(desk.screen.contains(placed) && !placed.intersects(desk.inputs));
             for (const QRect& other : desk.others + QList{desk.main})
                 QVERIFY(!apart || !placed.intersects(other));
@@ -528,12 +550,14 @@ private slots:
             QStringList shown;
             for (int row = 0; row < table->rowCount(); ++row)
                 shown << table->item(row, 0)->text() + ' ' + table->item(row, 3)->text() + 'x' +
-                             table->item(row, 1)->text() + ' ' + table->item(row, 8)->text();
+                             table->item(row, 1)->text() + ' ' + table->item(row, 5)->text();
             return shown.join(", ");
         };
         QCOMPARE(rows(), "定时器 2 (8052) 20x50000 自动重装, 定时器 0 方式 2 4000x250 自动重装, "
                          "定时器 0 方式 1 20x50000 补偿重装"); // 1 s at the main window's 12 MHz
-        table->selectRow(0);
+        // The first plan is chosen, its figures below the table: copied with no click in it.
+        QCOMPARE(plan->findChild<QLabel*>("detailLabel")->text(),
+                 "实际 1000000.000 uS，误差 0.0 ppm，中断 20.000 Hz");
         QTest::mouseClick(plan->findChild<QPushButton*>("copyButton"), Qt::LeftButton);
         const QString code = QGuiApplication::clipboard()->text();
         QVERIFY(code.contains("RCAP2H = 0x3C;") && code.contains("every 1000000 us"));

@@ -49,35 +49,28 @@ void BaudWindow::follow(const QString& crystalText, const ChipFamily& family, st
 // Created in tab order: each box, then the label that names it.
 void BaudWindow::createInputs() {
     namespace at = layout::baud;
-    crystalBox = layout::place(new QLineEdit(client_), "crystalBox", at::crystal);
+    crystalBox = createInputBox(client_, "crystalBox", at::crystal);
     createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
     createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
     generatorBox = layout::place(new QComboBox(client_), "generatorBox", at::generator);
     createLabel("generatorLabel", QStringLiteral("波特率发生器(&G):"), at::generatorLabel,
                 generatorBox);
-    customRateBox = layout::place(new QLineEdit(client_), "customRateBox", at::customRate);
+    customRateBox = createInputBox(client_, "customRateBox", at::customRate);
     createLabel("customRateLabel", QStringLiteral("自定义波特率(&B):"), at::customRateLabel,
                 customRateBox);
     noteLabel = layout::place(new QLabel(client_), "noteLabel", at::note);
 }
 
 void BaudWindow::createTable() {
-    rateTable = layout::place(new QTableWidget(rows, 5, client_), "rateTable", layout::baud::table);
-    rateTable->setHorizontalHeaderLabels({QStringLiteral("波特率"), QStringLiteral("重装值"),
-                                          QStringLiteral("实际波特率"), QStringLiteral("误差"),
-                                          QStringLiteral("说明")});
+    rateTable = ToolWindow::createTable("rateTable", 5, layout::baud::table,
+                                        {QStringLiteral("波特率"), QStringLiteral("重装值"),
+                                         QStringLiteral("实际"), QStringLiteral("误差"),
+                                         QStringLiteral("说明")});
+    rateTable->setRowCount(rows);
     rateTable->horizontalHeaderItem(3)->setToolTip(QStringLiteral("误差 = (实际 − 要求) / 要求"));
-    for (int column = 0; column < 4; ++column)
-        rateTable->setColumnWidth(column, layout::toPixels(layout::baud::columnTwips[column]));
-    rateTable->horizontalHeader()->setStretchLastSection(true);
-    rateTable->verticalHeader()->hide();
     // Every row in view at once: the height of a line of text and a little air.
     rateTable->verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 4);
     rateTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    rateTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    rateTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    rateTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    rateTable->setTabKeyNavigation(false);
     rateTable->setAccessibleName(QStringLiteral("波特率表"));
 }
 
@@ -138,6 +131,7 @@ void BaudWindow::recalculate() {
             value.setting = baudSetting(*generator(), *crystalMhz_, timerClock(), value.baud.value);
         showRow(row, value, remarkFor(value));
     }
+    fitColumns(rateTable, layout::baud::columnTwips);
     rateTable_SelectionChanged();
 }
 

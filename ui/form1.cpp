@@ -378,8 +378,9 @@ Desk Form1::toolDesk() const {
     for (const QWidget* tool : std::initializer_list<QWidget*>{baudWindow_, planWindow_})
         if (tool != nullptr && tool->isVisible())
             others << tool->frameGeometry();
-    return {screen()->availableGeometry(), frameGeometry(), onScreen(Text1) | onScreen(Text2),
-            others};
+    const QRect boxes = onScreen(Text1) | onScreen(Text2);
+    return {screen()->availableGeometry(), frameGeometry(), boxes,
+            boxes | onScreen(Label2) | onScreen(Label3), others};
 }
 
 void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }

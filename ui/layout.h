@@ -68,60 +68,64 @@ inline constexpr Twips label1{360, 120, 3330, 1545};
 inline constexpr Twips command1{1200, 1800, 1575, 375};
 } // namespace form2
 
+// The tool windows are 480 pixels wide at most, so that each fits beside the main window on a
+// 1366-pixel screen, and short enough for a 768-line screen at 150 %.
+
 // The baud-rate window: its inputs in three rows above the table of rates, the buttons below.
 namespace baud {
-inline constexpr QSize client = clientSize(7800, 6000);
+inline constexpr QSize client = clientSize(7200, 6300);
 inline constexpr Twips crystalLabel{120, 180, 1800, 255};
 inline constexpr Twips crystal{1950, 120, 1200, 375};
-inline constexpr Twips chipLabel{3300, 180, 900, 255};
-inline constexpr Twips chip{4200, 120, 3480, 375};
+inline constexpr Twips chipLabel{3270, 180, 780, 255};
+inline constexpr Twips chip{4080, 120, 3000, 375};
 inline constexpr Twips generatorLabel{120, 660, 1800, 255};
 inline constexpr Twips generator{1950, 600, 3000, 375};
 inline constexpr Twips customRateLabel{120, 1140, 1800, 255};
 inline constexpr Twips customRate{1950, 1080, 1200, 375};
-inline constexpr Twips note{3300, 1140, 4380, 255}; // what the colour means, what was copied
-inline constexpr Twips table{120, 1560, 7560, 3720};
-inline constexpr Twips languageLabel{120, 5520, 900, 255};
-inline constexpr Twips language{1200, 5460, 2580, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{3900, 5460, 1800, 375};
-inline constexpr Twips close{5880, 5460, 1800, 375};
-// Five columns: rate, reload, actual rate, error, remark.
-inline constexpr int columnTwips[] = {900, 900, 1050, 900};
+inline constexpr Twips note{120, 1530, 6960, 255}; // what the colour means, what was copied
+inline constexpr Twips table{120, 1860, 6960, 3840};
+inline constexpr Twips languageLabel{120, 5880, 900, 255};
+inline constexpr Twips language{1050, 5820, 2640, 375}; // the code's language, beside its copy
+inline constexpr Twips copy{3810, 5820, 1860, 375};
+inline constexpr Twips close{5790, 5820, 1290, 375};
+// Five columns: rate, reload, actual rate, error, remark; each at least this wide.
+inline constexpr int columnTwips[] = {780, 660, 780, 780};
 } // namespace baud
 
-// The plan window: the interval, crystal and chip above the table of plans, the read-back
-// below it.
+// The plan window: the interval, crystal and chip above the table of plans and the chosen one's
+// figures, the read-back below.
 namespace plan {
-inline constexpr QSize client = clientSize(9000, 6240);
-inline constexpr Twips intervalLabel{120, 180, 1500, 255};
-inline constexpr Twips interval{1650, 120, 1500, 375};
-inline constexpr Twips unit{3210, 120, 900, 375};
-inline constexpr Twips crystalLabel{4260, 180, 1700, 255};
-inline constexpr Twips crystal{6000, 120, 1200, 375};
-inline constexpr Twips chipLabel{120, 660, 1500, 255};
-inline constexpr Twips chip{1650, 600, 3480, 375};
-inline constexpr Twips note{5250, 660, 3630, 255}; // what was copied, or why nothing shows
-inline constexpr Twips table{120, 1080, 8760, 2400};
-inline constexpr Twips languageLabel{1350, 3660, 900, 255};
-inline constexpr Twips language{2280, 3600, 2760, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{5160, 3600, 1800, 375};
-inline constexpr Twips close{7080, 3600, 1800, 375};
-inline constexpr Twips readBack{120, 4140, 8760, 1980};
+inline constexpr QSize client = clientSize(7200, 6060);
+inline constexpr Twips intervalLabel{120, 180, 1380, 255};
+inline constexpr Twips interval{1560, 120, 1320, 375};
+inline constexpr Twips unit{2940, 120, 840, 375};
+inline constexpr Twips crystalLabel{3900, 180, 1800, 255};
+inline constexpr Twips crystal{5760, 120, 1320, 375};
+inline constexpr Twips chipLabel{120, 660, 1380, 255};
+inline constexpr Twips chip{1560, 600, 3000, 375};
+inline constexpr Twips note{120, 1080, 6960, 255}; // what was copied, or why nothing shows
+inline constexpr Twips table{120, 1440, 6960, 2100};
+inline constexpr Twips detail{120, 3600, 6960, 255}; // the chosen plan's other figures
+inline constexpr Twips languageLabel{120, 3990, 900, 255};
+inline constexpr Twips language{1050, 3930, 2640, 375}; // the code's language, beside its copy
+inline constexpr Twips copy{3810, 3930, 1860, 375};
+inline constexpr Twips close{5790, 3930, 1290, 375};
+inline constexpr Twips readBack{120, 4410, 6960, 1560};
 // Inside the read-back group.
-inline constexpr Twips modeLabel{120, 390, 1020, 255};
-inline constexpr Twips mode{1200, 330, 2850, 375};
-inline constexpr Twips highLabel{4200, 390, 1050, 255};
-inline constexpr Twips high{5280, 330, 750, 375};
-inline constexpr Twips lowLabel{6180, 390, 1050, 255};
-inline constexpr Twips low{7260, 330, 750, 375};
-inline constexpr Twips readResult{120, 840, 8500, 255};
-inline constexpr Twips generatorLabel{120, 1290, 1020, 255};
-inline constexpr Twips generator{1200, 1230, 2850, 375};
-inline constexpr Twips reloadLabel{4200, 1290, 1050, 255};
-inline constexpr Twips reload{5280, 1230, 900, 375};
-inline constexpr Twips baudResult{6300, 1290, 2340, 255};
-// Columns: timer, counts a tick, reload, ticks, achieved, error, ppm, rate; then the period.
-inline constexpr int columnTwips[] = {1600, 800, 650, 750, 1400, 800, 600, 1050};
+inline constexpr Twips modeLabel{120, 390, 960, 255};
+inline constexpr Twips mode{1140, 330, 2400, 375};
+inline constexpr Twips highLabel{3630, 390, 960, 255};
+inline constexpr Twips high{4620, 330, 540, 375};
+inline constexpr Twips lowLabel{5250, 390, 960, 255};
+inline constexpr Twips low{6240, 330, 540, 375};
+inline constexpr Twips readResult{120, 780, 6720, 255};
+inline constexpr Twips generatorLabel{120, 1170, 960, 255};
+inline constexpr Twips generator{1140, 1110, 2400, 375};
+inline constexpr Twips reloadLabel{3630, 1170, 960, 255};
+inline constexpr Twips reload{4620, 1110, 660, 375};
+inline constexpr Twips baudResult{5370, 1170, 1470, 255};
+// Columns: timer, counts a tick, reload, ticks, error; then the period. Each at least this wide.
+inline constexpr int columnTwips[] = {1500, 780, 660, 900, 1000};
 } // namespace plan
 
 } // namespace tickora::layout

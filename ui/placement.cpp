@@ -38,9 +38,9 @@ QPoint placeToolWindow(const Desk& desk, QSize frame) {
     const QRect& screen = desk.screen;
     // Between places equal in all else, the nearest to the right of the main window.
     const QPoint wanted(desk.main.right() + 1 + gap, desk.main.top());
-    // Covering the input boxes is worst, then the main window, then another tool window. Of
-    // the places that cover nothing, the one that keeps the windows closest together: it
-    // leaves the screen's open space in one piece for the next.
+    // Covering the input boxes is worst, then their labels, then another tool window, then the
+    // rest of the main window. Of the places that cover nothing, the one that keeps the windows
+    // closest together: it leaves the screen's open space in one piece for the next.
     const auto cost = [&](QPoint corner) {
         const QRect rect(corner, frame);
         qint64 overOthers = 0;
@@ -49,8 +49,9 @@ QPoint placeToolWindow(const Desk& desk, QSize frame) {
             overOthers += area(rect & other);
             together |= other;
         }
-        return std::tuple(area(rect & desk.inputs), area(rect & desk.main), overOthers,
-                          area(together), (corner - wanted).manhattanLength());
+        return std::tuple(area(rect & desk.inputs), area(rect & desk.labelled), overOthers,
+                          area(rect & desk.main), area(together),
+                          (corner - wanted).manhattanLength());
     };
     QPoint best = ontoScreen(wanted, screen, frame);
     for (int x : stops(screen.left(), screen.right(), frame.width(), windows, true))

@@ -51,39 +51,29 @@ PlanWindow::PlanWindow(const QString& crystalText, const ChipFamily& family, std
     intervalBox->setFocus();
 }
 
-QLineEdit* PlanWindow::createBox(const char* name, const layout::Twips& where) {
-    return layout::place(new QLineEdit(client()), name, where);
-}
-
 // Created in tab order: each box, then the label that names it.
 void PlanWindow::createInputs() {
     namespace at = layout::plan;
-    intervalBox = createBox("intervalBox", at::interval);
+    intervalBox = createInputBox(client(), "intervalBox", at::interval);
     createLabel("intervalLabel", QStringLiteral("定时时间(&I):"), at::intervalLabel, intervalBox);
     unitBox = layout::place(new QComboBox(client()), "unitBox", at::unit);
     for (const auto& [unit, scale] : units)
         unitBox->addItem(QString::fromLatin1(unit), scale);
     unitBox->setAccessibleName(QStringLiteral("单位"));
-    crystalBox = createBox("crystalBox", at::crystal);
+    crystalBox = createInputBox(client(), "crystalBox", at::crystal);
     createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
     createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
     noteLabel = layout::place(new QLabel(client()), "noteLabel", at::note);
 }
 
 void PlanWindow::createTable() {
-    planTable = layout::place(new QTableWidget(0, 9, client()), "planTable", layout::plan::table);
-    planTable->setHorizontalHeaderLabels(
-        {QStringLiteral("定时器"), QStringLiteral("每次计数"), QStringLiteral("重装值"),
-         QStringLiteral("次数"), QStringLiteral("实际(uS)"), QStringLiteral("误差(uS)"),
-         QStringLiteral("ppm"), QStringLiteral("中断(Hz)"), QStringLiteral("周期")});
-    planTable->horizontalHeaderItem(5)->setToolTip(QStringLiteral("误差 = 要求 − 实际"));
-    planTable->horizontalHeader()->setStretchLastSection(true);
-    planTable->verticalHeader()->hide();
-    planTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    planTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    planTable->setSelectionMode(QAbstractItemView::SingleSelection);
-    planTable->setTabKeyNavigation(false);
+    planTable = ToolWindow::createTable("planTable", 6, layout::plan::table,
+                                        {QStringLiteral("定时器"), QStringLiteral("每次计数"),
+                                         QStringLiteral("重装值"), QStringLiteral("次数"),
+                                         QStringLiteral("误差(uS)"), QStringLiteral("周期")});
+    planTable->horizontalHeaderItem(4)->setToolTip(QStringLiteral("误差 = 要求 − 实际"));
     planTable->setAccessibleName(QStringLiteral("定时方案表"));
+    detailLabel = layout::place(new QLabel(client()), "detailLabel", layout::plan::detail);
     createLabel("languageLabel", QStringLiteral("语言(&Y):"), layout::plan::languageLabel,
                 createLanguageBox(client(), layout::plan::language));
     copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
@@ -99,15 +89,15 @@ void PlanWindow::createReadBack() {
                                 "readBackGroup", at::readBack);
     readModeBox = layout::place(new QComboBox(group), "readModeBox", at::mode);
     createLabel("readModeLabel", QStringLiteral("定时器(&D):"), at::modeLabel, readModeBox);
-    highBox = layout::place(new QLineEdit(group), "highBox", at::high);
+    highBox = createInputBox(group, "highBox", at::high);
     createLabel("highLabel", QStringLiteral("高字节(&H):"), at::highLabel, highBox);
-    lowBox = layout::place(new QLineEdit(group), "lowBox", at::low);
+    lowBox = createInputBox(group, "lowBox", at::low);
     createLabel("lowLabel", QStringLiteral("低字节(&L):"), at::lowLabel, lowBox);
     readResult = layout::place(new QLabel(group), "readResult", at::readResult);
     readGeneratorBox = layout::place(new QComboBox(group), "readGeneratorBox", at::generator);
     createLabel("readGeneratorLabel", QStringLiteral("发生器(&G):"), at::generatorLabel,
                 readGeneratorBox);
-    baudReloadBox = layout::place(new QLineEdit(group), "baudReloadBox", at::reload);
+    baudReloadBox = createInputBox(group, "baudReloadBox", at::reload);
     createLabel("baudReloadLabel", QStringLiteral("重装值(&R):"), at::reloadLabel, baudReloadBox);
     baudResult = layout::place(new QLabel(group), "baudResult", at::baudResult);
     highBox->setText(QStringLiteral("FC"));
@@ -123,11 +113,7 @@ void PlanWindow::connectEvents() {
     for (QComboBox* box : {readModeBox, readGeneratorBox})
         connect(box, &QComboBox::currentIndexChanged, this, &PlanWindow::readBack);
     connect(unitBox, &QComboBox::currentIndexChanged, this, &PlanWindow::recalculate);
-    connect(planTable, &QTableWidget::itemSelectionChanged, this, [this] {
-        const bool chosen = planTable->selectionModel()->hasSelection();
-        copyButton->setEnabled(chosen);
-        copyAction_->setEnabled(chosen);
-    });
+    connect(planTable, &QTableWidget::itemSelectionChanged, this, &PlanWindow::showChosen);
     connect(copyButton, &QPushButton::clicked, this, &PlanWindow::copyChosen);
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
@@ -181,17 +167,37 @@ void PlanWindow::recalculate() {
                        : !problem.isEmpty() ? problem
                        : plans_[0].exact    ? QStringLiteral("精确方案在前")
                                          : QStringLiteral("没有精确方案：误差最小的在前"));
-    fitColumns();
+    fitColumns(planTable, layout::plan::columnTwips);
+    // The plan ranked first is chosen: copying it needs no click.
     planTable->clearSelection();
-    copyButton->setEnabled(false);
-    copyAction_->setEnabled(false);
+    if (!plans_.empty())
+        planTable->selectRow(0);
+    showChosen();
     readBack();
+}
+
+// The chosen plan's other figures below the table; copying only with a plan chosen.
+void PlanWindow::showChosen() {
+    const int row = planTable->selectionModel()->hasSelection() ? planTable->currentRow() : -1;
+    copyButton->setEnabled(row >= 0);
+    copyAction_->setEnabled(row >= 0);
+    if (row < 0) {
+        detailLabel->clear();
+        return;
+    }
+    const TickPlan& plan = plans_[static_cast<std::size_t>(row)];
+    const Exact ppm = plan.errorUs / (plan.achievedUs + plan.errorUs) * Exact(1'000'000);
+    detailLabel->setText(
+        QStringLiteral("实际 %1 uS，误差 %2 ppm，中断 %3 Hz")
+            .arg(numbers_.localized(plan.achievedUs.fixed(3), false),
+                 (plan.lateReload ? QStringLiteral("≤ ") : QString()) +
+                     numbers_.localizedSigned(ppm.fixed(1)),
+                 numbers_.localized((Exact(1'000'000) / plan.tickUs).fixed(3), false)));
 }
 
 // A plan whose routine reloads late shows what its counts give: its real error is more negative
 // by a few clocks a tick, hence "≤".
 void PlanWindow::showPlan(int row, const TickPlan& plan) {
-    const Exact ppm = plan.errorUs / (plan.achievedUs + plan.errorUs) * Exact(1'000'000);
     const QString atMost = plan.lateReload ? QStringLiteral("≤ ") : QString();
     const QString period = reloadsItself(plan.timer->kind) ? QStringLiteral("自动重装")
                            : plan.lateReload               ? QStringLiteral("每次略长")
@@ -200,25 +206,10 @@ void PlanWindow::showPlan(int row, const TickPlan& plan) {
                             QString::number(plan.countsPerTick),
                             hexText(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4),
                             QString::number(plan.ticks),
-                            numbers_.localized(plan.achievedUs.fixed(3), false),
                             atMost + numbers_.localizedSigned(plan.errorUs.fixed(3)),
-                            atMost + numbers_.localizedSigned(ppm.fixed(1)),
-                            numbers_.localized((Exact(1'000'000) / plan.tickUs).fixed(3), false),
                             period};
     for (int column = 0; column < cells.size(); ++column)
         planTable->setItem(row, column, new QTableWidgetItem(cells[column]));
-}
-
-// As designed where the values fit; wider for a long one, the table then scrolling sideways,
-// so no digit of a value is cut off.
-void PlanWindow::fitColumns() {
-    const int columns = planTable->columnCount();
-    for (int column = 0; column < columns; ++column) {
-        const int designed =
-            column < columns - 1 ? layout::toPixels(layout::plan::columnTwips[column]) : 0;
-        planTable->resizeColumnToContents(column);
-        planTable->setColumnWidth(column, std::max(designed, planTable->columnWidth(column)));
-    }
 }
 
 // The interval a timer's bytes time and how often it overflows; the rate a reload gives.

@@ -24,7 +24,6 @@ public:
     void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) override;
 
 private:
-    QLineEdit* createBox(const char* name, const layout::Twips& where);
     void createInputs();
     void createTable();
     void createReadBack();
@@ -33,7 +32,7 @@ private:
     std::optional<PlanRequest> request() const;
     void recalculate();
     void showPlan(int row, const TickPlan& plan);
-    void fitColumns();
+    void showChosen();
     void readBack();
     void copyChosen();
 
@@ -43,6 +42,7 @@ private:
     QLineEdit* crystalBox = nullptr;
     QLabel* noteLabel = nullptr;
     QTableWidget* planTable = nullptr;
+    QLabel* detailLabel = nullptr; // the chosen plan's achieved interval, error in ppm, rate
     QPushButton* copyButton = nullptr;
     QPushButton* closeButton = nullptr;
     QComboBox* readModeBox = nullptr;

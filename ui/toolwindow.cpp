@@ -1,11 +1,14 @@
 #include "toolwindow.h"
 
 #include "chipchoice.h"
+#include "selectinglineedit.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTableWidget>
 
 namespace tickora {
 
@@ -47,6 +50,38 @@ QComboBox* ToolWindow::createChipBox(const layout::Twips& where) {
         follow(QString(), *choice.family, choice.clock);
     });
     return chipBox_;
+}
+
+QLineEdit* ToolWindow::createInputBox(QWidget* parent, const char* name,
+                                      const layout::Twips& where) {
+    auto* box = layout::place(new SelectingLineEdit(parent), name, where);
+    connect(box, &SelectingLineEdit::gotFocus, box, &QLineEdit::selectAll);
+    return box;
+}
+
+QTableWidget* ToolWindow::createTable(const char* name, int columns, const layout::Twips& where,
+                                      const QStringList& headers) {
+    auto* table = layout::place(new QTableWidget(0, columns, client_), name, where);
+    table->setHorizontalHeaderLabels(headers);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setTabKeyNavigation(false);
+    QPalette palette = table->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    table->setPalette(palette);
+    return table;
+}
+
+void ToolWindow::fitColumns(QTableWidget* table, std::span<const int> designedTwips) {
+    for (int column = 0; column + 1 < table->columnCount(); ++column) {
+        table->resizeColumnToContents(column);
+        table->setColumnWidth(
+            column, std::max(layout::toPixels(designedTwips[column]), table->columnWidth(column)));
+    }
 }
 
 void ToolWindow::showChip(const ChipFamily& family, std::int32_t clock) {

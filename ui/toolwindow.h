@@ -9,10 +9,13 @@
 #include <QDialog>
 
 #include <functional>
+#include <span>
 
 class QAction;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QTableWidget;
 
 namespace tickora {
 
@@ -32,6 +35,15 @@ protected:
                         QWidget* buddy);
     // Every family with each of its clocks; choosing one follows it.
     QComboBox* createChipBox(const layout::Twips& where);
+    // A text box whose whole text is selected when it gets the focus, as in the main window.
+    QLineEdit* createInputBox(QWidget* parent, const char* name, const layout::Twips& where);
+    // A table of rows chosen whole, one at a time, whose choice stays in sight when the focus
+    // leaves it.
+    QTableWidget* createTable(const char* name, int columns, const layout::Twips& where,
+                              const QStringList& headers);
+    // Each column but the last as wide as its widest cell or header, never narrower than
+    // designed; the last takes the rest.
+    static void fitColumns(QTableWidget* table, std::span<const int> designedTwips);
     // Chooses the family and clock in the list without following them again.
     void showChip(const ChipFamily& family, std::int32_t clock);
     const ChipFamily& family() const;
