@@ -80,8 +80,6 @@ private:
 
 // Nothing where the core's instruction timing is not known here, or lacks an instruction.
 std::optional<Costs> costsOf(const ChipFamily& family, std::int32_t clock) {
-    if (!offersClock(family, clock))
-        return std::nullopt;
     const bool classic = family.classicCycle;
     Timer time(classic ? classicTimingTable() : family.instructionClocks);
     Costs costs{classic ? clock : 1,
@@ -285,6 +283,8 @@ Planned plan(const DelayRequest& request) {
         return refused("晶振频率必须大于 0");
     if (!request.delayUs.valid() || request.delayUs.sign() <= 0)
         return refused("延时必须大于 0");
+    if (!offersClock(request.family, request.clock))
+        return refused("该芯片没有这种时钟");
     const auto costs = costsOf(request.family, request.clock);
     if (!costs)
         return refused("该芯片的 1T 内核指令时间未知（厂商手册未给出），无法生成精确延时");
