@@ -221,6 +221,21 @@ void AsmUnit::add(AsmLine::Kind kind, std::string text, int value) {
 std::optional<int> classicCycles(const AsmLine& line) { return timeIn(classicTiming, line); }
 std::span<const InstructionTiming> classicTimingTable() { return classicTiming; }
 
+int codeBytes(const AsmLine& line) {
+    if (line.kind != AsmLine::Kind::Instruction)
+        return 0;
+    const bool long_ = line.text == "LCALL" || line.text == "LJMP";
+    int bytes = 1;
+    for (const AsmOperand& operand : line.operands)
+        bytes += operand.kind == AsmOperand::Kind::Label ? (long_ ? 2 : 1)
+                 : operand.kind == AsmOperand::Kind::Acc ||
+                         operand.kind == AsmOperand::Kind::Carry ||
+                         operand.kind == AsmOperand::Kind::Register
+                     ? 0
+                     : 1;
+    return bytes;
+}
+
 const InstructionTiming* timingOf(std::span<const InstructionTiming> table, const AsmLine& line) {
     const std::string shape = shapeOf(line);
     for (const InstructionTiming& row : table)

@@ -60,6 +60,9 @@ struct AsmUnit {
 
 // Machine cycles of an instruction on the classic core; nothing for one the table lacks.
 std::optional<int> classicCycles(const AsmLine& line);
+// The bytes an instruction takes in code memory: its opcode, and one for each immediate, direct
+// address, bit or relative jump, two for LCALL's and LJMP's address.
+int codeBytes(const AsmLine& line);
 // The classic core's table: Intel's machine cycles of every instruction the units use.
 std::span<const InstructionTiming> classicTimingTable();
 // The instruction's row in a table of times, or null where the table lacks it.

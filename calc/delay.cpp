@@ -17,8 +17,6 @@ constexpr int stepChain[] = {5, 4, 3, 2};
 constexpr int padRegister = 0;
 // NOPs kept few, so that the argument form's jumps stay within a relative jump's reach.
 constexpr int mostNops = 16;
-// Code bytes: MOV Rn,#data and DJNZ Rn,rel take 2 each, NOP 1.
-constexpr int levelBytes = 4, loopBytes = 4, nopBytes = 1;
 
 AsmLine instruction(std::string mnemonic, std::vector<AsmOperand> operands = {}) {
     return {Kind::Instruction, std::move(mnemonic), std::move(operands)};
@@ -54,6 +52,7 @@ struct Costs {
     std::string_view source;
     std::int64_t call, ret, nop, load, test, fetch, countDown;
     Branch djnz, jz, jnz;
+    int levelBytes, nopBytes; // a level's or short loop's MOV and DJNZ; a NOP
 };
 
 class Timer {
@@ -93,7 +92,9 @@ std::optional<Costs> costsOf(const ChipFamily& family, std::int32_t clock) {
                 time.of(countDown()),
                 time.branch(djnzLine(7, "loop")),
                 time.branch(instruction("JZ", {label("done")})),
-                time.branch(instruction("JNZ", {label("step")}))};
+                time.branch(instruction("JNZ", {label("step")})),
+                codeBytes(loadLine(7, 1)) + codeBytes(djnzLine(7, "loop")),
+                codeBytes(instruction("NOP"))};
     if (!time.known())
         return std::nullopt;
     return costs;
@@ -130,10 +131,11 @@ std::optional<Pad> padOf(const Costs& costs, std::int64_t time) {
         if (left < 0)
             break;
         if (left == 0)
-            consider({0, nops, nops * nopBytes});
+            consider({0, nops, nops * costs.nopBytes});
         const std::int64_t jumps = left - costs.load - costs.djnz.fallsThrough;
         if (jumps >= 0 && jumps % costs.djnz.jumps == 0 && jumps / costs.djnz.jumps < 256)
-            consider({std::int32_t(jumps / costs.djnz.jumps + 1), nops, loopBytes + nops});
+            consider({std::int32_t(jumps / costs.djnz.jumps + 1), nops,
+                      costs.levelBytes + nops * costs.nopBytes});
     }
     return best;
 }
@@ -161,7 +163,7 @@ std::optional<Body> bodyOf(const Costs& costs, std::int64_t time, int mostLevels
         }
         for (std::int64_t m = low; m >= 0 && m > low - 4; --m)
             if (const auto pad = padOf(costs, time - chainTime(costs, levels, m)))
-                if (const int bytes = levels * levelBytes + pad->bytes;
+                if (const int bytes = levels * costs.levelBytes + pad->bytes;
                     !best || bytes < best->bytes)
                     best = Body{levels, m, *pad, bytes};
     }
@@ -381,6 +383,13 @@ AsmUnit bodyUnit(const DelayRequest& request, const DelayResult& result, bool sd
     return unit;
 }
 
+std::int32_t bytesOf(const AsmUnit& unit) {
+    std::int32_t bytes = 0;
+    for (const AsmLine& line : unit.lines)
+        bytes += codeBytes(line);
+    return bytes;
+}
+
 std::string familyText(const DelayRequest& request) {
     const std::string clock = std::to_string(request.clock) + "T";
     return "family " + std::string(request.family.id) + " at " + clock +
@@ -437,8 +446,10 @@ std::vector<std::string> headerLines(const DelayRequest& request, const DelayRes
         lines.push_back("Loops, innermost first: " + counts +
                         " (a count of 256 loads as 0); each DJNZ jumps back to its loop's start.");
     lines.push_back("Times from " + std::string(request.family.instructionSource) + ".");
-    lines.push_back("Changes " + listed(result.registers) +
-                    ". An interrupt taken during the delay lengthens it.");
+    lines.push_back(
+        std::to_string(bytesOf(bodyUnit(request, result, language != CodeLanguage::A51))) +
+        " bytes of code. Changes " + listed(result.registers) +
+        ". An interrupt taken during the delay lengthens it.");
     return lines;
 }
 
@@ -466,6 +477,11 @@ std::string cUnit(const DelayRequest& request, const DelayResult& result) {
 }
 
 } // namespace
+
+std::int32_t delayBytes(const DelayRequest& request, const DelayResult& result,
+                        CodeLanguage language) {
+    return bytesOf(bodyUnit(request, result, language != CodeLanguage::A51));
+}
 
 std::string delayCode(const DelayRequest& request, const DelayResult& result,
                       CodeLanguage language) {

@@ -70,6 +70,10 @@ std::string delayProblem(const DelayRequest& request);
 // The delay nearest the one asked (a tie to the even count), in the fewest bytes; nothing when
 // delayProblem() names a problem.
 std::optional<DelayResult> planDelay(const DelayRequest& request);
+// The routine's size in code memory in that language's form: SDCC's (C, sdas8051) moves n from
+// DPH:DPL first, which Keil's (A51) needs not.
+std::int32_t delayBytes(const DelayRequest& request, const DelayResult& result,
+                        CodeLanguage language);
 // The unit: C (SDCC's inline assembly, Keil C51's prototype), A51 or sdas8051, ASCII.
 std::string delayCode(const DelayRequest& request, const DelayResult& result,
                       CodeLanguage language);
