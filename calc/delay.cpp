@@ -28,7 +28,10 @@ AsmLine djnzLine(int r, const std::string& to) { return instruction("DJNZ", {reg
 std::vector<AsmLine> entryTest() {
     return {instruction("MOV", {acc(), reg(7)}), instruction("ORL", {acc(), reg(6)})};
 }
-std::vector<AsmLine> argumentMoves() { // SDCC's n, from DPL and DPH to Keil C51's R7 and R6
+// SDCC passes a 2-byte first argument in DPL (low) and DPH (high) (SDCC manual, interfacing with
+// assembly routines); Keil C51 an int's in R7 (low) and R6 (high) (Cx51 User's Guide, parameters
+// and registers). SDCC's forms move it to where Keil's finds it, so the rest is the same code.
+std::vector<AsmLine> argumentMoves() {
     return {instruction("MOV", {reg(7), sfr("DPL")}), instruction("MOV", {reg(6), sfr("DPH")})};
 }
 // n - 1 into R7:R6 by adding 0FFFFH, the same instructions every step whatever the bytes hold,
@@ -49,7 +52,6 @@ struct Branch {
 // cycles on a classic core, clocks on a 1T one.
 struct Costs {
     std::int64_t unitClocks;
-    std::string_view source;
     std::int64_t call, ret, nop, load, test, fetch, countDown;
     Branch djnz, jz, jnz;
     int levelBytes, nopBytes; // a level's or short loop's MOV and DJNZ; a NOP
@@ -82,7 +84,6 @@ std::optional<Costs> costsOf(const ChipFamily& family, std::int32_t clock) {
     const bool classic = family.classicCycle;
     Timer time(classic ? classicTimingTable() : family.instructionClocks);
     Costs costs{classic ? clock : 1,
-                family.instructionSource,
                 time.of({instruction("LCALL", {label("delay")})}),
                 time.of({instruction("RET")}),
                 time.of({instruction("NOP")}),

@@ -58,8 +58,8 @@ qint64 classicCount(const DelayLoops& loops) {
     qint64 outer = 1, djnz = 0;
     for (std::size_t level = loops.counts.size(); level-- > 0;)
         djnz += outer = loops.counts[level] + 256 * (outer - 1);
-    const qint64 pad = loops.padLoop > 0 ? 1 + 2 * loops.padLoop : 0;
-    return 2 + qint64(loops.counts.size()) + 2 * djnz + pad + loops.nops + 2;
+    return 2 + qint64(loops.counts.size()) + 2 * djnz + loops.nops + 2 +
+           (loops.padLoop > 0 ? 1 + 2 * loops.padLoop : 0);
 }
 
 // main()'s call of a fixed delay (n < 0) or of n steps, and the clocks it takes as SDCC calls it.
@@ -82,9 +82,8 @@ void runsExactly(const std::vector<DelayRequest>& requests, const QList<int>& ns
     QStringList prototypes, breaks, calls;
     QList<qint64> expected;
     for (const DelayRequest& request : requests) {
-        const auto found = planDelay(request);
-        QVERIFY2(found, qPrintable(QString::fromStdString(request.delayUs.text(3))));
-        const DelayResult& result = *found;
+        QVERIFY(planDelay(request));
+        const DelayResult result = *planDelay(request);
         const int skip = request.kind == DelayKind::PerStep ? 4 : 0;
         QCOMPARE(result.sdccCall.clocks - result.keilCall.clocks, skip * request.clock);
         for (const int n : ns)
@@ -104,6 +103,9 @@ void runsExactly(const std::vector<DelayRequest>& requests, const QList<int>& ns
         const QList<int> bytes = imageBytes(dir.filePath("main.ihx")).values();
         QCOMPARE(imageBytes(dir.filePath("a51.hex")).values(), bytes.mid(skip));
         QCOMPARE(bytes.size(), delayBytes(request, result, CodeLanguage::Sdas));
+        QVERIFY(
+            code(request, result, CodeLanguage::A51) // Keil C51's name for register arguments
+                .contains("\tPUBLIC\t" + QString(skip ? "_" : "") + result.name.c_str() + "\n"));
     }
     for (int i = 0; i < calls.size(); ++i) {
         program += "    __asm\n    mov psw,#0xE6\n    mov a,#0x5A\n";
@@ -129,11 +131,12 @@ void runsExactly(const std::vector<DelayRequest>& requests, const QList<int>& ns
 
 // s51's trace of main()'s call, timed by the test core's table by opcode: a branch (all 2 bytes
 // long) jumped where the next instruction is not the one after it.
-qint64 tracedClocks(const QString& unit, const QString& calling) {
+qint64 tracedClocks(const DelayRequest& request, const DelayResult& result, int n) {
     const QTemporaryDir dir;
     QFile rst(dir.filePath("main.rst"));
-    const QString main = "void main(void)\n{\n    " + calling + ";\n    for (;;)\n        ;\n}\n";
-    if (!written(dir.filePath("main.c"), (unit + main).toLatin1()) ||
+    const QString main = code(request, result, CodeLanguage::C) + "void main(void)\n{\n    " +
+                         called(result, n).first + ";\n    for (;;)\n        ;\n}\n";
+    if (!written(dir.filePath("main.c"), main.toLatin1()) ||
         !run("sdcc", {"-mmcs51", "main.c"}, {}, dir.path()).ok || !rst.open(QIODevice::ReadOnly))
         return -1;
     const int call =
@@ -174,16 +177,14 @@ private slots:
         QFETCH(QString, row);
         const int clock = row.section(' ', 2, 2).toInt();
         std::mt19937 random(20261208 + clock);
-        const QString step = row.section(' ', 3);
+        std::uniform_real_distribution logUs(1.4, 14.7);
+        const QString step = row.section(' ', 3), chip = " " + row.section(' ', 0, 2);
         QStringList lengths{"2000000.25"}; // then the edges, then random ones
         for (const double cycles : {4, 5, 517, 518, 0, 0, 0, 0, 0, 0, 0, 0})
-            lengths << QString::number(
-                cycles > 0 ? cycles * clock / 12
-                           : std::exp(std::uniform_real_distribution(1.4, 14.7)(random)));
+            lengths << QString::number(cycles > 0 ? cycles * clock / 12 : std::exp(logUs(random)));
         std::vector<DelayRequest> requests;
         for (const QString& us : step.isEmpty() ? lengths : QStringList{step})
-            requests.push_back(
-                ask(us + " " + row.section(' ', 0, 2) + (step.isEmpty() ? "" : " s")));
+            requests.push_back(ask(us + chip + (step.isEmpty() ? "" : " s")));
         // A 6T core runs as a 12T one at twice the crystal.
         runsExactly(requests, step.isEmpty() ? QList<int>{-1} : QList<int>{0, 1, 2, 255, 256, 1000},
                     row.section(' ', 0, 0).toDouble() * 12e6 / clock,
@@ -191,19 +192,18 @@ private slots:
     }
 
     // A 1T core's delays run in s51, and its trace, timed by the core's table, takes the clocks
-    // the generator claims: fixed delays, and a step for n = 0, 1 and 2 ("5 2": 5 us, n = 2).
+    // the generator claims: fixed delays (n = -1), and a 5 us step for n = 0, 1 and 2.
     void oneTCoreByItsTable() {
         ChipFamily core = *findFamily("stc15");
         core.instructionClocks = testCore;
-        for (const QString row : {"0.75", "1", "3.25", "17.5", "60", "5 0", "5 1", "5 2"}) {
-            const bool step = row.contains(' ');
+        for (const QString row :
+             {"0.75 -1", "1 -1", "3.25 -1", "17.5 -1", "60 -1", "5 0", "5 1", "5 2"}) {
+            const int n = row.section(' ', 1).toInt();
             const DelayRequest request =
-                ask(row.section(' ', 0, 0) + " 12 stc15 1" + (step ? " s" : ""), &core);
+                ask(row.section(' ', 0, 0) + " 12 stc15 1" + (n < 0 ? "" : " s"), &core);
             const auto result = planDelay(request);
             QVERIFY(result && sumOf(result->working).first == result->clocks);
-            const int n = step ? row.section(' ', 1).toInt() : -1;
-            const QString unit = code(request, *result, CodeLanguage::C);
-            QCOMPARE(tracedClocks(unit, called(*result, n).first), called(*result, n).second);
+            QCOMPARE(tracedClocks(request, *result, n), called(*result, n).second);
         }
     }
 
@@ -239,7 +239,8 @@ private slots:
              "0 12 classic 12|延时必须|", "1000 12 stc15 1|1T 内核指令时间未知|",
              "1000 12 stc12 12|1T|", "1000 12 n76e003 1 s|1T|", "8 12 classic 12 s|9 us|",
              "9 12 classic 12 s|108|delay_9us", "1000 12 classic 12 s|12000|delay_ms",
-             "250 12 stc89 6 s|3000|delay_250us", "2000000 12 classic 12|24000000|delay_2s"})
+             "1000 12 classic 12|12000|delay_1ms", "250 12 stc89 6 s|3000|delay_250us",
+             "2000000 12 classic 12|24000000|delay_2s"})
             // clang-format on
             QTest::newRow(row) << QString::fromUtf8(row);
     }
