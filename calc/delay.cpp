@@ -440,12 +440,13 @@ std::vector<std::string> headerLines(const DelayRequest& request, const DelayRes
     for (std::size_t level = 0; level < result.loops.counts.size(); ++level)
         counts += (counts.empty() ? "" : ", ") + result.loops.registers[level] + " = " +
                   std::to_string(result.loops.counts[level]);
+    if (!counts.empty())
+        counts = counts + " (innermost first, each DJNZ jumping back to the innermost)";
     if (result.loops.padLoop > 0)
         counts += (counts.empty() ? "" : ", then ") + regName(padRegister) + " = " +
-                  std::to_string(result.loops.padLoop) + " alone";
+                  std::to_string(result.loops.padLoop) + " (a short loop of its own)";
     if (!counts.empty())
-        lines.push_back("Loops, innermost first: " + counts +
-                        " (a count of 256 loads as 0); each DJNZ jumps back to its loop's start.");
+        lines.push_back("Counts: " + counts + "; a count of 256 is loaded as 0.");
     lines.push_back("Times from " + std::string(request.family.instructionSource) + ".");
     lines.push_back(
         std::to_string(bytesOf(bodyUnit(request, result, language != CodeLanguage::A51))) +
