@@ -27,8 +27,10 @@ QString code(const DelayRequest& request, const DelayResult& result, CodeLanguag
 
 int hex(const QString& text) { return text.toInt(nullptr, 16); }
 
-// A 1T core as a vendor's manual might list it, jumps and fall-throughs apart: for the
-// generator by mnemonic, and for timing s51's trace by opcode (mask, opcode, jumps, falls).
+// A made-up 1T core, its times listed as a vendor's manual would list them, jumps and
+// fall-throughs apart (no real 1T core's table is known here; this one proves the table-driven
+// path): for the generator by mnemonic, and for timing s51's trace by opcode (mask, opcode,
+// jumps, falls).
 // clang-format off
 constexpr InstructionTiming testCore[] = {
     {"LCALL", "l", 4}, {"RET", "", 4}, {"NOP", "", 1}, {"MOV", "r#", 2}, {"DJNZ", "rl", 4, 3},
