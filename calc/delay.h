@@ -31,7 +31,7 @@ struct DelayRequest {
 // then a short loop and NOPs for what the chain cannot make.
 struct DelayLoops {
     std::vector<std::string> registers; // of the chain's levels, innermost first: "R7", "R6" ...
-    std::vector<std::int32_t> counts;   // what each level is loaded with, 1 to 256 (0 is 256)
+    std::vector<std::int32_t> counts;   // what each level counts, 1 to 256 (256 loads as 0)
     std::vector<std::int64_t> runs;     // how often each level's DJNZ runs
     std::int32_t padLoop = 0;           // the short loop's count on R0; 0 where there is none
     std::int32_t nops = 0;
@@ -67,8 +67,9 @@ struct DelayResult {
 // than the call and return allow or longer than the loops reach, a bad crystal. UTF-8, one
 // sentence; empty when it can be made.
 std::string delayProblem(const DelayRequest& request);
-// The delay nearest the one asked (a tie to the even count), in the fewest bytes; nothing when
-// delayProblem() names a problem.
+// The delay nearest the one asked (a tie to the even count). Of the chain's depths that make it,
+// each loaded with the most it can take and padded with NOPs or a short loop in the fewest bytes,
+// the one of the fewest bytes. Nothing when delayProblem() names a problem.
 std::optional<DelayResult> planDelay(const DelayRequest& request);
 // The routine's size in code memory in that language's form: SDCC's (C, sdas8051) moves n from
 // DPH:DPL first, which Keil's (A51) needs not.
