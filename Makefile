@@ -49,5 +49,6 @@ clean:
 	rm -rf build build-asan build-fuzz build-windows
 
 bench: build
-	cmake --build build --target tickora-bench-plan
+	cmake --build build --target tickora-bench-plan tickora-bench-delay
 	./build/tickora-bench-plan
+	./build/tickora-bench-delay

@@ -1,5 +1,6 @@
 #include "asmunit.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -29,7 +30,7 @@ constexpr Symbol symbols[] = {
     {"T2CON", 0xC8, false, false}, {"RCAP2L", 0xCA, false, false}, {"RCAP2H", 0xCB, false, false},
     {"TL2", 0xCC, false, false},   {"TH2", 0xCD, false, false},    {"TF2", 0xCF, true, false},
     {"TR2", 0xCA, true, false},    {"ET2", 0xAD, true, false},     {"AUXR", 0x8E, false, false},
-    {"BRT", 0x9C, false, false},
+    {"BRT", 0x9C, false, false},   {"DPL", 0x82, false, true},     {"DPH", 0x83, false, true},
 };
 
 std::optional<Symbol> findSymbol(const ChipFamily& family, std::string_view name) {
@@ -68,6 +69,8 @@ std::string operandText(const AsmOperand& operand, CodeLanguage language) {
     switch (operand.kind) {
     case AsmOperand::Kind::Acc:
         return keil ? "A" : "a";
+    case AsmOperand::Kind::Register:
+        return keil ? operand.name : lower(operand.name);
     case AsmOperand::Kind::Carry:
         return keil ? "C" : "c";
     case AsmOperand::Kind::Immediate:
@@ -172,26 +175,27 @@ std::string sdasLine(const AsmLine& line) {
 std::string shapeOf(const AsmLine& line) {
     std::string shape;
     for (const AsmOperand& operand : line.operands)
-        shape += "ACdb#dl"[static_cast<int>(operand.kind)];
+        shape += "ACdb#dlr"[static_cast<int>(operand.kind)];
     return shape;
 }
 
 std::optional<int> timeIn(std::span<const InstructionTiming> table, const AsmLine& line) {
-    const std::string shape = shapeOf(line);
-    for (const InstructionTiming& row : table)
-        if (row.mnemonic == line.text && row.shape == shape)
-            return row.time;
+    if (const InstructionTiming* row = timingOf(table, line))
+        return row->time;
     return std::nullopt;
 }
 
 // Intel MCS-51 User's Manual, instruction set summary: machine cycles of the instructions the
-// units use.
+// units use. Its branches take as long whether they jump or not.
 constexpr InstructionTiming classicTiming[] = {
-    {"MOV", "Ad", 1}, {"MOV", "A#", 1}, {"MOV", "dA", 1},  {"MOV", "d#", 2},  {"MOV", "Cb", 1},
-    {"MOV", "bC", 2}, {"ADD", "A#", 1}, {"ADDC", "A#", 1}, {"SUBB", "A#", 1}, {"ANL", "A#", 1},
-    {"ORL", "A#", 1}, {"ORL", "Ad", 1}, {"ANL", "d#", 2},  {"ORL", "d#", 2},  {"SWAP", "A", 1},
-    {"RR", "A", 1},   {"RL", "A", 1},   {"CLR", "b", 1},   {"SETB", "b", 1},  {"CLR", "C", 1},
-    {"PUSH", "d", 2}, {"POP", "d", 2},  {"RET", "", 2},    {"RETI", "", 2},   {"JNZ", "l", 2},
+    {"MOV", "Ad", 1},  {"MOV", "A#", 1}, {"MOV", "dA", 1},  {"MOV", "d#", 2},  {"MOV", "Cb", 1},
+    {"MOV", "bC", 2},  {"ADD", "A#", 1}, {"ADDC", "A#", 1}, {"SUBB", "A#", 1}, {"ANL", "A#", 1},
+    {"ORL", "A#", 1},  {"ORL", "Ad", 1}, {"ANL", "d#", 2},  {"ORL", "d#", 2},  {"SWAP", "A", 1},
+    {"RR", "A", 1},    {"RL", "A", 1},   {"CLR", "b", 1},   {"SETB", "b", 1},  {"CLR", "C", 1},
+    {"PUSH", "d", 2},  {"POP", "d", 2},  {"RET", "", 2},    {"RETI", "", 2},   {"JNZ", "l", 2},
+    {"JZ", "l", 2},    {"SJMP", "l", 2}, {"LCALL", "l", 2}, {"ACALL", "l", 2}, {"NOP", "", 1},
+    {"DJNZ", "rl", 2}, {"MOV", "r#", 1}, {"MOV", "rd", 2},  {"MOV", "Ar", 1},  {"MOV", "rA", 1},
+    {"ORL", "Ar", 1},
 };
 
 } // namespace
@@ -205,6 +209,7 @@ AsmOperand var(std::string name, int byteOffset) {
     return {AsmOperand::Kind::Variable, std::move(name), byteOffset};
 }
 AsmOperand label(std::string name) { return {AsmOperand::Kind::Label, std::move(name)}; }
+AsmOperand reg(int number) { return {AsmOperand::Kind::Register, "R" + std::to_string(number)}; }
 
 void AsmUnit::op(std::string mnemonic, std::vector<AsmOperand> operands, std::string comment) {
     lines.push_back({AsmLine::Kind::Instruction, std::move(mnemonic), std::move(operands), 0,
@@ -216,6 +221,30 @@ void AsmUnit::add(AsmLine::Kind kind, std::string text, int value) {
 }
 
 std::optional<int> classicCycles(const AsmLine& line) { return timeIn(classicTiming, line); }
+std::span<const InstructionTiming> classicTimingTable() { return classicTiming; }
+
+int codeBytes(const AsmLine& line) {
+    if (line.kind != AsmLine::Kind::Instruction)
+        return 0;
+    const bool long_ = line.text == "LCALL" || line.text == "LJMP";
+    int bytes = 1;
+    for (const AsmOperand& operand : line.operands)
+        bytes += operand.kind == AsmOperand::Kind::Label ? (long_ ? 2 : 1)
+                 : operand.kind == AsmOperand::Kind::Acc ||
+                         operand.kind == AsmOperand::Kind::Carry ||
+                         operand.kind == AsmOperand::Kind::Register
+                     ? 0
+                     : 1;
+    return bytes;
+}
+
+const InstructionTiming* timingOf(std::span<const InstructionTiming> table, const AsmLine& line) {
+    const std::string shape = shapeOf(line);
+    for (const InstructionTiming& row : table)
+        if (row.mnemonic == line.text && row.shape == shape)
+            return &row;
+    return nullptr;
+}
 
 std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line) {
     return timeIn(family.instructionClocks, line);
@@ -245,6 +274,38 @@ std::string renderAssembly(const AsmUnit& unit, CodeLanguage language) {
     for (const AsmLine& line : unit.lines)
         text += keil ? a51Line(unit, line) : sdasLine(line);
     return text + (keil ? "\n\tEND\n" : "");
+}
+
+// SDCC's inline assembly knows the 8051's own registers by sdas8051's names (dpl, dph), not by a
+// C header's (_DPL), and its labels are local ones, numbered.
+std::string renderInlineAssembly(const AsmUnit& unit) {
+    std::vector<std::string> labels;
+    const auto local = [&labels](const std::string& name) {
+        auto at = std::find(labels.begin(), labels.end(), name);
+        if (at == labels.end())
+            at = labels.insert(labels.end(), name);
+        return hexText("%05u$", unsigned(at - labels.begin() + 1));
+    };
+    std::string text;
+    for (const AsmLine& line : unit.lines) {
+        if (line.kind == AsmLine::Kind::Label)
+            text += local(line.text) + ":\n";
+        else if (line.kind == AsmLine::Kind::Note)
+            text += "\t; " + line.text + "\n";
+        if (line.kind != AsmLine::Kind::Instruction)
+            continue;
+        text += "\t" + lower(line.text);
+        for (std::size_t i = 0; i < line.operands.size(); ++i) {
+            const AsmOperand& operand = line.operands[i];
+            text += (i == 0 ? "\t" : ",") + (operand.kind == AsmOperand::Kind::Label
+                                                 ? local(operand.name)
+                                             : operand.kind == AsmOperand::Kind::Sfr
+                                                 ? lower(operand.name)
+                                                 : operandText(operand, CodeLanguage::Sdas));
+        }
+        text += (line.comment.empty() ? "" : "\t; " + line.comment) + "\n";
+    }
+    return text;
 }
 
 } // namespace tickora

@@ -14,9 +14,9 @@
 namespace tickora {
 
 struct AsmOperand {
-    enum class Kind { Acc, Carry, Sfr, Bit, Immediate, Variable, Label };
+    enum class Kind { Acc, Carry, Sfr, Bit, Immediate, Variable, Label, Register };
     Kind kind;
-    std::string name; // of a register, bit, variable or label
+    std::string name; // of a register, bit, variable or label; "R7" for register R7
     int value = 0;    // an immediate byte, or a variable's byte offset
 };
 
@@ -27,6 +27,7 @@ AsmOperand bit(std::string name);
 AsmOperand imm(int value); // its low byte
 AsmOperand var(std::string name, int byteOffset = 0);
 AsmOperand label(std::string name);
+AsmOperand reg(int number); // R0 to R7 of the bank in use
 
 struct AsmLine {
     enum class Kind {
@@ -59,6 +60,13 @@ struct AsmUnit {
 
 // Machine cycles of an instruction on the classic core; nothing for one the table lacks.
 std::optional<int> classicCycles(const AsmLine& line);
+// The bytes an instruction takes in code memory: its opcode, and one for each immediate, direct
+// address, bit or relative jump, two for LCALL's and LJMP's address.
+int codeBytes(const AsmLine& line);
+// The classic core's table: Intel's machine cycles of every instruction the units use.
+std::span<const InstructionTiming> classicTimingTable();
+// The instruction's row in a table of times, or null where the table lacks it.
+const InstructionTiming* timingOf(std::span<const InstructionTiming> table, const AsmLine& line);
 // Oscillator clocks of an instruction on a 1T core, from the family's table; nothing where the
 // table lacks it.
 std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line);
@@ -66,5 +74,8 @@ std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line);
 // The unit in A51 or sdas8051 syntax, ASCII, with every register it names that the assembler
 // does not know declared.
 std::string renderAssembly(const AsmUnit& unit, CodeLanguage language);
+// The unit's instructions and labels as the body of SDCC's __asm ... __endasm: sdas8051 syntax,
+// its labels SDCC's local ones (00001$, in order), which no other function's code can clash with.
+std::string renderInlineAssembly(const AsmUnit& unit);
 
 } // namespace tickora

@@ -153,6 +153,11 @@ constexpr std::string_view n76UartSetup =
     "    P0M1 &= 0x3F;  /* P0.6 TXD, P0.7 RXD quasi-bidirectional: */\n"
     "    P0M2 &= 0x3F;  /* after reset TXD is an input and sends nothing */\n";
 
+// Where a core's instruction times come from. The classic core's machine cycles: Intel's table
+// (classicTimingTable()); no 1T core's table has been found in its vendor's manuals yet.
+constexpr std::string_view intelCycles = "Intel MCS-51 User's Manual, instruction set summary";
+constexpr std::string_view unknownCore = "";
+
 const ChipFamily families[] = {
     {"classic",
      "经典 8051/8052",
@@ -170,7 +175,8 @@ const ChipFamily families[] = {
      classicTicks,
      true,
      Timer2Kind::Of8052,
-     {}},
+     {},
+     intelCycles},
     // 6T is an option chosen when the chip is programmed: STC89C5xRC.H declares no register
     // for it (its AUXR line is commented out).
     {"stc89",
@@ -189,7 +195,8 @@ const ChipFamily families[] = {
      classicTicks,
      true,
      Timer2Kind::Of8052,
-     {}},
+     {},
+     intelCycles},
     // SDCC's stc12.h declares AUXR and BRT. The chip has no timer 2.
     {"stc12",
      "STC12C5A60S2 系列",
@@ -207,7 +214,8 @@ const ChipFamily families[] = {
      plainTicks,
      false,
      Timer2Kind::None,
-     {}},
+     {},
+     unknownCore},
     // STC15W4K32S4 and STC15F2K60S2 alike: STC15.H.
     {"stc15",
      "STC15 系列",
@@ -225,7 +233,8 @@ const ChipFamily families[] = {
      stc15Ticks,
      false,
      Timer2Kind::Stc,
-     {}},
+     {},
+     unknownCore},
     // STC8A8K64D4 manual: the timers and UART1 as the STC15's.
     {"stc8",
      "STC8 系列",
@@ -243,7 +252,8 @@ const ChipFamily families[] = {
      stc15Ticks,
      false,
      Timer2Kind::Stc,
-     {}},
+     {},
+     unknownCore},
     // The STC8's timers and UART1 on an 80251 core, programmed with Keil C251 and A251.
     {"stc32g",
      "STC32G 系列",
@@ -262,6 +272,7 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::Stc,
      {},
+     unknownCore,
      "STC32G 是 251 内核，不写汇编（请用 C）"},
     // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h). CKCON has no
     // page-1 twin, so the timer units need no page select. Its timer 2 is neither kind.
@@ -281,7 +292,8 @@ const ChipFamily families[] = {
      plainTicks,
      false,
      Timer2Kind::None,
-     {}},
+     {},
+     unknownCore},
 };
 
 } // namespace

@@ -97,11 +97,15 @@ struct SfrAddress {
 };
 
 // The time one instruction takes: a mnemonic and the kinds of its operands, a letter each (A the
-// accumulator, C the carry, d a direct byte, b a bit, # an immediate, l a code address).
+// accumulator, C the carry, d a direct byte, b a bit, # an immediate, l a code address, r a
+// register R0 to R7). A branch may take another time when it falls through.
 struct InstructionTiming {
     std::string_view mnemonic;
     std::string_view shape;
-    int time;
+    int time;         // a branch's when it jumps
+    int notTaken = 0; // a branch's when it falls through; 0 where that is time too
+
+    int fallThrough() const { return notTaken != 0 ? notTaken : time; }
 };
 
 struct ChipFamily {
@@ -126,6 +130,9 @@ struct ChipFamily {
     // A 1T core's oscillator clocks per instruction, from the vendor's manual; empty where not
     // known here, and then its reload cannot make up for the time it stands still.
     std::span<const InstructionTiming> instructionClocks;
+    // The vendor's manual and table instructionClocks comes from; on classic cores, the table
+    // their machine cycles come from.
+    std::string_view instructionSource;
     // Why no 8051 assembly is written for the family, UTF-8; empty where it is.
     std::string_view noAssembly = {};
 };

@@ -1,0 +1,82 @@
+// Software delays: a routine that does nothing for an exact number of clocks, counted from the
+// core's instruction table, as a fixed delay (delay_10ms) or one of n steps (delay_ms(n)), in C
+// for SDCC and Keil C51 and in assembly for A51 and sdas8051. Standard C++ only.
+#pragma once
+
+#include "chipfamily.h"
+#include "codelanguage.h"
+#include "exact.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tickora {
+
+enum class DelayKind {
+    Fixed,   // void delay_10ms(void)
+    PerStep, // void delay_ms(unsigned int n): n steps of the time asked
+};
+
+struct DelayRequest {
+    Exact delayUs;    // asked, as typed: the whole delay (Fixed) or one step of n (PerStep)
+    Exact crystalMhz; // as typed
+    const ChipFamily& family;
+    std::int32_t clock; // the family's timer clock as chosen (12, 6, 1): a classic core's cycle
+    DelayKind kind;
+};
+
+// The loops that make up the time: a chain of DJNZ counters all jumping back to the innermost,
+// then a short loop and NOPs for what the chain cannot make.
+struct DelayLoops {
+    std::vector<std::string> registers; // of the chain's levels, innermost first: "R7", "R6" ...
+    std::vector<std::int32_t> counts;   // what each level counts, 1 to 256 (256 loads as 0)
+    std::vector<std::int64_t> runs;     // how often each level's DJNZ runs
+    std::int32_t padLoop = 0;           // the short loop's count on R0; 0 where there is none
+    std::int32_t nops = 0;
+};
+
+// What one call of a delay by argument costs apart from its steps, in a calling convention.
+struct DelayCall {
+    std::int64_t clocks = 0;     // a call with n >= 1 takes clocks + n x the step's
+    std::int64_t zeroClocks = 0; // a call with n = 0, which returns at once
+    std::string working;         // the sum that makes clocks
+};
+
+struct DelayResult {
+    std::string name;          // "delay_10ms", "delay_ms", "delay_10us": a valid C identifier
+    Exact askedClocks;         // delayUs x crystal, in oscillator clocks; may be fractional
+    std::int64_t clocks = 0;   // achieved: Fixed, from the LCALL's first clock to the RET's last;
+                               // PerStep, one step of n
+    Exact achievedUs, errorUs; // error: asked less achieved; in clocks askedClocks - clocks
+    // The sum that makes clocks, each instruction's count and time from the core's table:
+    // "2 (LCALL) + 2 x 1 (MOV) + 4884 x 2 (DJNZ R7) + ... = 10000 cycles x 12 = 120000 clocks".
+    std::string working;
+    std::vector<std::string> registers; // what the routine changes: "A", "PSW", "R7" ...
+    DelayLoops loops;
+    DelayCall keilCall; // PerStep: Keil C51 passes n in R6:R7 (the A51 form)
+    DelayCall sdccCall; // PerStep: SDCC passes it in DPH:DPL (the C and sdas8051 forms)
+
+    const DelayCall& call(CodeLanguage language) const {
+        return language == CodeLanguage::A51 ? keilCall : sdccCall;
+    }
+};
+
+// Why no delay can be made: a core whose instruction timing is not known here, a delay shorter
+// than the call and return allow or longer than the loops reach, a bad crystal. UTF-8, one
+// sentence; empty when it can be made.
+std::string delayProblem(const DelayRequest& request);
+// The delay nearest the one asked (a tie to the even count). Of the chain's depths that make it,
+// each loaded with the most it can take and padded with NOPs or a short loop in the fewest bytes,
+// the one of the fewest bytes. Nothing when delayProblem() names a problem.
+std::optional<DelayResult> planDelay(const DelayRequest& request);
+// The routine's size in code memory in that language's form: SDCC's (C, sdas8051) moves n from
+// DPH:DPL first, which Keil's (A51) needs not.
+std::int32_t delayBytes(const DelayRequest& request, const DelayResult& result,
+                        CodeLanguage language);
+// The unit: C (SDCC's inline assembly, Keil C51's prototype), A51 or sdas8051, ASCII.
+std::string delayCode(const DelayRequest& request, const DelayResult& result,
+                      CodeLanguage language);
+
+} // namespace tickora
