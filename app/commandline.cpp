@@ -73,6 +73,11 @@ const SubCommand subCommands[] = {
       QStringLiteral("plan?")},
      QStringLiteral("长定时的方案：定时器、每次计数、次数和误差，精确的在前；--code 输出代码"),
      runPlan},
+    {QStringLiteral("delay"),
+     {QStringLiteral("delay"), QStringLiteral("crystal"), QStringLiteral("family?"),
+      QStringLiteral("clock?"), QStringLiteral("argument?"), QStringLiteral("lang?")},
+     QStringLiteral("软件延时：精确到时钟的延时函数，C 或汇编，头部写明计算过程"),
+     runDelay},
 };
 
 const SubCommand* findCommand(const QString& name) {

@@ -1,5 +1,7 @@
 #include "subcommands.h"
 
+#include "calcpass.h"
+
 #include <QStringList>
 
 namespace tickora::cli {
@@ -49,6 +51,11 @@ const OptionSpec options[] = {
      QStringLiteral("代码的语言：c（默认）、a51（Keil A51 汇编）、asx（SDCC sdas8051 汇编）")},
     {QStringLiteral("plan"), QStringLiteral("N"),
      QStringLiteral("plan --code 用第 N 个方案，默认 1")},
+    {QStringLiteral("delay"), QStringLiteral("TIME"),
+     QStringLiteral("延时时间：µs，或带单位 us、ms、s，如 50us、10ms、2s；--argument 时为每一步")},
+    {QStringLiteral("argument"),
+     {},
+     QStringLiteral("按参数 n 延时：delay_ms(n) 之类，每步为 --delay 的时间")},
     {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
     {QStringLiteral("help"), {}, QStringLiteral("列出选项")},
 };
@@ -56,6 +63,22 @@ const OptionSpec options[] = {
 } // namespace
 
 std::span<const OptionSpec> optionSpecs() { return options; }
+
+Exact timeWithUnit(const Invocation& in, const QString& option) {
+    QString text = in.text(option).trimmed();
+    std::int64_t scale = 1;
+    for (const auto& [unit, factor] :
+         {std::pair{"ms", 1000}, {"us", 1}, {"µs", 1}, {"s", 1'000'000}})
+        if (text.endsWith(QString::fromUtf8(unit), Qt::CaseInsensitive)) {
+            text.chop(QString::fromUtf8(unit).size());
+            scale = factor;
+            break;
+        }
+    const Exact value = in.numbers().parseExact(text);
+    if (!value.valid())
+        throw Refusal{Refused, messages::fault};
+    return value * Exact(scale);
+}
 
 bool isFor(const OptionSpec& option, const QString& command) {
     return option.only.isEmpty() || option.only == command;

@@ -10,22 +10,6 @@
 namespace tickora::cli {
 namespace {
 
-Exact intervalWithUnit(const Invocation& in) {
-    QString text = in.text(QStringLiteral("interval")).trimmed();
-    std::int64_t scale = 1;
-    for (const auto& [unit, factor] :
-         {std::pair{"ms", 1000}, {"us", 1}, {"µs", 1}, {"s", 1'000'000}})
-        if (text.endsWith(QString::fromUtf8(unit), Qt::CaseInsensitive)) {
-            text.chop(QString::fromUtf8(unit).size());
-            scale = factor;
-            break;
-        }
-    const Exact value = in.numbers().parseExact(text);
-    if (!value.valid())
-        throw Refusal{Refused, messages::fault};
-    return value * Exact(scale);
-}
-
 QString hexOf(std::int64_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
@@ -81,7 +65,7 @@ Result runPlan(const Invocation& in, bool json) {
     if (!typed.problem.isEmpty())
         throw Refusal{Refused, typed.problem};
     const Exact& crystal = typed.value;
-    const PlanRequest request{intervalWithUnit(in), crystal, family, clock};
+    const PlanRequest request{timeWithUnit(in, QStringLiteral("interval")), crystal, family, clock};
     if (const std::string problem = planProblem(request); !problem.empty())
         throw Refusal{Refused, fromUtf8(problem)};
     const auto plans = planInterval(request);

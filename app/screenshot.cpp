@@ -1,7 +1,7 @@
 // Renders the main window, as a user sees it after choosing mode 1, to a PNG file; optionally
 // a second picture after choosing mode 0 with the register tooltip open over the initial value,
-// a third on an STC8 at 1T with the chip menu open, a fourth of the baud-rate window and a
-// fifth of the plan window.
+// a third on an STC8 at 1T with the chip menu open, a fourth of the baud-rate window, a fifth
+// of the plan window and a sixth of the delay window.
 // Runs headless: scripts/screenshot.sh starts it on the offscreen platform.
 #include "appearance.h"
 #include "dialogservices.h"
@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -72,7 +73,7 @@ QImage withRegisterToolTip(tickora::Form1& window) {
 }
 
 QImage withChipMenu(tickora::Form1& window) {
-    window.findChild<QAction*>(QStringLiteral("chip_stc15_1T"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("chip_stc8_1T"))->trigger();
     window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1000"));
     window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
     choose(window, "Option2");
@@ -104,6 +105,16 @@ QPixmap planWindow(tickora::Form1& window) {
     return plan->grab();
 }
 
+// The delay window as opened from the menu: 10 ms at 12 MHz on the classic 8051, by argument.
+QPixmap delayWindow(tickora::Form1& window) {
+    window.findChild<QAction*>(QStringLiteral("chip_classic_12T"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("delayMenuItem"))->trigger();
+    auto* delay = window.findChild<QDialog*>(QStringLiteral("DelayWindow"));
+    delay->findChild<QComboBox*>(QStringLiteral("kindBox"))->setCurrentIndex(1);
+    QApplication::processEvents();
+    return delay->grab();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -114,9 +125,10 @@ int main(int argc, char* argv[]) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png]]]]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png [DELAY.png]]]]]\n",
+            argv[0]);
         return 2;
     }
     tickora::installChineseQtTranslation(app);
@@ -136,6 +148,8 @@ int main(int argc, char* argv[]) {
     if (argc > 4 && !baudWindow(window).save(QString::fromLocal8Bit(argv[4])))
         return 1;
     if (argc > 5 && !planWindow(window).save(QString::fromLocal8Bit(argv[5])))
+        return 1;
+    if (argc > 6 && !delayWindow(window).save(QString::fromLocal8Bit(argv[6])))
         return 1;
     return 0;
 }

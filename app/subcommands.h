@@ -25,6 +25,8 @@ const OptionSpec* findOption(const QString& name, const QString& command);
 QString familyNames(const ChipFamily& family);
 QString clockNames(const ChipFamily& family);
 
+// "1s", "500ms", "250us" or a plain number of µs, read as the window reads numbers, exactly.
+Exact timeWithUnit(const Invocation& in, const QString& option);
 QString fromUtf8(std::string_view text);
 // "c|a51|asx", from the table the windows list too.
 QString languageIds();
@@ -37,5 +39,6 @@ Result runTimer(const Invocation& in, bool json);
 Result runCode(const Invocation& in, bool json);
 Result runBaud(const Invocation& in, bool json);
 Result runPlan(const Invocation& in, bool json);
+Result runDelay(const Invocation& in, bool json);
 
 } // namespace tickora::cli

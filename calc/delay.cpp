@@ -1,6 +1,7 @@
 #include "delay.h"
 
 #include "asmunit.h"
+#include "bounds.h"
 
 #include <algorithm>
 #include <span>
@@ -282,10 +283,10 @@ DelayCall callOf(const Costs& costs, bool sdcc) {
 }
 
 Planned plan(const DelayRequest& request) {
-    if (!request.crystalMhz.valid() || request.crystalMhz.sign() <= 0)
-        return refused("晶振频率必须大于 0");
+    if (std::string crystal = crystalProblem(request.crystalMhz.toDouble()); !crystal.empty())
+        return refused(crystal);
     if (!request.delayUs.valid() || request.delayUs.sign() <= 0)
-        return refused("延时必须大于 0");
+        return refused("请输入有效的延时时间");
     if (!offersClock(request.family, request.clock))
         return refused("该芯片没有这种时钟");
     const auto costs = costsOf(request.family, request.clock);
@@ -473,8 +474,10 @@ std::string cUnit(const DelayRequest& request, const DelayResult& result) {
            " __naked\n{\n    __asm\n" + renderInlineAssembly(bodyUnit(request, result, true)) +
            "    __endasm;\n}\n" + (quiet.empty() ? "" : "#pragma restore\n") +
            "#else /* Keil C51 */\n"
-           "/* Save Tickora's Keil A51 form of this delay (--lang a51) as an .a51 file and add it "
-           "to the uVision project (Project -> Add Existing Files to Group). */\n" +
+           "/* Save Tickora's Keil A51 form of this delay (language Keil A51, or --lang a51) as "
+           "an\n"
+           " * .a51 file and add it to the uVision project (Project -> Add Existing Files to "
+           "Group). */\n" +
            prototype(request, result) + ";\n#endif\n";
 }
 

@@ -2,6 +2,7 @@
 // writes, against the core's own numbers and code.
 #include "baudrate.h"
 #include "chipfamily.h"
+#include "delay.h"
 #include "plan.h"
 #include "registers.h"
 
@@ -128,6 +129,10 @@ private slots:
         QTest::newRow("Qt's option without its value") << "-platform" << 2 << "" << "未知的子命令：-platform\n";
         QTest::newRow("full disk") << "code --timer 0 --crystal 12 --interval 1000 --mode 1 >/dev/full" << 1 << "" << "结果写不出去：磁盘已满";
         QTest::newRow("help") << "--help" << 0 << "n76e003, ms51" << "";
+        QTest::newRow("delay") << "delay --delay 10ms --crystal 12" << 0 << "void delay_10ms(void) __naked" << "";
+        QTest::newRow("delay by argument") << "delay --delay 1ms --crystal 11.0592 --argument --lang a51" << 0 << "\n_delay_ms:\n" << "";
+        QTest::newRow("delay on a 1T core") << "delay --delay 1ms --crystal 12 --family stc8 --clock 1T" << 1 << "" << "1T 内核指令时间未知";
+        QTest::newRow("delay needs a delay") << "delay --crystal 12" << 2 << "" << "缺少选项：--delay";
         QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
         QTest::newRow("no generators where none is taken") << "timer --help" << 0 << "经典 8051/8052，12T\n  stc89" << "";
         // clang-format on
@@ -173,6 +178,28 @@ private slots:
             const QString lang = i / 8 % 4 == 3 ? "" : " --lang " + (i % 3 ? id : id.toUpper());
             // No unit for a toolchain the chip cannot use: a usage error.
             const int unwritten = languageProblem(family, language.language).empty() ? 1 : 2;
+            if (i % 4 == 3) { // a delay of the interval: its unit, and its figures in integers
+                const DelayRequest asked{Exact::ratio(t, 10), Exact::ratio(f, 10'000), family,
+                                         clock, DelayKind::Fixed};
+                const auto delay = planDelay(asked);
+                const auto [status, json, why] =
+                    launch("delay --json --delay " + timer.section(' ', 2, 2) + ' ' + chip + lang);
+                QCOMPARE(status, unwritten == 2 ? 2 : delay ? 0 : 1);
+                // asked t f / 1e5 clocks; the core's cycles the nearest whole number, a tie to
+                // the even one
+                const qint64 asks = t * f, cycles = (asks + 50'000 * clock) / (100'000 * clock);
+                const bool tie = asks % (100'000 * clock) == 50'000 * clock;
+                const qint64 clocks = (cycles - (tie && cycles % 2)) * clock;
+                if (status == 0) {
+                    const QJsonObject object = QJsonDocument::fromJson(json).object();
+                    QCOMPARE(
+                        values(object, {"clocks", "achievedUs", "errorClocks"}),
+                        (QStringList{digits(clocks), digits(double(clocks * 10'000) / double(f)),
+                                     digits(double(asks - clocks * 100'000) / 1e5)}));
+                    QCOMPARE(object["code"].toString().toStdString(),
+                             delayCode(asked, *delay, language.language));
+                }
+            }
             if (i % 4 == 2) { // the first plan's unit, or why there is none
                 const PlanRequest asked{Exact::ratio(t, 10), Exact::ratio(f, 10'000), family,
                                         clock};

@@ -8,6 +8,7 @@
 #include "baudrate.h"
 #include "chipchoice.h"
 #include "classicgroupbox.h"
+#include "delay.h"
 #include "form1.h"
 #include "placement.h"
 #include "plan.h"
@@ -540,6 +541,37 @@ private slots:
             desk.others << placed;
         }
     }
+    // A delay exact to the clock: the sum its unit's header gives, the unit copied, the cost of
+    // a call by argument, and a core whose timing is not known refused.
+    void delayWindowShowsTheWorkingAndCopies() {
+        fx.child<QAction>("delayMenuItem")->trigger();
+        auto* delay = fx.child<QDialog>("DelayWindow");
+        const auto text = [delay](const char* name) {
+            return delay->findChild<QLabel*>(name)->text();
+        };
+        auto* copy = delay->findChild<QPushButton*>("copyButton");
+        for (const DelayKind kind : {DelayKind::Fixed, DelayKind::PerStep}) {
+            delay->findChild<QComboBox*>("kindBox")->setCurrentIndex(int(kind));
+            const DelayRequest asked{Exact(10'000), Exact(12), classicFamily(), 12, kind};
+            const DelayResult result = *planDelay(asked); // 10 mS at the main window's 12 MHz
+            const QString working = text("workingLabel");
+            QVERIFY2(working.contains(toQString(result.working)) &&
+                         working.contains(kind == DelayKind::Fixed
+                                              ? "void delay_10ms(void)"
+                                              : toQString(result.sdccCall.working)),
+                     qPrintable(working));
+            QTest::mouseClick(copy, Qt::LeftButton);
+            QCOMPARE(QGuiApplication::clipboard()->text().toStdString(),
+                     delayCode(asked, result, CodeLanguage::C));
+            QCOMPARE(text("noteLabel"), "已复制 delay_10ms 的 C 代码");
+        }
+        fx.box("Text2")->setText("11.0592"); // followed
+        QCOMPARE(delay->findChild<QLineEdit*>("crystalBox")->text(), "11.0592");
+        auto* chip = delay->findChild<QComboBox*>("chipBox");
+        chip->setCurrentIndex(chip->findData("chip_stc8_1T"));
+        QVERIFY(text("noteLabel").contains("1T 内核指令时间未知") && !copy->isEnabled());
+    }
+
     // An interval of any length as ticks, the chosen plan's code, and bytes read back.
     void planWindowPlansCopiesAndReadsBack() {
         fx.child<QAction>("planMenuItem")->trigger();

@@ -5,6 +5,7 @@
 #include "chipchoice.h"
 #include "classicgroupbox.h"
 #include "codelanguagechoice.h"
+#include "delaywindow.h"
 #include "dialogservices.h"
 #include "focusring.h"
 #include "form2.h"
@@ -204,6 +205,7 @@ void Form1::createToolsMenu() {
     tools->addSeparator();
     VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
     planMenuItem = createMenuItem(tools, "planMenuItem", QStringLiteral("定时方案(&P)..."));
+    delayMenuItem = createMenuItem(tools, "delayMenuItem", QStringLiteral("软件延时计算(&D)..."));
 }
 
 QList<QWidget*> Form1::tabChain() const {
@@ -246,6 +248,7 @@ void Form1::connectEvents() {
     connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
     connect(planMenuItem, &QAction::triggered, this, &Form1::planMenuItem_Click);
+    connect(delayMenuItem, &QAction::triggered, this, &Form1::delayMenuItem_Click);
     connect(Text2, &QLineEdit::textChanged, this, &Form1::followInToolWindows);
     // Typed but not yet calculated: the value shown is the last pass's, not the new input's.
     for (QLineEdit* input : {Text1, Text2})
@@ -375,7 +378,7 @@ Desk Form1::toolDesk() const {
         return QRect(box->mapToGlobal(QPoint()), box->size());
     };
     QList<QRect> others;
-    for (const QWidget* tool : std::initializer_list<QWidget*>{baudWindow_, planWindow_})
+    for (const QWidget* tool : toolWindows())
         if (tool != nullptr && tool->isVisible())
             others << tool->frameGeometry();
     const QRect boxes = onScreen(Text1) | onScreen(Text2);
@@ -385,9 +388,12 @@ Desk Form1::toolDesk() const {
 
 void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }
 void Form1::planMenuItem_Click() { openTool(planWindow_); }
+void Form1::delayMenuItem_Click() { openTool(delayWindow_); }
+
+QList<ToolWindow*> Form1::toolWindows() const { return {baudWindow_, planWindow_, delayWindow_}; }
 
 void Form1::followInToolWindows() {
-    for (ToolWindow* tool : std::initializer_list<ToolWindow*>{baudWindow_, planWindow_})
+    for (ToolWindow* tool : toolWindows())
         if (tool != nullptr)
             tool->follow(Text2->text(), *family_, state_.timerClock);
 }

@@ -24,6 +24,8 @@ namespace tickora {
 class DialogServices;
 class BaudWindow;
 class PlanWindow;
+class DelayWindow;
+class ToolWindow;
 class InitCodeMenu;
 class SelectingLineEdit;
 
@@ -65,8 +67,11 @@ private:
     void VbMenuAbort_Click();
     void VbMenuBaud_Click();
     void planMenuItem_Click();
+    void delayMenuItem_Click();
     template <typename Tool> void openTool(QPointer<Tool>& tool);
     Desk toolDesk() const;
+    QList<ToolWindow*> toolWindows() const; // made or not yet: null
+
     void followInToolWindows();
     void Text1_GotFocus();
     void Text2_GotFocus();
@@ -112,12 +117,14 @@ private:
     QAction* VbMenuAbort = nullptr;
     QAction* VbMenuBaud = nullptr;
     QAction* planMenuItem = nullptr;
+    QAction* delayMenuItem = nullptr;
     QLabel* chipLabel = nullptr; // the family and clock, when not the classic 8051's
     QList<QAction*> chipItems_;  // one for each family and clock it offers
     const ChipFamily* family_ = &classicFamily();
     int mode_ = -1;                   // the mode button chosen, none yet
     QPointer<BaudWindow> baudWindow_; // made when first asked for
     QPointer<PlanWindow> planWindow_;
+    QPointer<DelayWindow> delayWindow_;
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

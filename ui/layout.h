@@ -128,4 +128,25 @@ inline constexpr Twips baudResult{5370, 1170, 1470, 255};
 inline constexpr int columnTwips[] = {1500, 780, 660, 900, 1000};
 } // namespace plan
 
+// The delay window: the delay, crystal, chip and form above what the delay achieves and how,
+// the buttons below.
+namespace delay {
+inline constexpr QSize client = clientSize(7200, 4980);
+inline constexpr Twips delayLabel{120, 180, 1380, 255};
+inline constexpr Twips delay{1560, 120, 1320, 375};
+inline constexpr Twips unit{2940, 120, 840, 375};
+inline constexpr Twips crystalLabel{3900, 180, 1800, 255};
+inline constexpr Twips crystal{5760, 120, 1320, 375};
+inline constexpr Twips chipLabel{120, 660, 1380, 255};
+inline constexpr Twips chip{1560, 600, 3000, 375};
+inline constexpr Twips kindLabel{120, 1140, 1380, 255};
+inline constexpr Twips kind{1560, 1080, 3000, 375};
+inline constexpr Twips working{120, 1560, 6960, 2370}; // achieved, error and the sum, wrapped
+inline constexpr Twips note{120, 4020, 6960, 255};     // what was copied, or why nothing is
+inline constexpr Twips languageLabel{120, 4500, 900, 255};
+inline constexpr Twips language{1050, 4440, 2640, 375};
+inline constexpr Twips copy{3810, 4440, 1860, 375};
+inline constexpr Twips close{5790, 4440, 1290, 375};
+} // namespace delay
+
 } // namespace tickora::layout

@@ -1,0 +1,65 @@
+#include "subcommands.h"
+
+#include "delay.h"
+
+#include <QJsonArray>
+
+namespace tickora::cli {
+namespace {
+
+// JSON numbers are the doubles nearest the exact figures; clocks are whole.
+QJsonObject delayJson(const DelayRequest& request, const DelayResult& result,
+                      CodeLanguage language) {
+    QJsonArray registers;
+    for (const std::string& name : result.registers)
+        registers << fromUtf8(name);
+    const bool perStep = request.kind == DelayKind::PerStep;
+    QJsonObject object{
+        {QStringLiteral("family"), fromUtf8(request.family.id)},
+        {QStringLiteral("clock"), request.clock},
+        {QStringLiteral("crystalMhz"), request.crystalMhz.toDouble()},
+        {QStringLiteral("delayUs"), request.delayUs.toDouble()},
+        {QStringLiteral("kind"), perStep ? QStringLiteral("argument") : QStringLiteral("fixed")},
+        {QStringLiteral("name"), fromUtf8(result.name)},
+        {QStringLiteral("clocks"), qint64(result.clocks)},
+        {QStringLiteral("achievedUs"), result.achievedUs.toDouble()},
+        {QStringLiteral("errorUs"), result.errorUs.toDouble()},
+        {QStringLiteral("errorClocks"), (result.askedClocks - Exact(result.clocks)).toDouble()},
+        {QStringLiteral("working"), fromUtf8(result.working)},
+        {QStringLiteral("registers"), registers},
+        {QStringLiteral("bytes"), delayBytes(request, result, language)}};
+    if (perStep) {
+        const DelayCall& call = result.call(language);
+        object.insert(QStringLiteral("callClocks"), qint64(call.clocks));
+        object.insert(QStringLiteral("zeroClocks"), qint64(call.zeroClocks));
+        object.insert(QStringLiteral("callWorking"), fromUtf8(call.working));
+    }
+    return object;
+}
+
+} // namespace
+
+// The unit the delay window copies, in the language of --lang, or its figures.
+Result runDelay(const Invocation& in, bool json) {
+    const ChipFamily& family = in.family();
+    const std::int32_t clock = in.clock(family);
+    const CodeLanguage language = codeLanguage(in, true);
+    const NumberText::Bounded crystal =
+        in.numbers().parseCrystal(in.text(QStringLiteral("crystal")));
+    if (!crystal.problem.isEmpty())
+        throw Refusal{Refused, crystal.problem};
+    const DelayRequest request{
+        timeWithUnit(in, QStringLiteral("delay")), crystal.value, family, clock,
+        in.has(QStringLiteral("argument")) ? DelayKind::PerStep : DelayKind::Fixed};
+    const auto result = planDelay(request);
+    if (!result)
+        throw Refusal{Refused, fromUtf8(delayProblem(request))};
+    const std::string code = delayCode(request, *result, language);
+    if (!json)
+        return {QByteArray::fromStdString(code), {}};
+    QJsonObject object = delayJson(request, *result, language);
+    object.insert(QStringLiteral("code"), QString::fromStdString(code));
+    return {jsonLine(object), {}};
+}
+
+} // namespace tickora::cli

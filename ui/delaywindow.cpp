@@ -1,0 +1,159 @@
+#include "delaywindow.h"
+
+#include "codelanguagechoice.h"
+#include "focusring.h"
+#include "qtext.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tickora {
+namespace {
+
+// The delay's units and what one of each is in µs.
+const std::pair<const char*, qint64> units[] = {{"uS", 1}, {"mS", 1000}, {"S", 1000000}};
+
+} // namespace
+
+DelayWindow::DelayWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
+                         NumberText numbers, QWidget* parent)
+    : ToolWindow("DelayWindow", QStringLiteral("软件延时计算"), layout::delay::client, parent)
+    , numbers_(std::move(numbers)) {
+    createInputs();
+    createButtons();
+    copyAction_ = createMenu(QStringLiteral("复制代码(&C)"), [this] { copyDelay(); });
+    delayBox->setText(QStringLiteral("10"));
+    unitBox->setCurrentIndex(1);
+    follow(crystalText, family, clock);
+    connectEvents();
+    recalculate();
+    delayBox->setFocus();
+}
+
+// Created in tab order: each box, then the label that names it.
+void DelayWindow::createInputs() {
+    namespace at = layout::delay;
+    delayBox = createInputBox(client(), "delayBox", at::delay);
+    createLabel("delayLabel", QStringLiteral("延时时间(&I):"), at::delayLabel, delayBox);
+    unitBox = layout::place(new QComboBox(client()), "unitBox", at::unit);
+    for (const auto& [unit, scale] : units)
+        unitBox->addItem(QString::fromLatin1(unit), scale);
+    unitBox->setAccessibleName(QStringLiteral("单位"));
+    crystalBox = createInputBox(client(), "crystalBox", at::crystal);
+    createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
+    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
+    kindBox = layout::place(new QComboBox(client()), "kindBox", at::kind);
+    kindBox->addItem(QStringLiteral("固定延时"), int(DelayKind::Fixed));
+    kindBox->addItem(QStringLiteral("按参数 n，每步这么长"), int(DelayKind::PerStep));
+    createLabel("kindLabel", QStringLiteral("形式(&S):"), at::kindLabel, kindBox);
+    workingLabel = layout::place(new QLabel(client()), "workingLabel", at::working);
+    workingLabel->setWordWrap(true);
+    workingLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    workingLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    noteLabel = layout::place(new QLabel(client()), "noteLabel", at::note);
+}
+
+void DelayWindow::createButtons() {
+    namespace at = layout::delay;
+    createLabel("languageLabel", QStringLiteral("语言(&Y):"), at::languageLabel,
+                createLanguageBox(client(), at::language));
+    copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
+                               "copyButton", at::copy);
+    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
+                                "closeButton", at::close);
+}
+
+void DelayWindow::connectEvents() {
+    for (QLineEdit* box : {delayBox, crystalBox})
+        connect(box, &QLineEdit::textChanged, this, &DelayWindow::recalculate);
+    for (QComboBox* box : {unitBox, kindBox})
+        connect(box, &QComboBox::currentIndexChanged, this, &DelayWindow::recalculate);
+    // The cost of a call by argument is the calling convention's: the language's.
+    connect(&CodeLanguageChoice::instance(), &CodeLanguageChoice::chosen, this,
+            &DelayWindow::recalculate);
+    connect(copyButton, &QPushButton::clicked, this, &DelayWindow::copyDelay);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void DelayWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {
+    if (numbers_.parseSingle(crystalText))
+        crystalBox->setText(crystalText);
+    showChip(family, clock);
+    recalculate();
+}
+
+std::optional<DelayRequest> DelayWindow::request() const {
+    const NumberText::Bounded crystal = numbers_.parseCrystal(crystalBox->text());
+    const Exact delay = numbers_.parseExact(delayBox->text());
+    if (!crystal.problem.isEmpty() || !delay.valid())
+        return std::nullopt;
+    return DelayRequest{delay * Exact(unitBox->currentData().toLongLong()), crystal.value, family(),
+                        timerClock(), DelayKind(kindBox->currentData().toInt())};
+}
+
+// Each figure as the unit's header prints it, the sums word for word.
+QString DelayWindow::workingText(const DelayRequest& asked, const DelayResult& result) const {
+    const bool perStep = asked.kind == DelayKind::PerStep;
+    const CodeLanguage language = CodeLanguageChoice::language();
+    QStringList registers;
+    for (const std::string& name : result.registers)
+        registers << toQString(name);
+    QStringList lines{
+        toQString("void " + result.name + (perStep ? "(unsigned int n)" : "(void)")),
+        QStringLiteral("%1 %2 uS（%3 个时钟），误差（要求 − 实际）%4 uS，%5 个时钟")
+            .arg(perStep ? QStringLiteral("每步") : QStringLiteral("实际"),
+                 numbers_.localized(result.achievedUs.text(3), false))
+            .arg(result.clocks)
+            .arg(numbers_.localized(result.errorUs.text(3), false),
+                 numbers_.localized((result.askedClocks - Exact(result.clocks)).text(3), false)),
+        (perStep ? QStringLiteral("每步：") : QStringLiteral("计算：")) +
+            toQString(result.working)};
+    if (perStep) {
+        const DelayCall& call = result.call(language);
+        lines << QStringLiteral("每次调用另加：") + toQString(call.working) +
+                     QStringLiteral("；n = 0 时立即返回，共 %1 个时钟").arg(call.zeroClocks);
+    }
+    lines << QStringLiteral("%1 字节代码，用到 %2；延时中发生的中断会使它变长")
+                 .arg(delayBytes(asked, result, language))
+                 .arg(registers.join(QStringLiteral("、")));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void DelayWindow::recalculate() {
+    if (kindBox == nullptr || copyAction_ == nullptr)
+        return; // still being made
+    const auto asked = request();
+    const auto result = asked ? planDelay(*asked) : std::nullopt;
+    workingLabel->setText(result ? workingText(*asked, *result) : QString());
+    noteLabel->setText(result  ? QString()
+                       : asked ? toQString(delayProblem(*asked))
+                       : numbers_.parseCrystal(crystalBox->text()).problem.isEmpty()
+                           ? QStringLiteral("请输入有效的延时时间")
+                           : numbers_.parseCrystal(crystalBox->text()).problem);
+    copyButton->setEnabled(result.has_value());
+    copyAction_->setEnabled(result.has_value());
+}
+
+// The delay's unit in the language chosen, to the clipboard, said in the window.
+void DelayWindow::copyDelay() {
+    const auto asked = request();
+    const auto result = asked ? planDelay(*asked) : std::nullopt;
+    const CodeLanguage language = CodeLanguageChoice::language();
+    if (!result || !languageProblem(family(), language).empty()) {
+        noteLabel->setText(result ? toQString(languageProblem(family(), language))
+                                  : QStringLiteral("没有可复制的延时"));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(
+        QString::fromStdString(delayCode(*asked, *result, language)));
+    noteLabel->setText(QStringLiteral("已复制 %1 的%2代码")
+                           .arg(toQString(result->name), language == CodeLanguage::C
+                                                             ? QStringLiteral(" C ")
+                                                             : QStringLiteral("汇编")));
+}
+
+} // namespace tickora

@@ -1,0 +1,48 @@
+// The delay window: a busy-wait delay exact to the clock, fixed or by argument, what it achieves
+// and the sum that makes it, and the code that waits it.
+#pragma once
+
+#include "delay.h"
+#include "layout.h"
+#include "numbertext.h"
+#include "toolwindow.h"
+
+#include <optional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tickora {
+
+class DelayWindow : public ToolWindow {
+    Q_OBJECT
+public:
+    DelayWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
+                NumberText numbers, QWidget* parent);
+
+    void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) override;
+
+private:
+    void createInputs();
+    void createButtons();
+    void connectEvents();
+    std::optional<DelayRequest> request() const;
+    void recalculate();
+    QString workingText(const DelayRequest& asked, const DelayResult& result) const;
+    void copyDelay();
+
+    NumberText numbers_;
+    QLineEdit* delayBox = nullptr;
+    QComboBox* unitBox = nullptr;
+    QLineEdit* crystalBox = nullptr;
+    QComboBox* kindBox = nullptr;
+    QLabel* workingLabel = nullptr;
+    QLabel* noteLabel = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPushButton* closeButton = nullptr;
+    QAction* copyAction_ = nullptr;
+};
+
+} // namespace tickora
