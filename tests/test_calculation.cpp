@@ -98,6 +98,9 @@ private slots:
         QTest::newRow("a cycle tie rounds up") << "1000 16 n76e003 1 1" << "4096 C180 0.063 0.000 1000.000";
         QTest::newRow("257 counts refused at 12T") << "88 35 classic 12 2" << "超出定时范围，请重新输入定时时间或晶体频率";
         QTest::newRow("257 counts refused at 6T") << "44 35 stc89 6 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        // The classic 8051 at 12T keeps its check against the longest interval in whole µs.
+        QTest::newRow("255 counts refused at classic 12T") << "61.2 50 classic 12 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        QTest::newRow("255 counts fit on an STC89 at 12T") << "61.2 50 stc89 12 2" << "61.44 1 0.240 0.000 61.200";
         QTest::newRow("256 counts fit at 1T") << "7.32 35 stc15 1 2" << "7.314 0 0.029 0.006 7.314";
         QTest::newRow("under one count at 1T") << "0.028 35 stc15 1 2" << "超出定时范围，请重新输入定时时间或晶体频率";
         QTest::newRow("an exponent typed") << "1e3 11.0592 stc12 1 1" << "5925.925 D4CD 0.090 0.018 999.982";

@@ -333,6 +333,11 @@ private slots:
                    fx.child<QLabel>("chipLabel")->text();
         };
         QCOMPARE(shown(), "chip_classic_12T 定时器方式 ");
+        QList<QKeySequence> keys; // each item its own access key
+        for (const QAction* item : fx.child<QMenu>("chipMenu")->actions()) {
+            QVERIFY(item->isSeparator() || !keys.contains(QKeySequence::mnemonic(item->text())));
+            keys << QKeySequence::mnemonic(item->text());
+        }
         QVERIFY(QSettings().fileName().contains("qttest")); // never the user's own settings
         fx.child<QAction>("chip_stc8_1T")->trigger();       // no mode yet: only recorded
         QCOMPARE(shown() + fx.dialogs.messages.join(' ') + fx.results(),

@@ -185,8 +185,12 @@ void Form1::createChipMenu() {
         if (previous != nullptr && previous != option.family)
             chip->addSeparator();
         previous = option.family;
-        QAction* item = createMenuItem(
-            chip, "", option.caption() + QStringLiteral("(&%1)").arg(chipItems_.size() + 1));
+        // Access keys 1 to 9, then A, B, ...: one character each, so no two items share one.
+        const qsizetype index = chipItems_.size();
+        const QChar key =
+            index < 9 ? QChar(char16_t(u'1' + index)) : QChar(char16_t(u'A' + index - 9));
+        QAction* item =
+            createMenuItem(chip, "", option.caption() + QStringLiteral("(&%1)").arg(key));
         item->setObjectName(option.name());
         item->setCheckable(true);
         choice->addAction(item);
