@@ -282,25 +282,6 @@ private slots:
             }
     }
 
-    // A simulation that never stops (a timer that never overflows) ends by itself within its
-    // bound, with no parent left to end it: the bound is in the command line every tool runs by.
-    void simulationsEndByThemselves() {
-        QTemporaryDir dir;
-        QVERIFY(
-            written(dir.filePath("main.c"), "void main(void)\n{\n    for (;;)\n        ;\n}\n") &&
-            run("sdcc", {"-mmcs51", "main.c"}, {}, dir.path()).ok);
-        const QString s51 =
-            bounded("s51", {"-t", "8051", "-b", dir.filePath("main.ihx")}, 1).join(' ');
-        QElapsedTimer clock;
-        clock.start();
-        qint64 pid = 0;
-        QVERIFY(QProcess::startDetached("sh", {"-c", "echo run | timeout " + s51}, {}, &pid));
-        while (QFileInfo::exists(QString("/proc/%1").arg(pid)) && clock.elapsed() < 8000)
-            QThread::msleep(50);
-        QVERIFY2(clock.elapsed() > 900 && clock.elapsed() < 4000,
-                 qPrintable(QString("ended after %1 ms").arg(clock.elapsed())));
-    }
-
     // Rows: timer, interval, crystal, mode button, family, clock | registers after the init, by
     // hand from the family's switch bits (the switch register starts dirty, see dirtySwitches).
     void timerCodeKeepsTime_data() {

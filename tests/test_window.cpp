@@ -509,9 +509,7 @@ private slots:
         QTest::addColumn<int>("tools");
         QTest::addColumn<bool>("apart");
         const QSize wide(1920, 1040), laptop(1366, 728), scaled(911, 485), small(1024, 728);
-        QTest::newRow("1920 left, one") << wide << QPointF(0, 0) << 1 << true;
         QTest::newRow("1920 centre, two") << wide << QPointF(0.5, 0.5) << 2 << true;
-        QTest::newRow("1920 bottom right, two") << wide << QPointF(1, 1) << 2 << true;
         QTest::newRow("1366 left, two") << laptop << QPointF(0, 0) << 2 << true;
         QTest::newRow("1366 centre, two") << laptop << QPointF(0.5, 0.5) << 2 << true;
         QTest::newRow("1366 at 150 %, two") << scaled << QPointF(0.5, 0.5) << 2 << false;
