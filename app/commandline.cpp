@@ -48,9 +48,9 @@ const OptionSpec optionSpecs[] = {
      QStringLiteral("晶体频率 (MHz)，按区域设置读小数，也可用全角数字")},
     // plan takes a unit where timer and code take µs; its row comes first to be found first.
     {QStringLiteral("interval"), QStringLiteral("TIME"),
-     QStringLiteral("plan 的定时时间：µs，或带单位 us、ms、s，如 250us、500ms、1s"),
+     QStringLiteral("plan 的定时时间：微秒数，或带单位 us、ms、s，如 250us、500ms、1s"),
      QStringLiteral("plan")},
-    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间 (µs)")},
+    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间（微秒）")},
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
      QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
     {QStringLiteral("timer"), QStringLiteral("0|1"), QStringLiteral("代码写给定时器 0 或定时器 1")},
@@ -70,6 +70,10 @@ const OptionSpec optionSpecs[] = {
     {QStringLiteral("plan"), QStringLiteral("N"),
      QStringLiteral("plan --code 用第 N 个方案，默认 1")},
     {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
+    {QStringLiteral("utf8"),
+     {},
+     QStringLiteral("Windows：重定向到文件或管道时也写 UTF-8（默认用控制台的代码页，如 936 的 "
+                    "GBK；写到控制台本身的不受影响）")},
     {QStringLiteral("help"), {}, QStringLiteral("列出选项")},
 };
 
@@ -447,7 +451,8 @@ const SubCommand* findCommand(const QString& name) {
 
 bool accepts(const SubCommand& command, const QString& name) {
     return name == QLatin1String("json") || name == QLatin1String("help") ||
-           command.options.contains(name) || command.options.contains(name + QLatin1Char('?'));
+           name == QLatin1String("utf8") || command.options.contains(name) ||
+           command.options.contains(name + QLatin1Char('?'));
 }
 
 // --name value or --name=value; a switch takes none.
@@ -673,6 +678,12 @@ bool wanted(int argc, const char* const* argv) { return !opensWindow(argc, argv)
 
 int run(const QStringList& arguments) {
     const SubCommand* command = findCommand(arguments.value(1));
+    const Redirected redirected = arguments.contains(QLatin1String("--utf8"))
+                                      ? Redirected::Utf8
+                                      : Redirected::ConsoleCodePage;
+    const auto write = [redirected](std::FILE* stream, const QString& text) {
+        return writeStandard(stream, text.toUtf8(), redirected);
+    };
     Result result;
     try {
         result = answer(arguments.value(1), arguments.mid(2));
@@ -680,16 +691,16 @@ int run(const QStringList& arguments) {
         QString message = refusal.message;
         if (refusal.status == Usage && command != nullptr)
             message += QStringLiteral("\n用法：") + synopsis(*command);
-        writeStandard(stderr, (message + QLatin1Char('\n')).toUtf8());
+        write(stderr, message + QLatin1Char('\n'));
         return refusal.status;
     }
-    if (!writeStandard(stdout, result.out)) {
+    if (!writeStandard(stdout, result.out, redirected)) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        writeStandard(stderr, (QStringLiteral("结果写不出去：%1\n").arg(reason)).toUtf8());
+        write(stderr, QStringLiteral("结果写不出去：%1\n").arg(reason));
         return Refused;
     }
     if (!result.warning.isEmpty())
-        writeStandard(stderr, (result.warning + QLatin1Char('\n')).toUtf8());
+        write(stderr, result.warning + QLatin1Char('\n'));
     return Done;
 }
 

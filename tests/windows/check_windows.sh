@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Windows program as its users get it, under Wine in a prefix of its own: the zip unpacked,
-# stripped and small, and its tickora.com against the Linux build byte for byte (CRLF line ends
-# aside, which it must write), Chinese on a code page 936 console, the installer installing and
-# uninstalling, and a real start of the window. Usage: check_windows.sh (after
-# scripts/package-windows.sh and a Linux build in build/).
+# stripped and small, and its tickora.com on a code page 936 console against the Linux build byte
+# for byte (in GBK and with CRLF line ends, which it must write), Chinese on that console and
+# through a pipe, the installer installing and uninstalling, and a real start of the window.
+# Usage: check_windows.sh (after scripts/package-windows.sh and a Linux build in build/).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 export LC_ALL=C.UTF-8
@@ -38,54 +38,47 @@ for chip in classic:12T stc89:12T stc89:6T stc12:12T stc12:1T stc15:12T stc15:1T
   for mode in 0 1 2; do lines+=("timer $chip --interval 1000 --mode $mode" "code --timer $((mode % 2)) $chip --interval 500 --mode $mode"); done
   lines+=("baud $chip" "baud $chip --rate 9600 --code" "plan $chip --interval 1s --code" "timer --json $chip --interval 250 --mode 1")
 done
-lines+=("--help" "--version" "timer --help" "timer --crystal abc --interval 1 --mode 1" "timers"
-  "timer --crystal 12 --interval 1000 --mode 1" "code --timer 0 --crystal 12 --interval 5 --mode 1"
-  "plan --crystal 12 --interval 9999999999s --code")
+lines+=("--help" "--version" "timer --help" "--help --utf8" "timers" "timer --crystal abc --interval 1 --mode 1"
+  "timer --crystal abc --interval 1 --mode 1 --utf8" "baud --crystal 22.1184 --json --utf8" "timer --crystal 12 --interval 1000 --mode 1"
+  "code --timer 0 --crystal 12 --interval 5 --mode 1" "code --timer 1 --crystal 12 --interval 900 --mode 0 --lang a51"
+  "plan --crystal 12 --interval 9999999999s --code" "plan --crystal 12 --interval 2s --code --lang a51" "baud --crystal 11.0592 --rate 38400 --code --lang asx")
 RANDOM=24
-for _ in $(seq 60); do
-  lines+=("timer --crystal $((RANDOM % 40 + 1)).$((RANDOM % 10000)) --interval $((RANDOM * 3 % 70000)).$((RANDOM % 10)) --mode $((RANDOM % 3))")
-done
+for _ in $(seq 60); do lines+=("timer --crystal $((RANDOM % 40 + 1)).$((RANDOM % 10000)) --interval $((RANDOM * 3 % 70000)).$((RANDOM % 10)) --mode $((RANDOM % 3))"); done
 
+# Each line's output, error and status on Windows, and on Linux (.l…) beside them.
 out=$work/out && mkdir -p "$out"
 batch=$work/run.bat
 for i in "${!lines[@]}"; do
   printf '"%s\\tickora.com" %s > "%s" 2> "%s"\r\necho %%ERRORLEVEL%% > "%s"\r\n' "$app" "${lines[$i]}" \
     "$(windows_path "$out/$i.out")" "$(windows_path "$out/$i.err")" "$(windows_path "$out/$i.st")"
+  (cd "$work" && set +e && $linux ${lines[$i]} >"$out/$i.lout" 2>"$out/$i.lerr"; echo "$? " >"$out/$i.lst")
 done >"$batch"
-scripts/wine-run.sh cmd /c "$(windows_path "$batch")" >/dev/null 2>&1 || true
-for i in "${!lines[@]}"; do
-  set +e
-  (cd "$work" && $linux ${lines[$i]} >"$out/$i.lout" 2>"$out/$i.lerr")
-  status=$?
-  set -e
-  [[ -f $out/$i.st ]] || fail "no status for: ${lines[$i]}"
-  [[ $(tr -d '\r ' <"$out/$i.st") == "$status" ]] || fail "status $(cat "$out/$i.st") != $status: ${lines[$i]}"
-  for stream in out err; do
-    windows=$out/$i.$stream
-    # Every line end is CRLF, and without the CRs the bytes are Linux's.
-    [[ $(tr -cd '\n' <"$windows" | wc -c) == "$(grep -c $'\r$' "$windows" || true)" ]] ||
-      fail "line ends not CRLF ($stream): ${lines[$i]}"
-    cmp -s <(tr -d '\r' <"$windows") "$out/$i.l$stream" || {
-      diff <(tr -d '\r' <"$windows") "$out/$i.l$stream" | head -5 >&2
-      fail "$stream differs from Linux: ${lines[$i]}"
-    }
-  done
-done
-echo "check_windows: ${#lines[@]} command lines give Linux's bytes, with CRLF"
+# Run on a console at code page 936, as on Chinese Windows.
+script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $(windows_path "$batch")'" /dev/null </dev/null >/dev/null || true
+# Linux's bytes as Windows writes them there, with CRLF line ends: in GBK, or UTF-8 when asked;
+# code, being ASCII, in the very same bytes.
+windows_bytes() { if [[ $1 == *--utf8* || $1 == "out code"* || $1 == out*--code* ]]; then cat "$2"; else iconv -f UTF-8 -t GBK "$2"; fi | sed 's/$/\r/'; }
+for i in "${!lines[@]}"; do for stream in out err st; do
+  cmp -s "$out/$i.$stream" <(windows_bytes "$stream ${lines[$i]}" "$out/$i.l$stream") ||
+    fail "$stream differs from Linux's: ${lines[$i]}: $(iconv -f GBK "$out/$i.$stream" 2>&1 | head -5)"
+done; done
+echo "check_windows: ${#lines[@]} command lines give Linux's bytes, in GBK unless --utf8, with CRLF"
 
-# On a console set to code page 936 (GBK) the Chinese messages read as on Linux: written as
-# UTF-16 to the console, not as UTF-8 bytes it would take for GBK.
-bad="timer --crystal abc --interval 1 --mode 1"
-console=$(script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $app\\tickora.com $bad'" /dev/null </dev/null | tr -d '\r')
-[[ $console == *"$($linux $bad 2>&1)"* ]] || fail "the message on a 936 console reads: $console"
-echo "check_windows: Chinese reads right on a code page 936 console"
+# On a console set to code page 936 (GBK) the Chinese reads as on Linux: a message written to
+# the console itself (in UTF-16, whatever the code page), and the help piped through more.
+bad="timer --crystal abc --interval 1 --mode 1" exe="timer --crystal 12 --interval 1000 --mode 1"
+console=$(script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $app\\tickora.com $bad & $app\\tickora.com --help | more'" /dev/null </dev/null | tr -d '\r')
+[[ $console == *"$($linux $bad 2>&1)"* && $console == *"$($linux --help | grep -e '^  --timer ')"* ]] ||
+  fail "on a 936 console Chinese reads: $console"
+echo "check_windows: Chinese reads right on a code page 936 console and through a pipe"
 
 # tickora.exe itself, the window program, given a sub-command answers on the console it was
-# started from (cmd does not wait for a window program: the ping gives it two seconds).
-exe="timer --crystal 12 --interval 1000 --mode 1"
-console=$(script -qc "scripts/wine-run.sh cmd /c '$app\\tickora.exe $exe & ping -n 3 127.0.0.1 >nul'" /dev/null </dev/null | tr -d '\r')
-[[ $console == *"$($linux $exe)"* ]] || fail "tickora.exe does not answer on its console: $console"
-echo "check_windows: tickora.exe answers a sub-command on its parent's console"
+# started from, and redirected writes for that console as tickora.com does (cmd does not wait
+# for a window program: the ping gives it two seconds).
+console=$(script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $app\\tickora.exe $exe & $app\\tickora.exe $bad 2>$(windows_path "$work/exe.err") & ping -n 3 127.0.0.1 >nul'" /dev/null </dev/null | tr -d '\r')
+[[ $console == *"$($linux $exe)"* ]] && cmp -s "$work/exe.err" <(windows_bytes "" <($linux $bad 2>&1)) ||
+  fail "tickora.exe does not answer on its console, or its redirected message is not in GBK: $console"
+echo "check_windows: tickora.exe answers a sub-command on its parent's console, or for it"
 
 # The installer: silent install, the program (the zip's own) and its Start-menu entry there, the
 # installed console twin answering.
