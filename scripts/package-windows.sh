@@ -18,7 +18,9 @@ cmake --install build-windows --prefix "$stage" >/dev/null
 find "$stage" -type f \( -name '*.exe' -o -name '*.com' -o -name '*.dll' \) \
   -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 (cd build-windows/stage && rm -f "../$name.zip" && zip -qr -X "../$name.zip" "$name")
-makensis -V2 -DVERSION="$version" -DSTAGE="$PWD/$stage" \
+# The publisher Windows' list of programs shows: the author the About window names.
+publisher=$(sed -n 's/^TICKORA_AUTHOR_NAME:STRING=//p' build-windows/CMakeCache.txt)
+makensis -V2 -DVERSION="$version" -DSTAGE="$PWD/$stage" -DPUBLISHER="$publisher" \
   -DOUTFILE="$PWD/build-windows/tickora-$version-setup.exe" packaging/windows/tickora.nsi
 echo "build-windows/$name.zip"
 echo "build-windows/tickora-$version-setup.exe"

@@ -80,16 +80,22 @@ console=$(script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $app\\tickora.
   fail "tickora.exe does not answer on its console, or its redirected message is not in GBK: $console"
 echo "check_windows: tickora.exe answers a sub-command on its parent's console, or for it"
 
-# The installer: silent install, the program (the zip's own) and its Start-menu entry there, the
-# installed console twin answering.
-scripts/wine-run.sh "build-windows/tickora-$version-setup.exe" /S
-installed="$drive_c/Program Files/Tickora"
-[[ -f $installed/platforms/qwindows.dll ]] || fail "installer put no program in Program Files"
-cmp -s "$installed/tickora.exe" "$drive_c/$name/tickora.exe" || fail "the installed program is not the zip's"
-find "$drive_c/users" -name Tickora.lnk | grep -q . || fail "no Start-menu entry"
-scripts/wine-run.sh 'C:\Program Files\Tickora\tickora.com' timer --crystal 12 --interval 1000 --mode 1 |
-  grep -q $'^initial value: FC18\r$' || fail "the installed program does not answer"
-echo "check_windows: the installer installs the zip's program, which answers"
+# The installer, silently: the zip's folder into Program Files and its Start-menu entry for all
+# users alike; in Windows' list of programs its publisher (the About window's author) and its
+# size in KB; Tickora's icon on it and on the uninstaller.
+setup="build-windows/tickora-$version-setup.exe" && scripts/wine-run.sh "$setup" /S
+installed="$drive_c/Program Files/Tickora" menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tickora.lnk"
+diff -rq -x uninstall.exe "$drive_c/$name" "$installed" >&2 || fail "Program Files holds not the zip's folder"
+[[ -f $menu ]] && ! find "$drive_c/users" -name Tickora.lnk | grep -q . || fail "no Start-menu entry for all users"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tickora' entry=$(scripts/wine-run.sh reg query "$uninstall_key" | tr -d '\r')
+author=$(sed -n 's/^TICKORA_AUTHOR_NAME:STRING=//p' build-windows/CMakeCache.txt) kb=$(find "$installed" -type f -printf '%s\n' | awk '{ bytes += $1 } END { printf "0x%x", bytes / 1024 }')
+grep -q "Publisher    REG_SZ    $author\$" <<<"$entry" && grep -q "EstimatedSize    REG_DWORD    $kb\$" <<<"$entry" ||
+  fail "the uninstall entry lacks publisher $author or size $kb KB: $entry"
+pictures() { rm -rf "$work/p" && mkdir "$work/p" && icotool -x -o "$work/p" "$1" && md5sum "$work/p"/* | cut -c1-32 | sort; }
+for program in "$setup" "$installed/uninstall.exe"; do
+  wrestool -x -t 14 "$program" >"$work/icon.ico" && [[ $(pictures "$work/icon.ico") == "$(pictures ui/icons/tickora.ico)" ]] || fail "not Tickora's icon: $program"
+done
+echo "check_windows: the installer installs the zip's folder for all users, named, sized and with its icon"
 
 # A real start of the installed program on Xvfb with a window manager: the main window with its
 # Chinese caption; mode 1 at the defaults shows FF9C (read from the box through the clipboard);
@@ -100,8 +106,7 @@ openbox >/dev/null 2>&1 &
 cd "$installed" && "$root/scripts/wine-run.sh" tickora.exe >/dev/null 2>&1 &
 for _ in \$(seq 90); do window=\$(xdotool search --name 'Tickora' | head -n 1); [[ -n \$window ]] && break; sleep 1; done
 xdotool windowactivate --sync "\$window" && sleep 2
-xdotool key alt+1 && sleep 1
-xdotool key Tab Tab Tab Tab Tab ctrl+c && sleep 3
+xdotool key alt+1 && sleep 1 && xdotool key Tab Tab Tab Tab Tab ctrl+c && sleep 3
 xclip -o -selection clipboard >"$work/initial.txt"
 xdotool getwindowname "\$window" >"$work/caption.txt"
 import -window root "$root/build-windows/screenshot-windows.png"
@@ -115,8 +120,31 @@ grep -q '工具(Tickora)' "$work/caption.txt" || fail "no main window with its C
 grep -q 'family.*REG_SZ.*[a-z]' "$work/registry.txt" || fail "no chip choice in the registry: $(cat "$work/registry.txt")"
 echo "check_windows: the window starts, shows FF9C for mode 1, keeps the chip in the registry"
 
-# Then a silent uninstall that leaves nothing.
-scripts/wine-run.sh 'C:\Program Files\Tickora\uninstall.exe' /S
-for _ in $(seq 20); do [[ -e $installed/tickora.exe ]] || break; sleep 1; done
-[[ ! -e $installed/tickora.exe ]] || fail "the uninstaller left the program"
-echo "check_windows: the uninstaller removes it"
+# A silent uninstall (waited for to the end of the copy of itself it runs) removes the program,
+# its Start-menu entry and its entry in the list of programs, and keeps the settings.
+scripts/wine-run.sh 'C:\Program Files\Tickora\uninstall.exe' /S && WINEPREFIX=$TICKORA_WINE_PREFIX wineserver -w
+[[ ! -e $installed/tickora.exe && ! -e $menu ]] && ! scripts/wine-run.sh reg query "$uninstall_key" >/dev/null 2>&1 ||
+  fail "the uninstaller left the program, its Start-menu entry or its entry in the list of programs"
+scripts/wine-run.sh reg query 'HKCU\Software\Tickora\Tickora\chip' | grep -q family || fail "a silent uninstall removed the settings"
+echo "check_windows: a silent uninstall removes the program and keeps the settings"
+
+# By hand, on Xvfb: the installer's window and the uninstaller's bear Tickora's name; asked
+# whether to remove the settings too, the uninstaller does on 是 (Y).
+cat >"$work/by-hand.sh" <<SCRIPT
+openbox >/dev/null 2>&1 &
+press() { # a key in the newest of Tickora's windows once there are \$2 (or one), its name kept
+  until (( \$(xdotool search --name '^Tickora' | wc -l) >= \${2:-1} )); do sleep 1; done
+  window=\$(xdotool search --name '^Tickora' | tail -n 1) && xdotool getwindowname \$window >>"$work/names.txt"
+  xdotool windowactivate --sync \$window && sleep 2 && xdotool key "\$1"; }
+"$root/scripts/wine-run.sh" "$root/$setup" >/dev/null 2>&1 & setup=\$!
+press Return && until [[ -e "$installed/uninstall.exe" ]]; do sleep 1; done # 安装
+sleep 5 && press Return && wait \$setup # 关闭
+"$root/scripts/wine-run.sh" 'C:\\Program Files\\Tickora\\uninstall.exe' && press Return && press y 2 && sleep 5 && press Return # 卸载, 是, 关闭
+"$root/scripts/wine-run.sh" wineboot --end-session >/dev/null 2>&1 || true
+SCRIPT
+# No process of this prefix may stay without the display: windows would open where it is not.
+WINEPREFIX=$TICKORA_WINE_PREFIX wineserver -w && timeout 240 xvfb-run -a -s "-screen 0 1024x700x24" bash "$work/by-hand.sh" >/dev/null 2>&1 || true
+grep -q "^Tickora $version 安装" "$work/names.txt" && grep -q "^Tickora $version 卸载" "$work/names.txt" || fail "windows named: $(cat "$work/names.txt")"
+[[ ! -e $installed/tickora.exe ]] && ! scripts/wine-run.sh reg query 'HKCU\Software\Tickora' >/dev/null 2>&1 ||
+  fail "the uninstaller run by hand left the program, or the settings though asked to remove them"
+echo "check_windows: by hand, the installer and uninstaller are Tickora's, which removes the settings when asked"
