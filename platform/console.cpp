@@ -34,8 +34,8 @@ bool writeConsole(HANDLE handle, const QByteArray& utf8) {
     return true;
 }
 
-// `more`, `findstr` and PowerShell decode what they read in the console's code page, and a
-// Chinese system's editors open files in it: UTF-8 would read as garble there.
+// A program reading the pipe on that console, `more` say, decodes it in the console's code page:
+// UTF-8 would read as garble there.
 QByteArray forRedirection(const QByteArray& utf8, Redirected redirected) {
     const UINT page = GetConsoleOutputCP(); // 0 when no console is attached
     if (redirected == Redirected::Utf8 || page == 0 || page == CP_UTF8 || utf8.isEmpty())
