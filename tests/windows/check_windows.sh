@@ -27,7 +27,7 @@ app="C:\\$name"
 
 # What ships carries no debug data: no PE file (all ten are) keeps a .debug section.
 sections=$(find "$drive_c/$name" -type f -exec x86_64-w64-mingw32-objdump -h {} + 2>/dev/null || true)
-pe=$(grep -c 'file format pei-x86-64' <<<"$sections") size=$(du -s --apparent-size --block-size=1M "$drive_c/$name" | cut -f1)
+pe=$(grep -c 'file format pei-x86-64' <<<"$sections") size=$(du -s --apparent-size --block-size=MB "$drive_c/$name" | cut -f1 | tr -d MB)
 ((pe == 10 && size <= 30)) && ! grep -q ' \.debug' <<<"$sections" || fail "$pe PE files, $size MB unpacked (30 at most): $sections"
 echo "check_windows: $pe PE files without debug data, $size MB unpacked"
 
