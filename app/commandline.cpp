@@ -91,7 +91,8 @@ const SubCommand* findCommand(const QString& name) {
 
 bool accepts(const SubCommand& command, const QString& name) {
     return name == QLatin1String("json") || name == QLatin1String("help") ||
-           command.options.contains(name) || command.options.contains(name + QLatin1Char('?'));
+           name == QLatin1String("utf8") || command.options.contains(name) ||
+           command.options.contains(name + QLatin1Char('?'));
 }
 
 // --name value or --name=value; a switch takes none.
@@ -246,6 +247,12 @@ bool wanted(int argc, const char* const* argv) { return !opensWindow(argc, argv)
 
 int run(const QStringList& arguments) {
     const SubCommand* command = findCommand(arguments.value(1));
+    const Redirected redirected = arguments.contains(QLatin1String("--utf8"))
+                                      ? Redirected::Utf8
+                                      : Redirected::ConsoleCodePage;
+    const auto write = [redirected](std::FILE* stream, const QString& text) {
+        return writeStandard(stream, text.toUtf8(), redirected);
+    };
     Result result;
     try {
         result = answer(arguments.value(1), arguments.mid(2));
@@ -253,16 +260,15 @@ int run(const QStringList& arguments) {
         QString message = refusal.message;
         if (refusal.status == Usage && command != nullptr)
             message += QStringLiteral("\n用法：") + synopsis(*command);
-        writeStandard(stderr, (message + QLatin1Char('\n')).toUtf8());
+        write(stderr, message + QLatin1Char('\n'));
         return refusal.status;
     }
-    if (!writeStandard(stdout, result.out)) {
-        writeStandard(stderr,
-                      (QStringLiteral("结果写不出去：%1\n").arg(writeError(errno))).toUtf8());
+    if (!writeStandard(stdout, result.out, redirected)) {
+        write(stderr, QStringLiteral("结果写不出去：%1\n").arg(writeError(errno)));
         return Refused;
     }
     if (!result.warning.isEmpty())
-        writeStandard(stderr, (result.warning + QLatin1Char('\n')).toUtf8());
+        write(stderr, result.warning + QLatin1Char('\n'));
     return Done;
 }
 

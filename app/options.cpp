@@ -30,9 +30,9 @@ const OptionSpec options[] = {
      QStringLiteral("晶体频率 (MHz)，按区域设置读小数，也可用全角数字")},
     // plan takes a unit where timer and code take µs; its row comes first to be found first.
     {QStringLiteral("interval"), QStringLiteral("TIME"),
-     QStringLiteral("plan 的定时时间：µs，或带单位 us、ms、s，如 250us、500ms、1s"),
+     QStringLiteral("plan 的定时时间：微秒数，或带单位 us、ms、s，如 250us、500ms、1s"),
      QStringLiteral("plan")},
-    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间 (µs)")},
+    {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间（微秒）")},
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
      QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
     {QStringLiteral("timer"), QStringLiteral("0|1"), QStringLiteral("代码写给定时器 0 或定时器 1")},
@@ -52,11 +52,16 @@ const OptionSpec options[] = {
     {QStringLiteral("plan"), QStringLiteral("N"),
      QStringLiteral("plan --code 用第 N 个方案，默认 1")},
     {QStringLiteral("delay"), QStringLiteral("TIME"),
-     QStringLiteral("延时时间：µs，或带单位 us、ms、s，如 50us、10ms、2s；--argument 时为每一步")},
+     QStringLiteral(
+         "延时时间：微秒数，或带单位 us、ms、s，如 50us、10ms、2s；--argument 时为每一步")},
     {QStringLiteral("argument"),
      {},
      QStringLiteral("按参数 n 延时：delay_ms(n) 之类，每步为 --delay 的时间")},
     {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
+    {QStringLiteral("utf8"),
+     {},
+     QStringLiteral("Windows：重定向到文件或管道时也写 UTF-8（默认用控制台的代码页，如 936 的 "
+                    "GBK；写到控制台本身的不受影响）")},
     {QStringLiteral("help"), {}, QStringLiteral("列出选项")},
 };
 

@@ -11,7 +11,7 @@ declare -A groups=(
   [fuzz]="clang"
   [package]="$packaging_tools"
   [screenshot]=""
-  [windows]="g++-mingw-w64-x86-64-posix ninja-build dpkg-dev wine wine64 nsis zip unzip fonts-noto-cjk xvfb xauth openbox xdotool xclip imagemagick fonts-wine"
+  [windows]="g++-mingw-w64-x86-64-posix ninja-build dpkg-dev wine wine64 nsis zip unzip fonts-noto-cjk xvfb xauth openbox xdotool xclip imagemagick fonts-wine icoutils"
 )
 
 installed() {
