@@ -109,8 +109,8 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
 }
 
 // What no assembler here checks of an A51 unit, read from its text: NAME first and END last, a
-// register declared DATA and a bit BIT as the instructions use them, each vector a CSEG AT and
-// an LJMP, each segment selected by the RSEG after it, each PUBLIC name a label. Its faults.
+// register declared DATA and a bit BIT as the instructions use them,
+// each segment selected by the RSEG after it, each PUBLIC name a label. Its faults.
 QStringList a51Faults(const QString& unit) {
     QStringList lines = unit.split('\n'), faults;
     lines.removeIf([](const QString& line) { return line.isEmpty() || line.startsWith(';'); });
@@ -123,8 +123,6 @@ QStringList a51Faults(const QString& unit) {
             declared[f[0]] = f[1];
         if (f.size() == 3 && f[1] == "SEGMENT" && lines.value(i + 1) != "\tRSEG\t" + f[0])
             faults << "RSEG " + f[0];
-        if (f[0] == "CSEG" && !lines.value(i + 1).startsWith("\tLJMP\t"))
-            faults << lines[i];
         if (f[0] == "PUBLIC" && !lines.contains(f.value(1) + ':'))
             faults << "label " + f.value(1);
         const QStringList operands = f.value(1).split(',');
