@@ -72,6 +72,9 @@ struct MainWindow {
         return window->findChild<T*>(name);
     }
     QLineEdit* box(const QString& name) const { return child<QLineEdit>(name); }
+    void type(const QString& us, const QString& mhz) const {
+        box("Text1")->setText(us), box("Text2")->setText(mhz);
+    }
     void click(const QString& name) const { QTest::mouseClick(child(name), Qt::LeftButton); }
     QString copyNote() const { // whether it shows, then what it says
         return QString::number(child("copyNote")->isVisible()) + child<QLabel>("copyNote")->text();
@@ -192,8 +195,6 @@ void checkWords(QWidget* window) {
     QStringList texts;
     for (const QWidget* control : window->findChildren<QWidget*>()) {
         texts << control->property("text").toString() << control->toolTip();
-        for (const QAction* action : control->actions())
-            texts << action->text() << action->toolTip();
         if (auto* table = qobject_cast<const QTableWidget*>(control))
             for (int cell = 0; cell < table->columnCount() * table->rowCount(); ++cell)
                 if (auto* item =
@@ -239,6 +240,9 @@ private slots:
             QStringLiteral("test_window_%1").arg(QCoreApplication::applicationPid()));
         installChineseQtTranslation(*qApp);
         applyInterfaceFont(*qApp);
+        QPalette palette = qApp->palette(); // a choice that fades out of focus, as on Windows
+        palette.setColor(QPalette::Inactive, QPalette::Highlight, Qt::lightGray);
+        qApp->setPalette(palette);
     }
     void cleanupTestCase() { QFile::remove(QSettings().fileName()); }
     void cleanup() { // whatever a test left open shows all its texts, at any scale it runs at
@@ -274,8 +278,7 @@ private slots:
                         "为重装值；方式 3：TL0、TH0 为两个 8 位定时器，12T");
 
         // A failing pass keeps what is shown, and the mode it ran for stays chosen.
-        fx.box("Text1")->setText("50");
-        fx.box("Text2")->setText("12MHz");
+        fx.type("50", "12MHz");
         fx.click("Option2");
         QCOMPARE(fx.dialogs.messages.last() + fx.results() + fx.box("Text4")->toolTip(),
                  fault + shown);
@@ -338,8 +341,7 @@ private slots:
         QCOMPARE(shown() + fx.dialogs.messages.join(' ') + fx.results(),
                  "chip_stc8_1T 定时器方式 (1T) STC8 系列   ");
         checkControlsFit(fx.window->centralWidget());
-        fx.box("Text1")->setText("1000");
-        fx.box("Text2")->setText("11.0592");
+        fx.type("1000", "11.0592");
         fx.click("Option1"); // 16-bit auto-reload on this family
         QCOMPARE(
             fx.results() + fx.box("Text4")->toolTip() + fx.child("Option1")->toolTip(),
@@ -348,8 +350,7 @@ private slots:
 
         fx.open(); // the next start
         QCOMPARE(shown(), "chip_stc8_1T 定时器方式 (1T) STC8 系列");
-        fx.box("Text1")->setText("1000");
-        fx.box("Text2")->setText("11.0592");
+        fx.type("1000", "11.0592");
         fx.click("Option2");
         QCOMPARE(fx.results() + fx.box("Text6")->toolTip(),
                  "5925.925 D4CD 0.090 0.018实际定时 999.982 uS，误差 +0.002%");
@@ -502,10 +503,8 @@ private slots:
         QTest::addColumn<QPointF>("main"); // where the main window stands: 0 left, 0.5 centre
         QTest::addColumn<bool>("apart");
         QTest::newRow("1920 centre") << QSize(1920, 1040) << QPointF(0.5, 0.5) << true;
-        QTest::newRow("1366 left") << QSize(1366, 728) << QPointF(0, 0) << true;
         QTest::newRow("1366 centre") << QSize(1366, 728) << QPointF(0.5, 0.5) << true;
         QTest::newRow("1366 at 150 %") << QSize(911, 485) << QPointF(0.5, 0.5) << false;
-        QTest::newRow("1024 bottom right") << QSize(1024, 728) << QPointF(1, 1) << false;
     }
     void toolWindowPlacement() { // two tool windows, framed as Windows frames a fixed window
         QFETCH(QSize, screen);
@@ -526,6 +525,11 @@ private slots:
                 QVERIFY(!apart || !placed.intersects(other));
             desk.others << placed;
         }
+        // Where none is clear of all, covering the main window is better than another tool's.
+        const Desk tight{
+            {0, 0, 1000, 600}, {250, 0, 700, 600}, {850, 20, 90, 40}, {}, {{0, 0, 250, 600}}};
+        QVERIFY(!QRect(placeToolWindow(tight, {300, 500}), QSize(300, 500))
+                     .intersects(tight.others[0]));
     }
 
     // A delay exact to the clock: the sum its unit's header gives, the unit copied, the cost of
@@ -608,15 +612,14 @@ private slots:
         fx.child<QAction>(chip.name())->trigger();
         for (int mode = 0; mode < 3; ++mode) {
             const double counts = countsOf(chip.family->modes[mode].kind), cycleUs = 2.1e9 / counts;
-            fx.box("Text2")->setText(QString::number(chip.clock / cycleUs, 'g', 9));
-            fx.box("Text1")->setText(QString::number(cycleUs * (counts / 2 + 0.51), 'f', 0));
+            fx.type(QString::number(cycleUs * (counts / 2 + 0.51), 'f', 0),
+                    QString::number(chip.clock / cycleUs, 'g', 9));
             fx.click(QString("Option%1").arg(mode + 1));
             QVERIFY(fx.box("Text3")->text().size() >= 10 &&
                     fx.box("Text6")->text().startsWith('-'));
             checkControlsFit(fx.window->centralWidget());
         }
-        fx.box("Text2")->setText("12"); // a short value again: the designed font
-        fx.box("Text1")->setText("100");
+        fx.type("100", "12"); // a short value again: the designed font
         fx.click("Option2");
         QCOMPARE(fx.box("Text3")->font(), fx.window->font());
         fx.child<QAction>("planMenuItem")->trigger();
@@ -725,8 +728,7 @@ private slots:
         };
         QCOMPARE(copyState(), "复制定时器 0 初始化代码(&0) off 请先计算初始值|复制定时器 1 "
                               "初始化代码(&1) off 请先计算初始值|");
-        fx.box("Text1")->setText("10000");
-        fx.box("Text2")->setText("11.0592");
+        fx.type("10000", "11.0592");
         fx.click("Option2");
         QVERIFY(copyState().contains("(&1) on "));
         fx.child<QAction>("chip_stc15_1T")->trigger(); // 10000 µs is beyond 1T: refused
