@@ -12,13 +12,6 @@
 #include <QPushButton>
 
 namespace tickora {
-namespace {
-
-// The delay's units and what one of each is in µs.
-const std::pair<const char*, qint64> units[] = {{"uS", 1}, {"mS", 1000}, {"S", 1000000}};
-
-} // namespace
-
 DelayWindow::DelayWindow(const QString& crystalText, const ChipFamily& family, std::int32_t clock,
                          NumberText numbers, QWidget* parent)
     : ToolWindow("DelayWindow", QStringLiteral("软件延时计算"), layout::delay::client, parent)
@@ -37,15 +30,8 @@ DelayWindow::DelayWindow(const QString& crystalText, const ChipFamily& family, s
 // Created in tab order: each box, then the label that names it.
 void DelayWindow::createInputs() {
     namespace at = layout::delay;
-    delayBox = createInputBox(client(), "delayBox", at::delay);
-    createLabel("delayLabel", QStringLiteral("延时时间(&I):"), at::delayLabel, delayBox);
-    unitBox = layout::place(new QComboBox(client()), "unitBox", at::unit);
-    for (const auto& [unit, scale] : units)
-        unitBox->addItem(QString::fromLatin1(unit), scale);
-    unitBox->setAccessibleName(QStringLiteral("单位"));
-    crystalBox = createInputBox(client(), "crystalBox", at::crystal);
-    createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
-    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
+    const TimeInputs inputs = createTimeInputs("delayBox", QStringLiteral("延时时间(&I):"));
+    delayBox = inputs.time, unitBox = inputs.unit, crystalBox = inputs.crystal;
     kindBox = layout::place(new QComboBox(client()), "kindBox", at::kind);
     kindBox->addItem(QStringLiteral("固定延时"), int(DelayKind::Fixed));
     kindBox->addItem(QStringLiteral("按参数 n，每步这么长"), int(DelayKind::PerStep));

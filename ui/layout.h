@@ -71,6 +71,17 @@ inline constexpr Twips command1{1200, 1800, 1575, 375};
 // The tool windows are 480 pixels wide at most, so that each fits beside the main window on a
 // 1366-pixel screen, and short enough for a 768-line screen at 150 %.
 
+// The plan and delay windows' first two rows: a time with its unit and the crystal, then the chip.
+namespace timeRow {
+inline constexpr Twips timeLabel{120, 180, 1380, 255};
+inline constexpr Twips time{1560, 120, 1320, 375};
+inline constexpr Twips unit{2940, 120, 840, 375};
+inline constexpr Twips crystalLabel{3900, 180, 1800, 255};
+inline constexpr Twips crystal{5760, 120, 1320, 375};
+inline constexpr Twips chipLabel{120, 660, 1380, 255};
+inline constexpr Twips chip{1560, 600, 3000, 375};
+} // namespace timeRow
+
 // The baud-rate window: its inputs in three rows above the table of rates, the buttons below.
 namespace baud {
 inline constexpr QSize client = clientSize(7200, 6300);
@@ -96,13 +107,6 @@ inline constexpr int columnTwips[] = {780, 660, 780, 780};
 // figures, the read-back below.
 namespace plan {
 inline constexpr QSize client = clientSize(7200, 6060);
-inline constexpr Twips intervalLabel{120, 180, 1380, 255};
-inline constexpr Twips interval{1560, 120, 1320, 375};
-inline constexpr Twips unit{2940, 120, 840, 375};
-inline constexpr Twips crystalLabel{3900, 180, 1800, 255};
-inline constexpr Twips crystal{5760, 120, 1320, 375};
-inline constexpr Twips chipLabel{120, 660, 1380, 255};
-inline constexpr Twips chip{1560, 600, 3000, 375};
 inline constexpr Twips note{120, 1080, 6960, 255}; // what was copied, or why nothing shows
 inline constexpr Twips table{120, 1440, 6960, 2100};
 inline constexpr Twips detail{120, 3600, 6960, 255}; // the chosen plan's other figures
@@ -132,13 +136,6 @@ inline constexpr int columnTwips[] = {1500, 780, 660, 900, 1000};
 // the buttons below.
 namespace delay {
 inline constexpr QSize client = clientSize(7200, 4980);
-inline constexpr Twips delayLabel{120, 180, 1380, 255};
-inline constexpr Twips delay{1560, 120, 1320, 375};
-inline constexpr Twips unit{2940, 120, 840, 375};
-inline constexpr Twips crystalLabel{3900, 180, 1800, 255};
-inline constexpr Twips crystal{5760, 120, 1320, 375};
-inline constexpr Twips chipLabel{120, 660, 1380, 255};
-inline constexpr Twips chip{1560, 600, 3000, 375};
 inline constexpr Twips kindLabel{120, 1140, 1380, 255};
 inline constexpr Twips kind{1560, 1080, 3000, 375};
 inline constexpr Twips working{120, 1560, 6960, 2370}; // achieved, error and the sum, wrapped

@@ -20,9 +20,6 @@
 namespace tickora {
 namespace {
 
-// The interval's units and what one of each is in µs.
-const std::pair<const char*, qint64> units[] = {{"uS", 1}, {"mS", 1000}, {"S", 1000000}};
-
 QString hexText(std::int64_t value, int digits) {
     return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
 }
@@ -54,15 +51,8 @@ PlanWindow::PlanWindow(const QString& crystalText, const ChipFamily& family, std
 // Created in tab order: each box, then the label that names it.
 void PlanWindow::createInputs() {
     namespace at = layout::plan;
-    intervalBox = createInputBox(client(), "intervalBox", at::interval);
-    createLabel("intervalLabel", QStringLiteral("定时时间(&I):"), at::intervalLabel, intervalBox);
-    unitBox = layout::place(new QComboBox(client()), "unitBox", at::unit);
-    for (const auto& [unit, scale] : units)
-        unitBox->addItem(QString::fromLatin1(unit), scale);
-    unitBox->setAccessibleName(QStringLiteral("单位"));
-    crystalBox = createInputBox(client(), "crystalBox", at::crystal);
-    createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel, crystalBox);
-    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
+    const TimeInputs inputs = createTimeInputs("intervalBox", QStringLiteral("定时时间(&I):"));
+    intervalBox = inputs.time, unitBox = inputs.unit, crystalBox = inputs.crystal;
     noteLabel = layout::place(new QLabel(client()), "noteLabel", at::note);
 }
 

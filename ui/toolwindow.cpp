@@ -52,6 +52,24 @@ QComboBox* ToolWindow::createChipBox(const layout::Twips& where) {
     return chipBox_;
 }
 
+// Created in tab order: each box, then the label that names it.
+ToolWindow::TimeInputs ToolWindow::createTimeInputs(const char* timeName,
+                                                    const QString& timeCaption) {
+    namespace at = layout::timeRow;
+    TimeInputs inputs{createInputBox(client_, timeName, at::time),
+                      layout::place(new QComboBox(client_), "unitBox", at::unit), nullptr};
+    createLabel(QByteArray(timeName).replace("Box", "Label").constData(), timeCaption,
+                at::timeLabel, inputs.time);
+    for (const auto& [unit, scale] : {std::pair{"uS", 1}, {"mS", 1000}, {"S", 1'000'000}})
+        inputs.unit->addItem(QString::fromLatin1(unit), scale);
+    inputs.unit->setAccessibleName(QStringLiteral("单位"));
+    inputs.crystal = createInputBox(client_, "crystalBox", at::crystal);
+    createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel,
+                inputs.crystal);
+    createLabel("chipLabel", QStringLiteral("芯片(&K):"), at::chipLabel, createChipBox(at::chip));
+    return inputs;
+}
+
 QLineEdit* ToolWindow::createInputBox(QWidget* parent, const char* name,
                                       const layout::Twips& where) {
     auto* box = layout::place(new SelectingLineEdit(parent), name, where);

@@ -35,6 +35,14 @@ protected:
                         QWidget* buddy);
     // Every family with each of its clocks; choosing one follows it.
     QComboBox* createChipBox(const layout::Twips& where);
+    // A time (named by timeName, captioned timeCaption) with its unit box (uS, mS, S, each
+    // holding how many µs one is), the crystal and the chip, in layout::timeRow's places.
+    struct TimeInputs {
+        QLineEdit* time;
+        QComboBox* unit;
+        QLineEdit* crystal;
+    };
+    TimeInputs createTimeInputs(const char* timeName, const QString& timeCaption);
     // A text box whose whole text is selected when it gets the focus, as in the main window.
     QLineEdit* createInputBox(QWidget* parent, const char* name, const layout::Twips& where);
     // A table of rows chosen whole, one at a time, whose choice stays in sight when the focus
