@@ -191,13 +191,36 @@ Exact operator/(const Exact& a, const Exact& b) {
     return a * Exact::ratio(b.den_, b.num_);
 }
 
+namespace {
+
+// a/b against c/d for a, c >= 0 and b, d > 0, exactly where the cross products would overflow:
+// whole parts first, then the remainders' reciprocals in reverse, as in Euclid's algorithm.
+std::strong_ordering compareFractions(Int a, Int b, Int c, Int d) {
+    for (bool reversed = false;; reversed = !reversed) {
+        const Int left = a / b, right = c / d;
+        const Int leftRest = a % b, rightRest = c % d;
+        std::strong_ordering order = left <=> right;
+        if (order == 0)
+            order = leftRest == 0 || rightRest == 0 ? (rightRest == 0) <=> (leftRest == 0)
+                                                    : std::strong_ordering::equal;
+        if (order != 0 || leftRest == 0 || rightRest == 0)
+            return reversed ? 0 <=> order : order;
+        a = b, b = leftRest, c = d, d = rightRest; // b/leftRest against d/rightRest
+    }
+}
+
+} // namespace
+
 std::partial_ordering operator<=>(const Exact& a, const Exact& b) {
     if (!a.valid() || !b.valid())
         return std::partial_ordering::unordered;
     Int left = 0, right = 0;
     if (multiply(a.num_, b.den_, left) && multiply(b.num_, a.den_, right))
         return left <=> right;
-    return a.toDouble() <=> b.toDouble(); // only far beyond any interval or crystal
+    if (a.sign() != b.sign())
+        return a.sign() <=> b.sign();
+    return a.sign() < 0 ? compareFractions(-b.num_, b.den_, -a.num_, a.den_)
+                        : compareFractions(a.num_, a.den_, b.num_, b.den_);
 }
 
 std::optional<std::int64_t> Exact::floor() const {

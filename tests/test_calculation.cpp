@@ -153,6 +153,11 @@ private slots:
         const Exact::Int over = (Exact::Int(1) << 70) + (Exact::Int(1) << 17) + 1;
         QCOMPARE(QString::number(Exact::ratio(over, Exact::Int(1) << 70).toDouble(), 'g', 17),
                  "1.0000000000000002"); // as text: QCOMPARE on doubles is fuzzy
+        // Past 128-bit cross products still exact, where a long double takes both for 1.
+        const Exact::Int big = Exact::Int(1) << 100;
+        QVERIFY(Exact::ratio(big + 1, big + 3) < Exact::ratio(big + 3, big + 5));
+        QVERIFY(Exact::ratio(big, 3 * big + 1) < Exact::ratio(big, 2 * big + 1));
+        QVERIFY(Exact::ratio(-big - 3, big + 5) < Exact::ratio(-big - 1, big + 3));
     }
 
     void parses_data() {
