@@ -43,17 +43,25 @@ struct Decimals {
     Int remainder; // below the denominator: what the digits left over
 };
 
+// The next decimal of remainder / den, and what is left of it: ten times the remainder, added
+// up modulo den, since ten times it can pass 128 bits when den is near them.
+char nextDigit(Int& remainder, Int den) {
+    const Int step = remainder;
+    int digit = 0;
+    remainder = 0;
+    for (int i = 0; i < 10; ++i) {
+        const bool wraps = remainder >= den - step;
+        remainder = wraps ? remainder - (den - step) : remainder + step;
+        digit += wraps ? 1 : 0;
+    }
+    return static_cast<char>('0' + digit);
+}
+
 Decimals longDivision(Int num, Int den, int decimals) {
     num = absolute(num);
     Decimals result{num / den, {}, num % den};
-    for (int i = 0; i < decimals; ++i) {
-        // den fits twice over in 128 bits for every value this program makes; keep it exact.
-        Int scaled = 0;
-        if (!multiply(result.remainder, 10, scaled))
-            scaled = intMax;
-        result.digits.push_back(static_cast<char>('0' + static_cast<int>(scaled / den)));
-        result.remainder = scaled % den;
-    }
+    for (int i = 0; i < decimals; ++i)
+        result.digits.push_back(nextDigit(result.remainder, den));
     return result;
 }
 

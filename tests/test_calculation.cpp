@@ -157,6 +157,8 @@ private slots:
         const Exact::Int big = Exact::Int(1) << 100;
         QVERIFY(Exact::ratio(big + 1, big + 3) < Exact::ratio(big + 3, big + 5));
         QVERIFY(Exact::ratio(big, 3 * big + 1) < Exact::ratio(big, 2 * big + 1));
+        const Exact nearOne = Exact::ratio(big << 26, (big << 26) + 1); // ten times passes 2^127
+        QCOMPARE(QString::fromStdString(nearOne.fixed(3) + ' ' + nearOne.cut(3)), "1.000 0.999");
         QVERIFY(Exact::ratio(-big - 3, big + 5) < Exact::ratio(-big - 1, big + 3));
     }
 
