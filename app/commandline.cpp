@@ -39,8 +39,10 @@ QString writeError(int error) {
         return QStringLiteral("读取的一方已经关闭");
     case EFBIG:
         return QStringLiteral("文件太大");
+#ifdef EDQUOT // MinGW's C library has no disk quotas
     case EDQUOT:
         return QStringLiteral("超出磁盘配额");
+#endif
     case EIO:
         return QStringLiteral("输入输出错误");
     default:
