@@ -108,6 +108,7 @@ Result runBaud(const Invocation& in, bool json) {
         QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
                            {QStringLiteral("clock"), clock},
                            {QStringLiteral("generator"), fromUtf8(generator.id)},
+                           {QStringLiteral("uses"), usesJson(baudUses(generator))},
                            {QStringLiteral("crystalMhz"), crystal.value.toDouble()},
                            {QStringLiteral("rates"), array}};
         if (code)

@@ -13,6 +13,13 @@
 
 namespace tickora::cli {
 
+QJsonArray usesJson(const UnitUses& uses) {
+    QJsonArray items;
+    for (const std::string& item : uses.list())
+        items << fromUtf8(item);
+    return items;
+}
+
 QByteArray jsonLine(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }

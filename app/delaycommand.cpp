@@ -27,6 +27,7 @@ QJsonObject delayJson(const DelayRequest& request, const DelayResult& result,
         {QStringLiteral("errorClocks"), (result.askedClocks - Exact(result.clocks)).toDouble()},
         {QStringLiteral("working"), fromUtf8(result.working)},
         {QStringLiteral("registers"), registers},
+        {QStringLiteral("uses"), usesJson(UnitUses{})},
         {QStringLiteral("bytes"), delayBytes(request, result, language)}};
     if (perStep) {
         const DelayCall& call = result.call(language);

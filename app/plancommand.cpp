@@ -18,8 +18,9 @@ QString reloadOf(const TickPlan& plan) {
     return hexOf(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4);
 }
 
-QJsonObject planJson(const TickPlan& plan) {
+QJsonObject planJson(const TickPlan& plan, const ChipFamily& family) {
     return {{QStringLiteral("timer"), fromUtf8(plan.timer->id)},
+            {QStringLiteral("uses"), usesJson(timerUses(family, plan.timer->timer))},
             {QStringLiteral("countsPerTick"), qint64(plan.countsPerTick)},
             {QStringLiteral("ticks"), qint64(plan.ticks)},
             {QStringLiteral("reload"), QStringLiteral("0x") + reloadOf(plan)},
@@ -80,7 +81,7 @@ Result runPlan(const Invocation& in, bool json) {
     if (json) {
         QJsonArray array;
         for (const TickPlan& each : plans)
-            array << planJson(each);
+            array << planJson(each, family);
         QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
                            {QStringLiteral("clock"), request.clock},
                            {QStringLiteral("crystalMhz"), crystal.toDouble()},

@@ -3,7 +3,9 @@
 #pragma once
 
 #include "commandline.h"
+#include "uses.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <span>
@@ -31,6 +33,8 @@ QString fromUtf8(std::string_view text);
 // "c|a51|asx", from the table the windows list too.
 QString languageIds();
 QByteArray jsonLine(const QJsonObject& object);
+// A unit's timers and interrupts, as its header names them: ["timer 2", "interrupt 5"].
+QJsonArray usesJson(const UnitUses& uses);
 // --lang's row; a usage error where no code is printed, which --lang would change nothing of.
 CodeLanguage codeLanguage(const Invocation& in, bool printsCode);
 

@@ -95,6 +95,7 @@ Result runCode(const Invocation& in, bool json) {
         return {QByteArray::fromStdString(*code), {}};
     QJsonObject object = timerJson(run);
     object.insert(QStringLiteral("timer"), timer);
+    object.insert(QStringLiteral("uses"), usesJson(timerUses(*run.setup.family, timer)));
     object.insert(QStringLiteral("code"), QString::fromStdString(*code));
     return {jsonLine(object), {}};
 }

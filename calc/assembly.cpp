@@ -1,6 +1,7 @@
 #include "assembly.h"
 
 #include "asmunit.h"
+#include "uses.h"
 
 #include <string>
 #include <utility>
@@ -304,7 +305,7 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
         return std::nullopt;
     const std::string x = std::to_string(timer), prefix = timerModule(timer);
     const TimerRegisters registers = *splitRegisters(setup.initValue, setup.timerMode());
-    AsmUnit unit = opening(prefix, setup, timer == 0 ? 1 : 3);
+    AsmUnit unit = opening(prefix, setup, timerInterrupt(*setup.family, timer));
     unit.op("CLR", {bit("TR" + x)},
             setup.timerMode().kind == TimerKind::Reload16
                 ? "stopped, so TH" + x + "/TL" + x + " also set the reload"
@@ -327,7 +328,9 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
     const std::string mode = "mode " + std::to_string(registers.modeBits) + " (" +
                              kindName(setup.timerMode().kind) + ")";
     unit.header = asComment(
-        headerComment("Timer " + x, setup, mode, clockNote(timer, setup) + periodNote(setup)));
+        headerComment("Timer " + x, setup, mode,
+                      timerUses(*setup.family, timer).headerLine() + clockNote(timer, setup) +
+                          periodNote(setup)));
     return renderAssembly(unit, language);
 }
 
@@ -339,7 +342,7 @@ std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLangu
     // 8052's through RCAP2 and T2CON, and its flag needs clearing (AT89C51RC datasheet).
     const bool stc = setup.family->timer2 == Timer2Kind::Stc;
     const int high = setup.initValue >> 8, low = setup.initValue & 0xFF;
-    AsmUnit unit = opening("timer2", setup, stc ? 12 : 5);
+    AsmUnit unit = opening("timer2", setup, timerInterrupt(*setup.family, 2));
     if (stc) {
         unit.op("ANL", {sfr("AUXR"), imm(0xE3)}, "timer 2 stopped, counting clocks at 12T");
         unit.op("MOV", {sfr("T2L"), imm(low)});
@@ -367,9 +370,10 @@ std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLangu
             return lines.add(Kind::Note, "timer 2 reloads T2H:T2L by itself");
         lines.op("CLR", {bit("TF2")}, "not cleared by the interrupt");
     });
-    unit.header = asComment(headerComment(
-        "Timer 2", setup, "16-bit auto-reload",
-        clockNote(2, setup) + (stc ? " * Timer 2 then cannot clock the serial port.\n" : "")));
+    unit.header = asComment(headerComment("Timer 2", setup, "16-bit auto-reload",
+                                          timerUses(*setup.family, 2).headerLine() +
+                                              clockNote(2, setup) +
+                                              " * Timer 2 then cannot clock the serial port.\n"));
     return renderAssembly(unit, language);
 }
 

@@ -2,6 +2,7 @@
 
 #include "assembly.h"
 #include "registers.h"
+#include "uses.h"
 
 #include <algorithm>
 
@@ -97,7 +98,8 @@ std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSe
            (isReliable(setting) ? ""
                                 : " * WARNING: more than 2% off: the receiver may misread the "
                                   "last bits of a byte.\n") +
-           clockNote(request) + " */\n" + sfrHeaderLines(request.family, body) + body;
+           baudUses(request.generator).headerLine() + clockNote(request) + " */\n" +
+           sfrHeaderLines(request.family, body) + body;
 }
 
 } // namespace tickora

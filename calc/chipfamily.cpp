@@ -77,36 +77,36 @@ std::string n76Timer3(const BaudGeneratorCode& code) {
 }
 
 constexpr BaudGenerator timer1Smod0{"t1", "定时器 1，SMOD = 0", 8,          0,
-                                    32,   ClockScale::PerClock, timer1Mode2};
+                                    32,   ClockScale::PerClock, timer1Mode2, 1};
 constexpr BaudGenerator timer1Smod1{"t1-smod", "定时器 1，SMOD = 1", 8,          1,
-                                    16,        ClockScale::PerClock, timer1Mode2};
+                                    16,        ClockScale::PerClock, timer1Mode2, 1};
 
 // 8052 timer 2: f / (32 x (65536 - RCAP2)) on a 12T core. Atmel AT89C51RC datasheet, baud rate
 // generator; on 6-clock cores f / 16, Philips P89C51Rx2 datasheet, table 4.
 constexpr BaudGenerator classicGenerators[] = {
     timer1Smod0,
     timer1Smod1,
-    {"t2", "定时器 2 (8052)", 16, -1, 32, ClockScale::PerMachineCycle, timer2Of8052}};
+    {"t2", "定时器 2 (8052)", 16, -1, 32, ClockScale::PerMachineCycle, timer2Of8052, 2}};
 
 // BRT = -(FOSC / 32 / BAUD) at BRTx12 = 1: STC12C5A60S2 UART demo; AUXR in STC12C5A60S2.H.
 constexpr BaudGenerator stc12Generators[] = {
     timer1Smod0,
     timer1Smod1,
-    {"brt", "BRT，SMOD = 0", 8, 0, 32, ClockScale::PerClock, stc12Brt},
-    {"brt-smod", "BRT，SMOD = 1", 8, 1, 16, ClockScale::PerClock, stc12Brt}};
+    {"brt", "BRT，SMOD = 0", 8, 0, 32, ClockScale::PerClock, stc12Brt, -1, "BRT"},
+    {"brt-smod", "BRT，SMOD = 1", 8, 1, 16, ClockScale::PerClock, stc12Brt, -1, "BRT"}};
 
 // SYSclk / (4 x (65536 - reload)) at 1T, / 12 more at 12T, no SMOD: STC8A8K64D4 manual,
 // UART1 mode 1; T2H 0xD6, T2L 0xD7, AUXR bits in STC8H.H / STC15.H.
 constexpr BaudGenerator stc15Generators[] = {
-    {"t2", "定时器 2", 16, -1, 4, ClockScale::PerClock, stcTimer2},
-    {"t1-mode0", "定时器 1 方式 0", 16, -1, 4, ClockScale::PerClock, stcTimer1Mode0},
+    {"t2", "定时器 2", 16, -1, 4, ClockScale::PerClock, stcTimer2, 2},
+    {"t1-mode0", "定时器 1 方式 0", 16, -1, 4, ClockScale::PerClock, stcTimer1Mode0, 1},
     timer1Smod0,
     timer1Smod1};
 
 // RH3:RL3 = 65536 - Fsys / 16 / baud with SMOD set: N76E003 BSP uart.c; T3CON 0xC4, RL3 0xC5,
 // RH3 0xC6 in N76E003.h.
 constexpr BaudGenerator n76Generators[] = {
-    timer1Smod0, timer1Smod1, {"t3", "定时器 3，SMOD = 1", 16, 1, 16, ClockScale::None, n76Timer3}};
+    timer1Smod0, timer1Smod1, {"t3", "定时器 3，SMOD = 1", 16, 1, 16, ClockScale::None, n76Timer3, 3}};
 
 constexpr TimerMode classicModes[] = {
     {TimerKind::Count13, 0, "方式 0：13 位定时器", "方式 0：TL 只用低 5 位"},

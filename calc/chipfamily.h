@@ -74,6 +74,8 @@ struct BaudGenerator {
     int divisor;            // baud = f / (divisor x scale(D) x (2^bits - reload))
     ClockScale scale;
     std::string (*initLines)(const BaudGeneratorCode& code); // the body of uart_init()
+    int timer;                      // the numbered timer it takes; -1 for a clock of its own
+    std::string_view ownClock = {}; // that clock's name, as a unit's header gives it
 };
 
 // A timer that can tick a long interval away: timer 0 in one of the family's modes, or a

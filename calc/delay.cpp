@@ -2,6 +2,7 @@
 
 #include "asmunit.h"
 #include "bounds.h"
+#include "uses.h"
 
 #include <algorithm>
 #include <span>
@@ -453,6 +454,7 @@ std::vector<std::string> headerLines(const DelayRequest& request, const DelayRes
         std::to_string(bytesOf(bodyUnit(request, result, language != CodeLanguage::A51))) +
         " bytes of code. Changes " + listed(result.registers) +
         ". An interrupt taken during the delay lengthens it.");
+    lines.push_back(UnitUses{}.text());
     return lines;
 }
 

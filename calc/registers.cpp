@@ -1,6 +1,7 @@
 #include "registers.h"
 
 #include "assembly.h"
+#include "uses.h"
 
 #include <array>
 #include <charconv>
@@ -242,12 +243,14 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
         isrMacros(*setup.family) + counterVariable(x, setup) +
         (adds ? reloadVariable(x, setup) : "") + (adds || setup.ticks > 1 ? "\n" : "") +
         "void timer" + x + "_init(void)\n{\n" + initBody(timer, setup, *registers) +
-        "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" + (timer == 0 ? "1" : "3") + ")\n{\n" +
+        "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
+        std::to_string(timerInterrupt(*setup.family, timer)) + ")\n{\n" +
         routineReload(timer, setup, *registers) + userCode(x, setup) + "}\n";
     return headerComment("Timer " + x, setup,
                          "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) +
                              ")",
-                         clockNote(timer, setup) + periodNote(setup)) +
+                         timerUses(*setup.family, timer).headerLine() + clockNote(timer, setup) +
+                             periodNote(setup)) +
            sfrHeaderLines(*setup.family, code) + code;
 }
 
@@ -276,11 +279,12 @@ std::optional<std::string> timer2InitCode(const TimerSetup& setup, CodeLanguage 
                                  : "    TF2 = 0;  /* not cleared by the interrupt */\n";
     const std::string code = isrMacros(*setup.family) + counterVariable("2", setup) +
                              (setup.ticks > 1 ? "\n" : "") + "void timer2_init(void)\n{\n" + init +
-                             "}\n\nvoid timer2_isr(void) TIMER_ISR(" + (stc ? "12" : "5") +
-                             ")\n{\n" + flag + userCode("2", setup) + "}\n";
+                             "}\n\nvoid timer2_isr(void) TIMER_ISR(" +
+                             std::to_string(timerInterrupt(*setup.family, 2)) + ")\n{\n" + flag +
+                             userCode("2", setup) + "}\n";
     return headerComment("Timer 2", setup, "16-bit auto-reload",
-                         clockNote(2, setup) +
-                             (stc ? " * Timer 2 then cannot clock the serial port.\n" : "")) +
+                         timerUses(*setup.family, 2).headerLine() + clockNote(2, setup) +
+                             " * Timer 2 then cannot clock the serial port.\n") +
            sfrHeaderLines(*setup.family, code) + code;
 }
 

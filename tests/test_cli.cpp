@@ -148,6 +148,43 @@ private slots:
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), qPrintable(stdErr));
     }
 
+    // Each unit's header names the timer and interrupt it takes, as its JSON lists them, and
+    // its routine answers that interrupt; a baud or delay unit has no routine.
+    void unitsSayWhatTheyTake_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("uses");
+        // clang-format off
+        QTest::newRow("timer 1") << "code --timer 1 --crystal 12 --interval 1000 --mode 1 --lang a51" << "timer 1, interrupt 3";
+        QTest::newRow("8052 timer 2") << "plan --interval 1s --crystal 11.0592 --code --plan 1" << "timer 2, interrupt 5";
+        QTest::newRow("STC timer 2") << "plan --interval 1s --crystal 11.0592 --family stc8 --clock 1T --code --plan 2" << "timer 2, interrupt 12";
+        QTest::newRow("plan on timer 0") << "plan --interval 1s --crystal 12 --code --plan 2" << "timer 0, interrupt 1";
+        QTest::newRow("uart from timer 1") << "baud --crystal 11.0592 --rate 9600 --code" << "timer 1";
+        QTest::newRow("uart from BRT") << "baud --crystal 11.0592 --rate 9600 --family stc12 --generator brt --code" << "BRT";
+        QTest::newRow("uart from timer 3") << "baud --crystal 16 --rate 9600 --family n76e003 --generator t3 --code --lang asx" << "timer 3";
+        QTest::newRow("delay") << "delay --delay 1ms --crystal 12" << "";
+        // clang-format on
+    }
+    void unitsSayWhatTheyTake() {
+        QFETCH(QString, command);
+        QFETCH(QString, uses);
+        const auto [exit, out, err] = launch(command + " --json");
+        const QJsonObject object = QJsonDocument::fromJson(out).object();
+        const int plan = QRegularExpression("--plan (\\d)").match(command).captured(1).toInt();
+        const QJsonValue listed = plan > 0 ? object["plans"][plan - 1]["uses"] : object["uses"];
+        QCOMPARE(listed.toVariant().toStringList().join(", "), uses);
+        const QString code = object["code"].toString(), interrupt = uses.section("interrupt ", 1);
+        QVERIFY(
+            code.contains("uses: " + (uses.isEmpty() ? "no timer, no interrupt" : uses) + ".\n"));
+        const QString hex = QString("%1").arg(8 * interrupt.toInt() + 3, 4, 16, QChar('0'));
+        const bool routed = code.contains("TIMER_ISR(" + interrupt + ")") ||
+                            code.contains("AT " + hex.toUpper() + "H") ||
+                            code.contains(".org 0x" + hex);
+        QCOMPARE(QString("%1%2").arg(routed).arg(code.contains("_isr")),
+                 interrupt.isEmpty() ? "00" : "11");
+        QCOMPARE(code.contains("Timer 2 then cannot clock the serial port."),
+                 uses.startsWith("timer 2,"));
+    }
+
     // What a launcher or a session manager passes still opens the window, which runs on.
     void qtOptionsOpenTheWindow() {
         QCOMPARE(std::get<0>(launch("-platform offscreen -session s1 -reverse", 3000)), -1);

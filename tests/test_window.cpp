@@ -496,6 +496,53 @@ private slots:
         }
     }
 
+    // Code from two windows on one timer is said beside both copy buttons, and plans on the
+    // baud window's timer rank last; on other timers nothing is said; a closed window holds none.
+    void clashingTimersAreSaid_data() {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QString>("generator"); // the baud window's
+        QTest::addColumn<QString>("first");     // the plan ranked first then
+        QTest::addColumn<bool>("clash");        // once the user chooses the plan on timer 2
+        // clang-format off
+        QTest::newRow("8052, both on timer 2") << "chip_classic_12T" << "t2" << "定时器 0 方式 2" << true;
+        QTest::newRow("STC8, both on timer 2") << "chip_stc8_1T" << "t2" << "定时器 0 方式 0" << true;
+        QTest::newRow("8052, port on timer 1") << "chip_classic_12T" << "t1" << "定时器 2 (8052)" << false;
+        // clang-format on
+    }
+    void clashingTimersAreSaid() {
+        QFETCH(QString, chip);
+        QFETCH(QString, generator);
+        QFETCH(QString, first);
+        QFETCH(bool, clash);
+        fx.child<QAction>(chip)->trigger();
+        fx.box("Text2")->setText("11.0592");
+        fx.child<QAction>("planMenuItem")->trigger();
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        auto* baud = fx.child<QDialog>("BaudWindow");
+        auto* generators = baud->findChild<QComboBox*>("generatorBox");
+        generators->setCurrentIndex(generators->findData(generator));
+        auto* plans = fx.child("PlanWindow")->findChild<QTableWidget*>("planTable");
+        QCOMPARE(plans->item(0, 0)->text(), first);
+        plans->selectRow(plans->findItems("定时器 2", Qt::MatchStartsWith)[0]->row());
+        const auto said = [&](const char* window) {
+            return fx.child(window)->findChild<QLabel*>("clashLabel")->text();
+        };
+        QCOMPARE(said("PlanWindow") + '|' + said("BaudWindow"),
+                 clash ? "「波特率计算」窗口选中的代码也用定时器 2，两段代码不能同时使用|"
+                         "「定时方案」窗口选中的代码也用定时器 2，两段代码不能同时使用"
+                       : "|");
+        const auto heldLast = [&] { // a plan on timer 2 ranked last: the baud window holds it
+            return plans->item(plans->rowCount() - 1, 0)->text().startsWith("定时器 2");
+        };
+        baud->close(); // its code no longer chosen, even as it follows the main window
+        fx.box("Text2")->setText("12");
+        QCOMPARE(said("PlanWindow") + (heldLast() ? "held" : ""), "");
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        auto* baudChip = baud->findChild<QComboBox*>("chipBox"); // another chip: another board
+        baudChip->setCurrentIndex(baudChip->findText("STC15 系列，1T"));
+        QVERIFY(!heldLast());
+    }
+
     // Apart while the screen has room, on it always, the input boxes covered last: on a
     // 1366-pixel screen at 100 % both tool windows stand beside a centred main window.
     void toolWindowPlacement_data() {

@@ -83,6 +83,11 @@ void BaudWindow::createButtons() {
     copyButton->setAutoDefault(false);
     closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client_), "closeButton",
                                 layout::baud::close);
+    clashLabel = layout::place(new QLabel(client_), "clashLabel", layout::baud::clash);
+}
+
+void BaudWindow::claimsChanged() {
+    clashLabel->setText(generator() != nullptr ? clashWith(generator()->timer) : QString());
 }
 
 void BaudWindow::connectEvents() {
@@ -132,6 +137,8 @@ void BaudWindow::recalculate() {
         showRow(row, value, remarkFor(value));
     }
     fitColumns(rateTable, layout::baud::columnTwips);
+    claimTimer(generator()->timer);
+    claimsChanged();
     rateTable_SelectionChanged();
 }
 

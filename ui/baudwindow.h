@@ -32,6 +32,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void claimsChanged() override;
 
 private:
     struct Row {
@@ -62,6 +63,7 @@ private:
     QLineEdit* customRateBox = nullptr;
     QLabel* noteLabel = nullptr;
     QTableWidget* rateTable = nullptr;
+    QLabel* clashLabel = nullptr; // another window's code on the generator's timer
     QPushButton* copyButton = nullptr;
     QPushButton* closeButton = nullptr;
     std::optional<Exact> crystalMhz_; // as the crystal box last parsed, when usable

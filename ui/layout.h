@@ -84,7 +84,7 @@ inline constexpr Twips chip{1560, 600, 3000, 375};
 
 // The baud-rate window: its inputs in three rows above the table of rates, the buttons below.
 namespace baud {
-inline constexpr QSize client = clientSize(7200, 6300);
+inline constexpr QSize client = clientSize(7200, 6480);
 inline constexpr Twips crystalLabel{120, 180, 1800, 255};
 inline constexpr Twips crystal{1950, 120, 1200, 375};
 inline constexpr Twips chipLabel{3270, 180, 780, 255};
@@ -94,11 +94,12 @@ inline constexpr Twips generator{1950, 600, 3000, 375};
 inline constexpr Twips customRateLabel{120, 1140, 1800, 255};
 inline constexpr Twips customRate{1950, 1080, 1200, 375};
 inline constexpr Twips note{120, 1530, 6960, 255}; // what the colour means, what was copied
-inline constexpr Twips table{120, 1860, 6960, 3840};
-inline constexpr Twips languageLabel{120, 5880, 900, 255};
-inline constexpr Twips language{1050, 5820, 2640, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{3810, 5820, 1860, 375};
-inline constexpr Twips close{5790, 5820, 1290, 375};
+inline constexpr Twips table{120, 1800, 6960, 3840};
+inline constexpr Twips languageLabel{120, 5820, 900, 255};
+inline constexpr Twips language{1050, 5760, 2640, 375}; // the code's language, beside its copy
+inline constexpr Twips copy{3810, 5760, 1860, 375};
+inline constexpr Twips close{5790, 5760, 1290, 375};
+inline constexpr Twips clash{120, 6180, 6960, 240}; // another window's code on the same timer
 // Five columns: rate, reload, actual rate, error, remark; each at least this wide.
 inline constexpr int columnTwips[] = {780, 660, 780, 780};
 } // namespace baud
@@ -106,22 +107,23 @@ inline constexpr int columnTwips[] = {780, 660, 780, 780};
 // The plan window: the interval, crystal and chip above the table of plans and the chosen one's
 // figures, the read-back below.
 namespace plan {
-inline constexpr QSize client = clientSize(7200, 6060);
+inline constexpr QSize client = clientSize(7200, 6090);
 inline constexpr Twips note{120, 1080, 6960, 255}; // what was copied, or why nothing shows
-inline constexpr Twips table{120, 1440, 6960, 2100};
-inline constexpr Twips detail{120, 3600, 6960, 255}; // the chosen plan's other figures
-inline constexpr Twips languageLabel{120, 3990, 900, 255};
-inline constexpr Twips language{1050, 3930, 2640, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{3810, 3930, 1860, 375};
-inline constexpr Twips close{5790, 3930, 1290, 375};
-inline constexpr Twips readBack{120, 4410, 6960, 1560};
+inline constexpr Twips table{120, 1440, 6960, 1860};
+inline constexpr Twips detail{120, 3360, 6960, 255}; // the chosen plan's other figures
+inline constexpr Twips languageLabel{120, 3750, 900, 255};
+inline constexpr Twips language{1050, 3690, 2640, 375}; // the code's language, beside its copy
+inline constexpr Twips copy{3810, 3690, 1860, 375};
+inline constexpr Twips close{5790, 3690, 1290, 375};
+inline constexpr Twips clash{120, 4140, 6960, 255}; // another window's code on the same timer
+inline constexpr Twips readBack{120, 4470, 6960, 1560};
 // Inside the read-back group.
 inline constexpr Twips modeLabel{120, 390, 960, 255};
-inline constexpr Twips mode{1140, 330, 2400, 375};
-inline constexpr Twips highLabel{3630, 390, 960, 255};
-inline constexpr Twips high{4620, 330, 540, 375};
-inline constexpr Twips lowLabel{5250, 390, 960, 255};
-inline constexpr Twips low{6240, 330, 540, 375};
+inline constexpr Twips mode{1110, 330, 2400, 375};
+inline constexpr Twips highLabel{3540, 390, 960, 255};
+inline constexpr Twips high{4530, 330, 660, 375};
+inline constexpr Twips lowLabel{5220, 390, 960, 255};
+inline constexpr Twips low{6210, 330, 660, 375};
 inline constexpr Twips readResult{120, 780, 6720, 255};
 inline constexpr Twips generatorLabel{120, 1170, 960, 255};
 inline constexpr Twips generator{1140, 1110, 2400, 375};

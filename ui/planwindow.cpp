@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace tickora {
 namespace {
 
@@ -70,6 +72,7 @@ void PlanWindow::createTable() {
                                "copyButton", layout::plan::copy);
     closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
                                 "closeButton", layout::plan::close);
+    clashLabel = layout::place(new QLabel(client()), "clashLabel", layout::plan::clash);
 }
 
 // What a timer's bytes time, and what a generator's reload gives as a baud rate.
@@ -149,6 +152,11 @@ void PlanWindow::recalculate() {
     const auto asked = request();
     const QString problem = asked ? toQString(planProblem(*asked)) : QString();
     plans_ = asked && problem.isEmpty() ? planInterval(*asked) : std::vector<TickPlan>{};
+    // A plan on a timer another window's code holds cannot be used beside it: ranked last.
+    rankedAround_ = heldTimers();
+    std::stable_partition(plans_.begin(), plans_.end(), [this](const TickPlan& plan) {
+        return (rankedAround_ >> plan.timer->timer & 1u) == 0;
+    });
     planTable->setRowCount(static_cast<int>(plans_.size()));
     for (int row = 0; row < planTable->rowCount(); ++row)
         showPlan(row, plans_[static_cast<std::size_t>(row)]);
@@ -171,6 +179,8 @@ void PlanWindow::showChosen() {
     const int row = planTable->selectionModel()->hasSelection() ? planTable->currentRow() : -1;
     copyButton->setEnabled(row >= 0);
     copyAction_->setEnabled(row >= 0);
+    claimTimer(row >= 0 ? plans_[static_cast<std::size_t>(row)].timer->timer : -1);
+    claimsChanged();
     if (row < 0) {
         detailLabel->clear();
         return;
@@ -183,6 +193,23 @@ void PlanWindow::showChosen() {
                  (plan.lateReload ? QStringLiteral("≤ ") : QString()) +
                      numbers_.localizedSigned(ppm.fixed(1)),
                  numbers_.localized((Exact(1'000'000) / plan.tickUs).fixed(3), false)));
+}
+
+unsigned PlanWindow::heldTimers() const {
+    unsigned held = 0;
+    for (const TickTimer& timer : family().tickTimers)
+        if (!clashWith(timer.timer).isEmpty())
+            held |= 1u << timer.timer;
+    return held;
+}
+
+// Ranked again when another window takes or frees a timer; else only the warning follows.
+void PlanWindow::claimsChanged() {
+    if (heldTimers() != rankedAround_)
+        return recalculate();
+    const int row = planTable->selectionModel()->hasSelection() ? planTable->currentRow() : -1;
+    clashLabel->setText(row >= 0 ? clashWith(plans_[static_cast<std::size_t>(row)].timer->timer)
+                                 : QString());
 }
 
 // A plan whose routine reloads late shows what its counts give: its real error is more negative

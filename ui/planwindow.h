@@ -35,6 +35,9 @@ private:
     void showChosen();
     void readBack();
     void copyChosen();
+    void claimsChanged() override;
+    // The timers another window's chosen code holds, a bit each: plans on them rank last.
+    unsigned heldTimers() const;
 
     NumberText numbers_;
     QLineEdit* intervalBox = nullptr;
@@ -43,6 +46,7 @@ private:
     QLabel* noteLabel = nullptr;
     QTableWidget* planTable = nullptr;
     QLabel* detailLabel = nullptr; // the chosen plan's achieved interval, error in ppm, rate
+    QLabel* clashLabel = nullptr; // another window's code on the chosen plan's timer
     QPushButton* copyButton = nullptr;
     QPushButton* closeButton = nullptr;
     QComboBox* readModeBox = nullptr;
@@ -54,6 +58,7 @@ private:
     QLabel* baudResult = nullptr;
     QAction* copyAction_ = nullptr;
     std::vector<TickPlan> plans_;
+    unsigned rankedAround_ = 0; // heldTimers() when the plans were ranked
 };
 
 } // namespace tickora

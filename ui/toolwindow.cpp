@@ -2,6 +2,7 @@
 
 #include "chipchoice.h"
 #include "selectinglineedit.h"
+#include "timerclaims.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,6 +20,35 @@ ToolWindow::ToolWindow(const char* name, const QString& title, QSize client, QWi
     , clientSize_(client) {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(title);
+    connect(&TimerClaims::shared(), &TimerClaims::changed, this, [this] { claimsChanged(); });
+}
+
+ToolWindow::~ToolWindow() { TimerClaims::shared().drop(this); }
+
+void ToolWindow::claimTimer(int timer) {
+    claimedTimer_ = timer;
+    if (isVisible())
+        TimerClaims::shared().set(this, {&family(), timer, windowTitle()});
+}
+
+QString ToolWindow::clashWith(int timer) const {
+    const QString holder = TimerClaims::shared().holder(this, family(), timer);
+    return holder.isEmpty() ? QString()
+                            : QStringLiteral("「%1」窗口选中的代码也用定时器 %2，两段代码不能同时使用")
+                                  .arg(holder)
+                                  .arg(timer);
+}
+
+// A hidden window's code is not being chosen: it holds no timer.
+void ToolWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    claimTimer(claimedTimer_);
+    claimsChanged();
+}
+
+void ToolWindow::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    TimerClaims::shared().drop(this);
 }
 
 QAction* ToolWindow::createMenu(const QString& copyCaption, std::function<void()> copy) {

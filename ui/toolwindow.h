@@ -23,6 +23,7 @@ class ToolWindow : public QDialog {
     Q_OBJECT
 public:
     ToolWindow(const char* name, const QString& title, QSize client, QWidget* parent);
+    ~ToolWindow() override;
 
     // Takes over the main window's crystal (when it is a number), family and clock.
     virtual void follow(const QString& crystalText, const ChipFamily& family,
@@ -58,11 +59,23 @@ protected:
     std::int32_t timerClock() const;
     // The 工具 menu: the window's copy entry, then 关闭. Sizes the window to menu and layout.
     QAction* createMenu(const QString& copyCaption, std::function<void()> copy);
+    // The timer the window's chosen code takes (-1: none), told to the other tool windows
+    // while this one is shown.
+    void claimTimer(int timer);
+    // "「定时方案」窗口选中的代码也用定时器 2" when another shown window's chosen code takes the
+    // timer on the same chip; else empty.
+    QString clashWith(int timer) const;
+    // Another window's choice changed: what clashWith() says may have changed.
+    virtual void claimsChanged() {}
+
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QWidget* client_;
     QComboBox* chipBox_ = nullptr;
     QSize clientSize_;
+    int claimedTimer_ = -1;
 };
 
 } // namespace tickora

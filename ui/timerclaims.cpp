@@ -1,0 +1,30 @@
+#include "timerclaims.h"
+
+namespace tickora {
+
+TimerClaims& TimerClaims::shared() {
+    static TimerClaims claims;
+    return claims;
+}
+
+void TimerClaims::set(const QObject* window, const Claim& claim) {
+    const auto found = claims_.find(window);
+    if (found != claims_.end() && found->second == claim)
+        return; // nothing new: no window recalculates
+    claims_[window] = claim;
+    emit changed();
+}
+
+void TimerClaims::drop(const QObject* window) {
+    if (claims_.erase(window) != 0)
+        emit changed();
+}
+
+QString TimerClaims::holder(const QObject* asking, const ChipFamily& family, int timer) const {
+    for (const auto& [window, claim] : claims_)
+        if (window != asking && claim.family == &family && timer >= 0 && claim.timer == timer)
+            return claim.owner;
+    return {};
+}
+
+} // namespace tickora

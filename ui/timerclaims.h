@@ -1,0 +1,40 @@
+// The timers the tool windows' chosen code takes, so that a window can say when another's
+// takes the same one: two units pasted into one program must not share a timer.
+#pragma once
+
+#include "chipfamily.h"
+
+#include <QObject>
+#include <QString>
+
+#include <map>
+
+namespace tickora {
+
+class TimerClaims : public QObject {
+    Q_OBJECT
+public:
+    struct Claim {
+        const ChipFamily* family = nullptr;
+        int timer = -1; // -1: the chosen code takes no numbered timer
+        QString owner;  // the window's title, as the other window names it
+
+        friend bool operator==(const Claim&, const Claim&) = default;
+    };
+
+    static TimerClaims& shared();
+
+    void set(const QObject* window, const Claim& claim);
+    void drop(const QObject* window);
+    // The title of another window whose chosen code takes that timer of that family; empty
+    // where none does.
+    QString holder(const QObject* asking, const ChipFamily& family, int timer) const;
+
+signals:
+    void changed();
+
+private:
+    std::map<const QObject*, Claim> claims_;
+};
+
+} // namespace tickora
