@@ -327,10 +327,9 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
     routine(unit, prefix, setup, reload);
     const std::string mode = "mode " + std::to_string(registers.modeBits) + " (" +
                              kindName(setup.timerMode().kind) + ")";
-    unit.header = asComment(
-        headerComment("Timer " + x, setup, mode,
-                      timerUses(*setup.family, timer).headerLine() + clockNote(timer, setup) +
-                          periodNote(setup)));
+    unit.header = asComment(headerComment("Timer " + x, setup, mode,
+                                          timerUses(*setup.family, timer).headerLine() +
+                                              clockNote(timer, setup) + periodNote(setup)));
     return renderAssembly(unit, language);
 }
 
@@ -370,10 +369,10 @@ std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLangu
             return lines.add(Kind::Note, "timer 2 reloads T2H:T2L by itself");
         lines.op("CLR", {bit("TF2")}, "not cleared by the interrupt");
     });
-    unit.header = asComment(headerComment("Timer 2", setup, "16-bit auto-reload",
-                                          timerUses(*setup.family, 2).headerLine() +
-                                              clockNote(2, setup) +
-                                              " * Timer 2 then cannot clock the serial port.\n"));
+    unit.header =
+        asComment(headerComment("Timer 2", setup, "16-bit auto-reload",
+                                timerUses(*setup.family, 2).headerLine() + clockNote(2, setup) +
+                                    " * Timer 2 then cannot clock the serial port.\n"));
     return renderAssembly(unit, language);
 }
 

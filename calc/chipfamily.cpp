@@ -76,9 +76,9 @@ std::string n76Timer3(const BaudGeneratorCode& code) {
            "bits kept */\n";
 }
 
-constexpr BaudGenerator timer1Smod0{"t1", "定时器 1，SMOD = 0", 8,          0,
+constexpr BaudGenerator timer1Smod0{"t1", "定时器 1，SMOD = 0", 8,           0,
                                     32,   ClockScale::PerClock, timer1Mode2, 1};
-constexpr BaudGenerator timer1Smod1{"t1-smod", "定时器 1，SMOD = 1", 8,          1,
+constexpr BaudGenerator timer1Smod1{"t1-smod", "定时器 1，SMOD = 1", 8,           1,
                                     16,        ClockScale::PerClock, timer1Mode2, 1};
 
 // 8052 timer 2: f / (32 x (65536 - RCAP2)) on a 12T core. Atmel AT89C51RC datasheet, baud rate
@@ -106,7 +106,9 @@ constexpr BaudGenerator stc15Generators[] = {
 // RH3:RL3 = 65536 - Fsys / 16 / baud with SMOD set: N76E003 BSP uart.c; T3CON 0xC4, RL3 0xC5,
 // RH3 0xC6 in N76E003.h.
 constexpr BaudGenerator n76Generators[] = {
-    timer1Smod0, timer1Smod1, {"t3", "定时器 3，SMOD = 1", 16, 1, 16, ClockScale::None, n76Timer3, 3}};
+    timer1Smod0,
+    timer1Smod1,
+    {"t3", "定时器 3，SMOD = 1", 16, 1, 16, ClockScale::None, n76Timer3, 3}};
 
 constexpr TimerMode classicModes[] = {
     {TimerKind::Count13, 0, "方式 0：13 位定时器", "方式 0：TL 只用低 5 位"},

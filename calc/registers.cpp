@@ -239,13 +239,13 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
         return std::nullopt;
     const std::string x = std::to_string(timer);
     const bool adds = compensated(setup);
-    const std::string code =
-        isrMacros(*setup.family) + counterVariable(x, setup) +
-        (adds ? reloadVariable(x, setup) : "") + (adds || setup.ticks > 1 ? "\n" : "") +
-        "void timer" + x + "_init(void)\n{\n" + initBody(timer, setup, *registers) +
-        "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
-        std::to_string(timerInterrupt(*setup.family, timer)) + ")\n{\n" +
-        routineReload(timer, setup, *registers) + userCode(x, setup) + "}\n";
+    const std::string code = isrMacros(*setup.family) + counterVariable(x, setup) +
+                             (adds ? reloadVariable(x, setup) : "") +
+                             (adds || setup.ticks > 1 ? "\n" : "") + "void timer" + x +
+                             "_init(void)\n{\n" + initBody(timer, setup, *registers) +
+                             "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
+                             std::to_string(timerInterrupt(*setup.family, timer)) + ")\n{\n" +
+                             routineReload(timer, setup, *registers) + userCode(x, setup) + "}\n";
     return headerComment("Timer " + x, setup,
                          "mode " + std::to_string(registers->modeBits) + " (" + kindName(kind) +
                              ")",

@@ -10,9 +10,9 @@
 namespace tickora {
 
 struct UnitUses {
-    int timer = -1;          // the numbered timer taken; -1 for none
-    int interrupt = -1;      // the interrupt the unit's routine answers; -1 for none
-    std::string_view other;  // a clock that is no numbered timer, as the header names it: "BRT"
+    int timer = -1;         // the numbered timer taken; -1 for none
+    int interrupt = -1;     // the interrupt the unit's routine answers; -1 for none
+    std::string_view other; // a clock that is no numbered timer, as the header names it: "BRT"
 
     // "timer 2", "interrupt 5", in that order; empty for a unit that takes nothing.
     std::vector<std::string> list() const;

@@ -46,7 +46,7 @@ private:
     QLabel* noteLabel = nullptr;
     QTableWidget* planTable = nullptr;
     QLabel* detailLabel = nullptr; // the chosen plan's achieved interval, error in ppm, rate
-    QLabel* clashLabel = nullptr; // another window's code on the chosen plan's timer
+    QLabel* clashLabel = nullptr;  // another window's code on the chosen plan's timer
     QPushButton* copyButton = nullptr;
     QPushButton* closeButton = nullptr;
     QComboBox* readModeBox = nullptr;

@@ -33,10 +33,11 @@ void ToolWindow::claimTimer(int timer) {
 
 QString ToolWindow::clashWith(int timer) const {
     const QString holder = TimerClaims::shared().holder(this, family(), timer);
-    return holder.isEmpty() ? QString()
-                            : QStringLiteral("「%1」窗口选中的代码也用定时器 %2，两段代码不能同时使用")
-                                  .arg(holder)
-                                  .arg(timer);
+    return holder.isEmpty()
+               ? QString()
+               : QStringLiteral("「%1」窗口选中的代码也用定时器 %2，两段代码不能同时使用")
+                     .arg(holder)
+                     .arg(timer);
 }
 
 // A hidden window's code is not being chosen: it holds no timer.
