@@ -167,8 +167,8 @@ private slots:
     void unitsSayWhatTheyTake() {
         QFETCH(QString, command);
         QFETCH(QString, uses);
-        const auto [exit, out, err] = launch(command + " --json");
-        const QJsonObject object = QJsonDocument::fromJson(out).object();
+        const QJsonObject object =
+            QJsonDocument::fromJson(std::get<1>(launch(command + " --json"))).object();
         const int plan = QRegularExpression("--plan (\\d)").match(command).captured(1).toInt();
         const QJsonValue listed = plan > 0 ? object["plans"][plan - 1]["uses"] : object["uses"];
         QCOMPARE(listed.toVariant().toStringList().join(", "), uses);

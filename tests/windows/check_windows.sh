@@ -55,6 +55,9 @@ for i in "${!lines[@]}"; do
 done >"$batch"
 # Run on a console at code page 936, as on Chinese Windows.
 script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $(windows_path "$batch")'" /dev/null </dev/null >/dev/null || true
+# Wine's cmd now and then fails to start a program ("... as an internal or external command"): once more.
+for i in "${!lines[@]}"; do if grep -qs 'external command' "$out/$i.err"; then sed -n "$((2 * i + 1)),$((2 * i + 2))p" "$batch" >"$work/again.bat"
+  script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $(windows_path "$work/again.bat")'" /dev/null </dev/null >/dev/null || true; fi; done
 # Linux's bytes as Windows writes them there, with CRLF line ends: in GBK, or UTF-8 when asked;
 # code, being ASCII, in the very same bytes.
 windows_bytes() { if [[ $1 == *--utf8* || $1 == "out code"* || $1 == out*--code* ]]; then cat "$2"; else iconv -f UTF-8 -t GBK "$2"; fi | sed 's/$/\r/'; }
