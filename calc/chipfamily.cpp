@@ -155,6 +155,10 @@ constexpr std::string_view n76UartSetup =
     "    P0M1 &= 0x3F;  /* P0.6 TXD, P0.7 RXD quasi-bidirectional: */\n"
     "    P0M2 &= 0x3F;  /* after reset TXD is an input and sends nothing */\n";
 
+// STC15, STC8 and STC32G: AUXR's S1ST2 clear takes UART1's clock from timer 1 (STC8H.H).
+constexpr std::string_view stcUartFromTimer1 =
+    "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n";
+
 // Where a core's instruction times come from. The classic core's machine cycles: Intel's table
 // (classicTimingTable()); no 1T core's table has been found in its vendor's manuals yet.
 constexpr std::string_view intelCycles = "Intel MCS-51 User's Manual, instruction set summary";
@@ -230,7 +234,7 @@ const ChipFamily families[] = {
      "8051.h",
      stc15Lacks,
      "",
-     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
+     stcUartFromTimer1,
      "",
      stc15Ticks,
      false,
@@ -249,7 +253,7 @@ const ChipFamily families[] = {
      "8051.h",
      stc15Lacks,
      "",
-     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
+     stcUartFromTimer1,
      "",
      stc15Ticks,
      false,
@@ -268,7 +272,7 @@ const ChipFamily families[] = {
      "",
      {},
      "",
-     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n",
+     stcUartFromTimer1,
      "",
      stc15Ticks,
      false,

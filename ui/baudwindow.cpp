@@ -138,7 +138,6 @@ void BaudWindow::recalculate() {
     }
     fitColumns(rateTable, layout::baud::columnTwips);
     claimTimer(generator()->timer);
-    claimsChanged();
     rateTable_SelectionChanged();
 }
 

@@ -7,6 +7,7 @@
 #include "codelanguagechoice.h"
 #include "focusring.h"
 #include "registers.h"
+#include "timerclaims.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -176,11 +177,10 @@ void PlanWindow::recalculate() {
 
 // The chosen plan's other figures below the table; copying only with a plan chosen.
 void PlanWindow::showChosen() {
-    const int row = planTable->selectionModel()->hasSelection() ? planTable->currentRow() : -1;
+    const int row = chosenRow();
     copyButton->setEnabled(row >= 0);
     copyAction_->setEnabled(row >= 0);
     claimTimer(row >= 0 ? plans_[static_cast<std::size_t>(row)].timer->timer : -1);
-    claimsChanged();
     if (row < 0) {
         detailLabel->clear();
         return;
@@ -198,16 +198,20 @@ void PlanWindow::showChosen() {
 unsigned PlanWindow::heldTimers() const {
     unsigned held = 0;
     for (const TickTimer& timer : family().tickTimers)
-        if (!clashWith(timer.timer).isEmpty())
+        if (!TimerClaims::shared().holder(this, family(), timer.timer).isEmpty())
             held |= 1u << timer.timer;
     return held;
+}
+
+int PlanWindow::chosenRow() const {
+    return planTable->selectionModel()->hasSelection() ? planTable->currentRow() : -1;
 }
 
 // Ranked again when another window takes or frees a timer; else only the warning follows.
 void PlanWindow::claimsChanged() {
     if (heldTimers() != rankedAround_)
         return recalculate();
-    const int row = planTable->selectionModel()->hasSelection() ? planTable->currentRow() : -1;
+    const int row = chosenRow();
     clashLabel->setText(row >= 0 ? clashWith(plans_[static_cast<std::size_t>(row)].timer->timer)
                                  : QString());
 }
@@ -259,9 +263,9 @@ void PlanWindow::readBack() {
 }
 
 void PlanWindow::copyChosen() {
-    const int row = planTable->currentRow();
+    const int row = chosenRow();
     const auto asked = request();
-    if (!planTable->selectionModel()->hasSelection() || row < 0 || !asked) {
+    if (row < 0 || !asked) {
         noteLabel->setText(QStringLiteral("请先在表中选择一个方案"));
         return;
     }

@@ -7,12 +7,13 @@ TimerClaims& TimerClaims::shared() {
     return claims;
 }
 
-void TimerClaims::set(const QObject* window, const Claim& claim) {
+bool TimerClaims::set(const QObject* window, const Claim& claim) {
     const auto found = claims_.find(window);
     if (found != claims_.end() && found->second == claim)
-        return; // nothing new: no window recalculates
+        return false; // nothing new: no window recalculates
     claims_[window] = claim;
     emit changed();
+    return true;
 }
 
 void TimerClaims::drop(const QObject* window) {

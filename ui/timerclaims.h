@@ -24,7 +24,8 @@ public:
 
     static TimerClaims& shared();
 
-    void set(const QObject* window, const Claim& claim);
+    // Whether the claim was news, which the other windows were then told of.
+    bool set(const QObject* window, const Claim& claim);
     void drop(const QObject* window);
     // The title of another window whose chosen code takes that timer of that family; empty
     // where none does.

@@ -27,8 +27,10 @@ ToolWindow::~ToolWindow() { TimerClaims::shared().drop(this); }
 
 void ToolWindow::claimTimer(int timer) {
     claimedTimer_ = timer;
-    if (isVisible())
-        TimerClaims::shared().set(this, {&family(), timer, windowTitle()});
+    const bool told =
+        isVisible() && TimerClaims::shared().set(this, {&family(), timer, windowTitle()});
+    if (!told) // else the claims' signal has called it
+        claimsChanged();
 }
 
 QString ToolWindow::clashWith(int timer) const {
@@ -44,7 +46,6 @@ QString ToolWindow::clashWith(int timer) const {
 void ToolWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     claimTimer(claimedTimer_);
-    claimsChanged();
 }
 
 void ToolWindow::hideEvent(QHideEvent* event) {

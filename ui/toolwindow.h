@@ -60,7 +60,7 @@ protected:
     // The 工具 menu: the window's copy entry, then 关闭. Sizes the window to menu and layout.
     QAction* createMenu(const QString& copyCaption, std::function<void()> copy);
     // The timer the window's chosen code takes (-1: none), told to the other tool windows
-    // while this one is shown.
+    // while this one is shown; then claimsChanged() says what it now shares.
     void claimTimer(int timer);
     // "「定时方案」窗口选中的代码也用定时器 2" when another shown window's chosen code takes the
     // timer on the same chip; else empty.
