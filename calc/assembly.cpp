@@ -1,6 +1,7 @@
 #include "assembly.h"
 
 #include "asmunit.h"
+#include "reloadtimer.h"
 #include "uses.h"
 
 #include <string>
@@ -180,6 +181,12 @@ std::string periodNote(const TimerSetup& setup) {
            " * (mode 2; mode 0 on STC15/STC8) or a timer 2.\n";
 }
 
+void write(AsmUnit& unit, const std::vector<RegisterWrite>& writes) {
+    static constexpr const char* mnemonics[] = {"MOV", "ORL", "ANL"};
+    for (const RegisterWrite& each : writes)
+        unit.op(mnemonics[static_cast<int>(each.op)], {sfr(each.reg), imm(each.value)}, each.why);
+}
+
 // A C line "    REG &= 0xNN;  ..." of the family's rows as the same write in assembly.
 void cAndLine(AsmUnit& unit, std::string_view line) {
     const auto reg = line.find_first_not_of(' '), and_ = line.find(" &= 0x");
@@ -333,26 +340,23 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
     return renderAssembly(unit, language);
 }
 
-std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLanguage language) {
+std::optional<std::string> reloadTimerInitAssembly(int timer, const TimerSetup& setup,
+                                                   CodeLanguage language) {
     if (!languageProblem(*setup.family, language).empty() || language == CodeLanguage::C ||
-        !timer2InitCode(setup, CodeLanguage::C))
+        !reloadTimerInitCode(timer, setup, CodeLanguage::C))
         return std::nullopt;
-    // The STC15/STC8 timer 2 is loaded through T2H/T2L and switched in AUXR (STC8H.H); the
-    // 8052's through RCAP2 and T2CON, and its flag needs clearing (AT89C51RC datasheet).
-    const bool stc = setup.family->timer2 == Timer2Kind::Stc;
+    const std::string x = std::to_string(timer), prefix = timerModule(timer);
+    const ReloadTimer* row = reloadTimer(*setup.family, timer);
     const int high = setup.initValue >> 8, low = setup.initValue & 0xFF;
-    AsmUnit unit = opening("timer2", setup, timerInterrupt(*setup.family, 2));
-    if (stc) {
-        unit.op("ANL", {sfr("AUXR"), imm(0xE3)}, "timer 2 stopped, counting clocks at 12T");
-        unit.op("MOV", {sfr("T2L"), imm(low)});
-        unit.op("MOV", {sfr("T2H"), imm(high)});
-        unit.op("ORL", {sfr("AUXR"), imm(setup.timerClock == 1 ? 0x14 : 0x10)},
-                setup.timerClock == 1 ? "T2R, T2x12 = 1: 1T" : "T2R");
+    AsmUnit unit = opening(prefix, setup, timerInterrupt(*setup.family, timer));
+    if (row) {
+        write(unit, stopAndLoad(*row, setup.initValue));
+        write(unit, {startTimer(*row, setup.timerClock)});
         if (setup.ticks > 1)
-            loadCounter(unit, "timer2_ticks", setup.ticks);
-        unit.op("ORL", {sfr("IE2"), imm(0x04)}, "ET2");
+            loadCounter(unit, prefix + "_ticks", setup.ticks);
+        write(unit, {timerInterruptEnable(*row, true)});
         unit.op("SETB", {bit("EA")});
-    } else {
+    } else { // the 8052's: through RCAP2 and T2CON, and its flag needs clearing
         unit.op("MOV", {sfr("T2CON"), imm(0)}, "16-bit auto-reload timer, stopped");
         for (const auto& [reg, value] : {std::pair{"RCAP2H", high}, std::pair{"RCAP2L", low},
                                          std::pair{"TH2", high}, std::pair{"TL2", low}})
@@ -364,15 +368,14 @@ std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLangu
         unit.op("SETB", {bit("TR2")}, "start");
     }
     unit.op("RET");
-    routine(unit, "timer2", setup, [](AsmUnit& lines, const std::string&, const TimerSetup& s) {
-        if (s.family->timer2 == Timer2Kind::Stc)
-            return lines.add(Kind::Note, "timer 2 reloads T2H:T2L by itself");
+    routine(unit, prefix, setup, [](AsmUnit& lines, const std::string& n, const TimerSetup& s) {
+        if (reloadTimer(*s.family, std::stoi(n)))
+            return lines.add(Kind::Note, "timer " + n + " reloads T" + n + "H:T" + n + "L by itself");
         lines.op("CLR", {bit("TF2")}, "not cleared by the interrupt");
     });
-    unit.header =
-        asComment(headerComment("Timer 2", setup, "16-bit auto-reload",
-                                timerUses(*setup.family, 2).headerLine() + clockNote(2, setup) +
-                                    " * Timer 2 then cannot clock the serial port.\n"));
+    // The C unit's header, which says the same of the same timer.
+    const std::string c = *reloadTimerInitCode(timer, setup, CodeLanguage::C);
+    unit.header = asComment(c.substr(0, c.find(" */\n") + 4));
     return renderAssembly(unit, language);
 }
 

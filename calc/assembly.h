@@ -12,11 +12,12 @@
 
 namespace tickora {
 
-// Each as its C twin (timerInitCode, timer2InitCode, baudInitCode, tickPlanCode), for
+// Each as its C twin (timerInitCode, reloadTimerInitCode, baudInitCode, tickPlanCode), for
 // language A51 or Sdas: a unit that assembles on its own.
 std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
                                              CodeLanguage language);
-std::optional<std::string> timer2InitAssembly(const TimerSetup& setup, CodeLanguage language);
+std::optional<std::string> reloadTimerInitAssembly(int timer, const TimerSetup& setup,
+                                                   CodeLanguage language);
 std::optional<std::string> baudInitAssembly(const BaudRequest& request, const BaudSetting& setting,
                                             CodeLanguage language);
 

@@ -1,6 +1,7 @@
 #include "chipfamily.h"
 
 #include "registers.h"
+#include "reloadtimer.h"
 
 #include <cctype>
 
@@ -110,6 +111,39 @@ constexpr BaudGenerator n76Generators[] = {
     timer1Smod1,
     {"t3", "定时器 3，SMOD = 1", 16, 1, 16, ClockScale::None, n76Timer3, 3}};
 
+// STC15/STC8 timers 2 to 4: AUXR T2R 0x10, T2_C/T 0x08, T2x12 0x04; T4T3M (0xD1) T4R 0x80,
+// T4_C/T 0x40, T4x12 0x20, T3R 0x08, T3_C/T 0x04, T3x12 0x02; IE2 ET2 0x04, ET3 0x20, ET4 0x40;
+// interrupts 12, 19, 20 (STC8Hxxx.h, STC15Fxxxx.H).
+constexpr ReloadTimer stcReloadTimers[] = {
+    {2, "AUXR", 0x10, 0x08, 0x04, "T2H", "T2L", 0x04, 12},
+    {3, "T4T3M", 0x08, 0x04, 0x02, "T3H", "T3L", 0x20, 19},
+    {4, "T4T3M", 0x80, 0x40, 0x20, "T4H", "T4L", 0x40, 20}};
+
+// UART2 to UART4 from a one-mode timer: stopped, loaded, kept from interrupting, started.
+std::string portTimerLines(const BaudGeneratorCode& code) {
+    const ReloadTimer& timer = *reloadTimer(code.family, code.generator.timer);
+    return cStatements(stopAndLoad(timer, code.reload)) +
+           cStatement(timerInterruptEnable(timer, false)) +
+           cStatement(startTimer(timer, code.timerClock));
+}
+
+// Overflow rate / 4, no SMOD, as UART1 from timer 2 (STC8Hxxx.h: "波特率 = 定时器2的溢出率 / 4").
+constexpr BaudGenerator portGenerator(int uart, int timer, std::string_view id,
+                                      std::string_view label) {
+    return {id, label, 16, -1, 4, ClockScale::PerClock, portTimerLines, timer, {}, uart};
+}
+constexpr BaudGenerator uart2Generators[] = {portGenerator(2, 2, "t2", "串口 2：定时器 2")};
+constexpr BaudGenerator uart3Generators[] = {portGenerator(3, 2, "t2", "串口 3：定时器 2"),
+                                             portGenerator(3, 3, "t3", "串口 3：定时器 3")};
+constexpr BaudGenerator uart4Generators[] = {portGenerator(4, 2, "t2", "串口 4：定时器 2"),
+                                             portGenerator(4, 4, "t4", "串口 4：定时器 4")};
+// S2CON 0x9A, S3CON 0xAC (S3ST3 bit 6), S4CON 0x84 (S4ST4 bit 6); P_SW2's S2_S to S4_S clear
+// after reset select the first pins (STC15.H, STC8Hxxx.h, STC15Fxxxx.H).
+constexpr SerialPort stcPorts[] = {
+    {2, "S2CON", "S2BUF", 0, "", "RxD2 P1.0, TxD2 P1.1", uart2Generators},
+    {3, "S3CON", "S3BUF", 0x40, "S3ST3", "RxD3 P0.0, TxD3 P0.1", uart3Generators},
+    {4, "S4CON", "S4BUF", 0x40, "S4ST4", "RxD4 P0.2, TxD4 P0.3", uart4Generators}};
+
 constexpr TimerMode classicModes[] = {
     {TimerKind::Count13, 0, "方式 0：13 位定时器", "方式 0：TL 只用低 5 位"},
     {TimerKind::Count16, 1, "方式 1：16 位定时器", "方式 1：16 位"},
@@ -132,6 +166,8 @@ constexpr TickTimer classicTicks[] = {
 constexpr TickTimer plainTicks[] = {timer0Mode2, timer0Mode1};
 constexpr TickTimer stc15Ticks[] = {{"t0-mode0", "定时器 0 方式 0", 0, 0, TimerKind::Reload16},
                                     {"t2", "定时器 2", 2, -1, TimerKind::Reload16},
+                                    {"t3", "定时器 3", 3, -1, TimerKind::Reload16},
+                                    {"t4", "定时器 4", 4, -1, TimerKind::Reload16},
                                     timer0Mode2,
                                     timer0Mode1};
 
@@ -139,8 +175,11 @@ constexpr ClockSwitch noSwitch{};
 // AUXR 0x8E: T0x12 bit 7, T1x12 bit 6 (STC12C5A60S2.H, STC15.H, STC8H.H).
 constexpr std::array<ClockSwitch, 2> auxrSwitch{{{"AUXR", "T0x12", 0x80}, {"AUXR", "T1x12", 0x40}}};
 
-// Beyond SDCC's 8051.h: AUXR 0x8E, IE2 0xAF, T2H 0xD6, T2L 0xD7 (STC8H.H).
-constexpr SfrAddress stc15Lacks[] = {{"AUXR", 0x8E}, {"IE2", 0xAF}, {"T2H", 0xD6}, {"T2L", 0xD7}};
+// Beyond SDCC's 8051.h (STC8H.H, STC15.H).
+constexpr SfrAddress stc15Lacks[] = {
+    {"AUXR", 0x8E},  {"IE2", 0xAF},   {"T2H", 0xD6},   {"T2L", 0xD7},   {"T4T3M", 0xD1},
+    {"T4H", 0xD2},   {"T4L", 0xD3},   {"T3H", 0xD4},   {"T3L", 0xD5},   {"S2CON", 0x9A},
+    {"S2BUF", 0x9B}, {"S3CON", 0xAC}, {"S3BUF", 0xAD}, {"S4CON", 0x84}, {"S4BUF", 0x85}};
 // Beyond SDCC's 8051.h (N76E003.h); T3CON to RH3, P0M1 and P0M2 are page 0's only.
 constexpr SfrAddress n76Lacks[] = {{"CKCON", 0x8E}, {"SFRS", 0x91}, {"P0M1", 0xB1}, {"P0M2", 0xB2},
                                    {"T3CON", 0xC4}, {"RL3", 0xC5},  {"RH3", 0xC6},  {"TA", 0xC7}};
@@ -240,7 +279,10 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::Stc,
      {},
-     unknownCore},
+     unknownCore,
+     {},
+     stcReloadTimers,
+     stcPorts},
     // STC8A8K64D4 manual: the timers and UART1 as the STC15's.
     {"stc8",
      "STC8 系列",
@@ -259,7 +301,10 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::Stc,
      {},
-     unknownCore},
+     unknownCore,
+     {},
+     stcReloadTimers,
+     stcPorts},
     // The STC8's timers and UART1 on an 80251 core, programmed with Keil C251 and A251.
     {"stc32g",
      "STC32G 系列",
@@ -279,7 +324,9 @@ const ChipFamily families[] = {
      Timer2Kind::Stc,
      {},
      unknownCore,
-     "STC32G 是 251 内核，不写汇编（请用 C）"},
+     "STC32G 是 251 内核，不写汇编（请用 C）",
+     // STC32G.H: T4T3M at 0xDD, the same bits; its UART2 to UART4 differ and are not offered.
+     stcReloadTimers},
     // CKCON 0x8E: T0M bit 3, T1M bit 4; T3CON BRCK bit 5 (N76E003.h, SFR_Macro.h). CKCON has no
     // page-1 twin, so the timer units need no page select. Its timer 2 is neither kind.
     {"n76e003",
@@ -348,6 +395,44 @@ const ChipFamily* findFamily(std::string_view id) {
 // (RETI, MOVX and the like; most instructions 1 or 2): an assumption, not a vendor's table.
 std::int32_t machineClocks(const ChipFamily& family, std::int32_t clock) {
     return family.classicCycle ? clock : 4;
+}
+
+const ReloadTimer* reloadTimer(const ChipFamily& family, int timer) {
+    for (const ReloadTimer& row : family.reloadTimers)
+        if (row.timer == timer)
+            return &row;
+    return nullptr;
+}
+
+std::vector<int> timersOf(const ChipFamily& family) {
+    std::vector<int> timers{0, 1};
+    if (family.timer2 != Timer2Kind::None)
+        timers.push_back(2);
+    for (const ReloadTimer& row : family.reloadTimers)
+        if (row.timer > 2)
+            timers.push_back(row.timer);
+    return timers;
+}
+
+std::vector<int> uartsOf(const ChipFamily& family) {
+    std::vector<int> uarts{1};
+    for (const SerialPort& port : family.ports)
+        uarts.push_back(port.uart);
+    return uarts;
+}
+
+const SerialPort* serialPort(const ChipFamily& family, int uart) {
+    for (const SerialPort& port : family.ports)
+        if (port.uart == uart)
+            return &port;
+    return nullptr;
+}
+
+std::span<const BaudGenerator> generatorsOf(const ChipFamily& family, int uart) {
+    if (uart == 1)
+        return family.generators;
+    const SerialPort* port = serialPort(family, uart);
+    return port ? port->generators : std::span<const BaudGenerator>{};
 }
 
 bool offersClock(const ChipFamily& family, std::int32_t clock) {

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tickora {
 
@@ -76,6 +77,29 @@ struct BaudGenerator {
     std::string (*initLines)(const BaudGeneratorCode& code); // the body of uart_init()
     int timer;                      // the numbered timer it takes; -1 for a clock of its own
     std::string_view ownClock = {}; // that clock's name, as a unit's header gives it
+    int uart = 1;                   // the serial port it clocks
+};
+
+// A timer with one mode, 16-bit auto-reload, loaded through its own pair of registers and
+// switched by bits of a control register: the STC15/STC8 timers 2, 3 and 4.
+struct ReloadTimer {
+    int timer;
+    std::string_view control;        // "AUXR", "T4T3M"
+    std::uint8_t run, counter, fast; // TxR, Tx_C/T, Txx12 in the control register
+    std::string_view high, low;      // "T3H", "T3L"
+    std::uint8_t enable;             // its bit in IE2, which is not bit-addressable
+    int interrupt;
+};
+
+// A serial port beside UART1 with a control register of its own: the STC15/STC8 UART2 to
+// UART4, each clocked by timer 2 or by its own timer, always at overflow rate / 4.
+struct SerialPort {
+    int uart;
+    std::string_view control, buffer;          // "S3CON", "S3BUF"
+    std::uint8_t ownTimerSelect;               // SxCON's bit that takes its own timer; 0: none
+    std::string_view ownTimerBit;              // that bit's name, "S3ST3"
+    std::string_view pins;                     // the pins it has after reset
+    std::span<const BaudGenerator> generators; // each with uart set to this port
 };
 
 // A timer that can tick a long interval away: timer 0 in one of the family's modes, or a
@@ -137,7 +161,18 @@ struct ChipFamily {
     std::string_view instructionSource;
     // Why no 8051 assembly is written for the family, UTF-8; empty where it is.
     std::string_view noAssembly = {};
+    std::span<const ReloadTimer> reloadTimers = {}; // by timer number, from 2
+    std::span<const SerialPort> ports = {};         // beyond UART1, by number
 };
+
+// The family's row for timer 2, 3 or 4 of its one-mode kind, or null.
+const ReloadTimer* reloadTimer(const ChipFamily& family, int timer);
+// The timers code can be copied for: 0 and 1, a timer 2 of either kind, then 3 and 4.
+std::vector<int> timersOf(const ChipFamily& family);
+// The serial ports, 1 first, and the generators that can clock one of them.
+std::vector<int> uartsOf(const ChipFamily& family);
+std::span<const BaudGenerator> generatorsOf(const ChipFamily& family, int uart);
+const SerialPort* serialPort(const ChipFamily& family, int uart);
 
 // Why code in that language is not written for the family, UTF-8; empty where it is.
 std::string languageProblem(const ChipFamily& family, CodeLanguage language);

@@ -129,12 +129,13 @@ std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest&
                                         CodeLanguage language) {
     if (!planCodeProblem(plan).empty())
         return std::nullopt;
-    const bool timer2 = plan.timer->timer == 2;
+    const bool oneMode = plan.timer->timer >= 2;
     const TimerSetup setup{plan.reload,        std::max(plan.timer->mode, 0),
                            request.intervalUs, request.crystalMhz,
                            request.clock,      &request.family,
-                           plan.ticks,         timer2 ? countsOf(plan.timer->kind) : 0};
-    return timer2 ? timer2InitCode(setup, language) : timerInitCode(0, setup, language);
+                           plan.ticks,         oneMode ? countsOf(plan.timer->kind) : 0};
+    return oneMode ? reloadTimerInitCode(plan.timer->timer, setup, language)
+                   : timerInitCode(0, setup, language);
 }
 
 Exact intervalOfValue(std::int32_t value, TimerKind kind, const Exact& crystalMhz,

@@ -1,6 +1,8 @@
 #include "registers.h"
 
 #include "assembly.h"
+#include "reloadtimer.h"
+#include "timing.h"
 #include "uses.h"
 
 #include <array>
@@ -229,6 +231,8 @@ std::int64_t minimumRoutineCounts(const ChipFamily& family, std::int32_t clock, 
 
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
                                          CodeLanguage language) {
+    if (timer >= 2)
+        return reloadTimerInitCode(timer, setup, language);
     if (language != CodeLanguage::C)
         return timerInitAssembly(timer, setup, language);
     if ((timer != 0 && timer != 1) || setup.mode < 0 || setup.mode > 2)
@@ -254,37 +258,76 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
            sfrHeaderLines(*setup.family, code) + code;
 }
 
-std::optional<std::string> timer2InitCode(const TimerSetup& setup, CodeLanguage language) {
-    if (language != CodeLanguage::C)
-        return timer2InitAssembly(setup, language);
-    const Timer2Kind kind = setup.family->timer2;
-    if (kind == Timer2Kind::None || setup.initValue < 0 || setup.initValue > 0xFFFF ||
-        !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))
-        return std::nullopt;
+namespace {
+
+// A timer 3 or 4 that a serial port could take: said, since copying both would share it.
+std::string portNote(const ChipFamily& family, int timer) {
+    if (timer == 2)
+        return " * Timer 2 then cannot clock the serial port.\n";
+    std::string note;
+    for (const SerialPort& port : family.ports)
+        for (const BaudGenerator& generator : port.generators)
+            if (generator.timer == timer)
+                note += " * Timer " + std::to_string(timer) + " then cannot clock UART" +
+                        std::to_string(port.uart) + ".\n";
+    return note;
+}
+
+// The 8052's timer 2 through RCAP2 and T2CON; its flag needs clearing (AT89C51RC datasheet).
+std::string of8052Init(const TimerSetup& setup) {
     const std::string high = registerByteText(static_cast<std::uint8_t>(setup.initValue >> 8));
     const std::string low = registerByteText(static_cast<std::uint8_t>(setup.initValue));
-    // The STC15/STC8 timer 2 is loaded through T2H/T2L and switched in AUXR (STC8H.H); the
-    // 8052's through RCAP2 and T2CON, and its flag needs clearing (AT89C51RC datasheet).
-    const bool stc = kind == Timer2Kind::Stc;
-    const bool fast = setup.timerClock == 1;
-    const std::string init =
-        stc ? "    AUXR &= 0xE3;  /* timer 2 stopped, counting clocks at 12T */\n    T2L = " + low +
-                  ";\n    T2H = " + high + ";\n    AUXR |= " +
-                  (fast ? "0x14;  /* T2R, T2x12 = 1: 1T */\n" : "0x10;  /* T2R */\n") +
-                  "    IE2 |= 0x04;  /* ET2 */\n    EA = 1;\n"
-            : "    T2CON = 0x00;  /* 16-bit auto-reload timer, stopped */\n    RCAP2H = " + high +
-                  ";\n    RCAP2L = " + low + ";\n    TH2 = " + high + ";\n    TL2 = " + low +
-                  ";\n    ET2 = 1;\n    EA = 1;\n    TR2 = 1;  /* start */\n";
-    const std::string flag = stc ? "    /* timer 2 reloads T2H:T2L by itself */\n"
-                                 : "    TF2 = 0;  /* not cleared by the interrupt */\n";
-    const std::string code = isrMacros(*setup.family) + counterVariable("2", setup) +
-                             (setup.ticks > 1 ? "\n" : "") + "void timer2_init(void)\n{\n" + init +
-                             "}\n\nvoid timer2_isr(void) TIMER_ISR(" +
-                             std::to_string(timerInterrupt(*setup.family, 2)) + ")\n{\n" + flag +
-                             userCode("2", setup) + "}\n";
-    return headerComment("Timer 2", setup, "16-bit auto-reload",
-                         timerUses(*setup.family, 2).headerLine() + clockNote(2, setup) +
-                             " * Timer 2 then cannot clock the serial port.\n") +
+    return "    T2CON = 0x00;  /* 16-bit auto-reload timer, stopped */\n    RCAP2H = " + high +
+           ";\n    RCAP2L = " + low + ";\n    TH2 = " + high + ";\n    TL2 = " + low +
+           ";\n    ET2 = 1;\n    EA = 1;\n    TR2 = 1;  /* start */\n";
+}
+
+// The STC15/STC8 timers through their TxH/TxL and control bits (STC8H.H).
+std::string reloadTimerInit(const ReloadTimer& timer, const TimerSetup& setup) {
+    return cStatements(stopAndLoad(timer, setup.initValue)) +
+           cStatement(startTimer(timer, setup.timerClock)) +
+           cStatement(timerInterruptEnable(timer, true)) + "    EA = 1;\n";
+}
+
+} // namespace
+
+std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown) {
+    Timing timing{shown.timeUs, shown.crystalMhz, shown.timerClock, 65536};
+    if (timeExactly(timing) != CalcOutcome::Ok)
+        return std::nullopt;
+    TimerSetup setup = shown;
+    setup.initValue = timing.initValue();
+    setup.ticks = 1;
+    setup.range = 65536;
+    return setup;
+}
+
+bool hasReloadTimer(const ChipFamily& family, int timer) {
+    return reloadTimer(family, timer) != nullptr ||
+           (timer == 2 && family.timer2 == Timer2Kind::Of8052);
+}
+
+std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setup,
+                                               CodeLanguage language) {
+    if (language != CodeLanguage::C)
+        return reloadTimerInitAssembly(timer, setup, language);
+    const ReloadTimer* row = reloadTimer(*setup.family, timer);
+    if (!hasReloadTimer(*setup.family, timer) || setup.initValue < 0 || setup.initValue > 0xFFFF ||
+        !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))
+        return std::nullopt;
+    const std::string x = std::to_string(timer);
+    const std::string flag =
+        row ? "    /* timer " + x + " reloads T" + x + "H:T" + x + "L by itself */\n"
+            : "    TF2 = 0;  /* not cleared by the interrupt */\n";
+    const std::string code = isrMacros(*setup.family) + counterVariable(x, setup) +
+                             (setup.ticks > 1 ? "\n" : "") + "void timer" + x + "_init(void)\n{\n" +
+                             (row ? reloadTimerInit(*row, setup) : of8052Init(setup)) +
+                             "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +
+                             std::to_string(timerInterrupt(*setup.family, timer)) + ")\n{\n" +
+                             flag + userCode(x, setup) + "}\n";
+    return headerComment("Timer " + x, setup, "16-bit auto-reload",
+                         timerUses(*setup.family, timer).headerLine() + clockNote(timer, setup) +
+                             portNote(*setup.family, timer)) +
            sfrHeaderLines(*setup.family, code) + code;
 }
 

@@ -64,7 +64,7 @@ std::string clockNote(int timer, const TimerSetup& setup);
 // "13-bit", "16-bit auto-reload", ...
 const char* kindName(TimerKind kind);
 
-// A complete, ASCII-only C unit for timer 0 or 1 that SDCC compiles on its own in any memory
+// A complete, ASCII-only C unit for timer 0 or 1 (2 to 4: reloadTimerInitCode) that SDCC compiles on its own in any memory
 // model, written for Keil C51 as well: a header comment, the SFR headers and the interrupt
 // syntax picked per compiler, an init function (the other timer's TMOD nibble kept, the family's
 // clock bit, interrupt enabled, timer started) and the interrupt routine, which reloads what the
@@ -74,8 +74,14 @@ const char* kindName(TimerKind kind);
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
                                          CodeLanguage language = CodeLanguage::C);
 
-// The same for the plan of timer 2 (the 8052's, or the STC15/STC8 one), reloading by itself.
-std::optional<std::string> timer2InitCode(const TimerSetup& setup,
-                                          CodeLanguage language = CodeLanguage::C);
+// The same interval as a one-mode timer times it: the counts of 65536 nearest it, worked from
+// the typed decimals whatever the shown mode. Nothing where it takes more than 65536 counts.
+std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown);
+// Whether the family has this timer 2, 3 or 4 of one mode, 16-bit auto-reload: the 8052's timer
+// 2 or a row of its reloadTimers.
+bool hasReloadTimer(const ChipFamily& family, int timer);
+// The same for such a timer, reloading by itself; the setup's range is its 65536 counts.
+std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setup,
+                                               CodeLanguage language = CodeLanguage::C);
 
 } // namespace tickora

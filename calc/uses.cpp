@@ -22,16 +22,17 @@ std::string UnitUses::text() const {
 
 namespace {
 
-// The 8052's timer 2 is interrupt 5 (Intel MCS-51 manual); the STC15/STC8's, 12 (STC8H.H's
-// interrupt list).
-constexpr int timer2Interrupts[] = {/* None */ -1, /* Of8052 */ 5, /* Stc */ 12};
+// The 8052's timer 2 is interrupt 5 (Intel MCS-51 manual).
+constexpr int timer2Of8052Interrupt = 5;
 
 } // namespace
 
 int timerInterrupt(const ChipFamily& family, int timer) {
     if (timer == 0 || timer == 1)
         return 2 * timer + 1;
-    return timer == 2 ? timer2Interrupts[static_cast<int>(family.timer2)] : -1;
+    if (const ReloadTimer* row = reloadTimer(family, timer))
+        return row->interrupt;
+    return timer == 2 && family.timer2 == Timer2Kind::Of8052 ? timer2Of8052Interrupt : -1;
 }
 
 UnitUses timerUses(const ChipFamily& family, int timer) {

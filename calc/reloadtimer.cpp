@@ -1,0 +1,54 @@
+#include "reloadtimer.h"
+
+#include "registers.h"
+
+namespace tickora {
+namespace {
+
+std::string named(const char* prefix, int timer, const char* suffix) {
+    return prefix + std::to_string(timer) + suffix;
+}
+
+} // namespace
+
+std::vector<RegisterWrite> stopAndLoad(const ReloadTimer& timer, std::int32_t reload) {
+    const auto stopMask = static_cast<std::uint8_t>(~(timer.run | timer.counter | timer.fast));
+    return {{RegisterWrite::Op::And, std::string(timer.control), stopMask,
+             named("timer ", timer.timer, " stopped, counting clocks at 12T")},
+            {RegisterWrite::Op::Assign, std::string(timer.low), static_cast<std::uint8_t>(reload),
+             {}},
+            {RegisterWrite::Op::Assign, std::string(timer.high),
+             static_cast<std::uint8_t>(reload >> 8),
+             {}}};
+}
+
+RegisterWrite startTimer(const ReloadTimer& timer, std::int32_t timerClock) {
+    const bool fast = timerClock == 1;
+    return {RegisterWrite::Op::Or, std::string(timer.control),
+            static_cast<std::uint8_t>(timer.run | (fast ? timer.fast : 0)),
+            named("T", timer.timer, fast ? "R, T" : "R") +
+                (fast ? named("", timer.timer, "x12 = 1: 1T") : "")};
+}
+
+RegisterWrite timerInterruptEnable(const ReloadTimer& timer, bool enable) {
+    return {enable ? RegisterWrite::Op::Or : RegisterWrite::Op::And, "IE2",
+            static_cast<std::uint8_t>(enable ? timer.enable : ~timer.enable),
+            enable ? named("ET", timer.timer, "")
+                   : named("ET", timer.timer, " = 0: it only clocks the port")};
+}
+
+std::string cStatement(const RegisterWrite& write) {
+    static constexpr const char* operators[] = {" = ", " |= ", " &= "};
+    return "    " + write.reg + operators[static_cast<int>(write.op)] +
+           registerByteText(write.value) + ";" + (write.why.empty() ? "" : "  /* " + write.why + " */") +
+           "\n";
+}
+
+std::string cStatements(const std::vector<RegisterWrite>& writes) {
+    std::string text;
+    for (const RegisterWrite& write : writes)
+        text += cStatement(write);
+    return text;
+}
+
+} // namespace tickora
