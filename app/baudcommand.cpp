@@ -21,7 +21,8 @@ BaudRow baudRow(const ChipFamily& family, const BaudGenerator& generator, const 
                 std::int32_t clock, const Exact& baud) {
     const auto setting = baudSetting(generator, crystalMhz, clock, baud);
     return {baud, setting,
-            QString::fromStdString(baudRemark(family, crystalMhz, clock, baud, setting))};
+            QString::fromStdString(
+                baudRemark(family, crystalMhz, clock, baud, setting, generator.uart))};
 }
 
 QString reloadText(const BaudGenerator& generator, std::int32_t reload) {
@@ -107,6 +108,7 @@ Result runBaud(const Invocation& in, bool json) {
             array << baudJson(row, generator);
         QJsonObject object{{QStringLiteral("family"), fromUtf8(family.id)},
                            {QStringLiteral("clock"), clock},
+                           {QStringLiteral("uart"), generator.uart},
                            {QStringLiteral("generator"), fromUtf8(generator.id)},
                            {QStringLiteral("uses"), usesJson(baudUses(generator))},
                            {QStringLiteral("crystalMhz"), crystal.value.toDouble()},

@@ -71,9 +71,9 @@ const SubCommand subCommands[] = {
      QStringLiteral("窗口复制的定时器初始化代码，C 或汇编"),
      runCode},
     {QStringLiteral("baud"),
-     {QStringLiteral("crystal"), QStringLiteral("rate?"), QStringLiteral("generator?"),
-      QStringLiteral("family?"), QStringLiteral("clock?"), QStringLiteral("code?"),
-      QStringLiteral("lang?")},
+     {QStringLiteral("crystal"), QStringLiteral("rate?"), QStringLiteral("uart?"),
+      QStringLiteral("generator?"), QStringLiteral("family?"), QStringLiteral("clock?"),
+      QStringLiteral("code?"), QStringLiteral("lang?")},
      QStringLiteral("波特率表（或一个波特率）的重装值、实际波特率和误差；--code 输出 uart_init()"),
      runBaud},
     {QStringLiteral("plan"),
@@ -149,7 +149,8 @@ QString optionLine(const OptionSpec& option) {
     return QStringLiteral("  ") + left.leftJustified(20) + option.help + QLatin1Char('\n');
 }
 
-// The families with their clocks, and their generators where the sub-command takes --generator.
+// The families with their clocks, and their ports' generators where the sub-command takes
+// --generator.
 QString familyHelp(bool generators) {
     QString text = generators ? QStringLiteral("芯片系列 (--family)、定时器时钟 (--clock) 及波特率"
                                                "发生器 (--generator)：\n")
@@ -158,11 +159,12 @@ QString familyHelp(bool generators) {
         text += QStringLiteral("  ") + familyNames(family).leftJustified(22) +
                 fromUtf8(family.name) + QStringLiteral("，") + clockNames(family) +
                 QLatin1Char('\n');
-        for (const BaudGenerator& generator : family.generators)
-            text += generators
-                        ? QStringLiteral("      ") + fromUtf8(generator.id).leftJustified(18) +
-                              fromUtf8(generator.label) + QLatin1Char('\n')
-                        : QString();
+        for (const int uart : generators ? uartsOf(family) : std::vector<int>{})
+            for (const BaudGenerator& generator : generatorsOf(family, uart))
+                text += QStringLiteral("      ") +
+                        (uart == 1 ? QString() : QStringLiteral("--uart %1 ").arg(uart)) +
+                        fromUtf8(generator.id).leftJustified(uart == 1 ? 18 : 9) +
+                        fromUtf8(generator.label) + QLatin1Char('\n');
     }
     return text;
 }

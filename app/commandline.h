@@ -43,6 +43,7 @@ public:
     int choice(const QString& name, int count) const;
     const ChipFamily& family() const;
     std::int32_t clock(const ChipFamily& family) const;
+    // --generator of the port --uart names, one of the family's.
     const BaudGenerator& generator(const ChipFamily& family) const;
     // --lang's row; C when not given.
     CodeLanguage language() const;

@@ -35,14 +35,17 @@ const OptionSpec options[] = {
     {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间（微秒）")},
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
      QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
-    {QStringLiteral("timer"), QStringLiteral("0|1"), QStringLiteral("代码写给定时器 0 或定时器 1")},
+    {QStringLiteral("timer"), QStringLiteral("0-4"),
+     QStringLiteral("代码写给哪个定时器：0、1，及该系列有的 2、3、4（16 位自动重装）")},
     {QStringLiteral("family"), QStringLiteral("F"), QStringLiteral("芯片系列，默认 classic")},
     {QStringLiteral("clock"), QStringLiteral("12T|6T|1T"),
      QStringLiteral("定时器时钟，默认 12T；只能选该系列提供的")},
     {QStringLiteral("rate"), QStringLiteral("BAUD"),
      QStringLiteral("只算这一个波特率；不给时算标准波特率表")},
+    {QStringLiteral("uart"), QStringLiteral("1-4"),
+     QStringLiteral("串口：1（默认），及该系列有的 2、3、4")},
     {QStringLiteral("generator"), QStringLiteral("G"),
-     QStringLiteral("波特率发生器，默认为该系列的第一个")},
+     QStringLiteral("波特率发生器，默认为该串口的第一个")},
     {QStringLiteral("code"),
      {},
      QStringLiteral(
@@ -166,20 +169,41 @@ std::int32_t Invocation::clock(const ChipFamily& family) const {
                              .arg(fromUtf8(family.name), clockNames(family), text(name))};
 }
 
+namespace {
+
+std::span<const BaudGenerator> portGenerators(const Invocation& in, const ChipFamily& family) {
+    const QString name = QStringLiteral("uart");
+    const int uart = in.has(name) ? in.text(name).toInt() : 1;
+    if (const auto generators = generatorsOf(family, uart); !generators.empty())
+        return generators;
+    QStringList known;
+    for (const int each : uartsOf(family))
+        known << QString::number(each);
+    throw Refusal{Usage,
+                  QStringLiteral("%1 没有串口 %2（可用：%3）")
+                      .arg(fromUtf8(family.name), in.text(name), known.join(QStringLiteral("、")))};
+}
+
+} // namespace
+
 const BaudGenerator& Invocation::generator(const ChipFamily& family) const {
+    const auto generators = portGenerators(*this, family);
     const QString name = QStringLiteral("generator");
     if (!has(name))
-        return family.generators.front();
+        return generators.front();
     const std::string id = text(name).toLower().toStdString();
     QStringList known;
-    for (const BaudGenerator& generator : family.generators) {
+    for (const BaudGenerator& generator : generators) {
         if (generator.id == id)
             return generator;
         known << fromUtf8(generator.id);
     }
-    throw Refusal{Usage,
-                  QStringLiteral("%1 没有波特率发生器 %2（可用：%3）")
-                      .arg(fromUtf8(family.name), text(name), known.join(QStringLiteral(", ")))};
+    throw Refusal{Usage, QStringLiteral("%1%2没有波特率发生器 %3（可用：%4）")
+                             .arg(fromUtf8(family.name),
+                                  generators.front().uart == 1
+                                      ? QStringLiteral(" ")
+                                      : QStringLiteral("的串口 %1 ").arg(generators.front().uart),
+                                  text(name), known.join(QStringLiteral(", ")))};
 }
 
 CodeLanguage Invocation::language() const {

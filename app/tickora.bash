@@ -21,13 +21,14 @@ _tickora() {
     help=$("$program" "${words[1]}" --help 2>/dev/null) || return
 
     if [[ $prev == --family || $prev == --generator ]]; then
-        local family=classic i
+        local family=classic uart=1 i
         for ((i = 2; i < cword - 1; i++)); do
             [[ ${words[i]} == --family ]] && family=${words[i + 1],,}
+            [[ ${words[i]} == --uart ]] && uart=${words[i + 1]}
         done
         # Below the line naming --family: a family's names at two blanks' indent, each of its
-        # generators at six.
-        COMPREPLY=($(compgen -W "$(awk -v want="$prev" -v family="$family" '
+        # generators at six, those of UART2 to UART4 after "--uart N".
+        COMPREPLY=($(compgen -W "$(awk -v want="$prev" -v family="$family" -v uart="$uart" '
             /\(--family\)/ { section = 1; next }
             /^[^ ]/ { section = 0 }
             section && /^  [^ ]/ {
@@ -38,7 +39,9 @@ _tickora() {
                     if (names[k] == family) chosen = 1
                 }
             }
-            section && /^      [^ ]/ && want == "--generator" && chosen { print $1 }' <<<"$help")" \
+            section && /^      [^ ]/ && want == "--generator" && chosen {
+                if ($1 == "--uart") { if ($2 == uart) print $3 } else if (uart == 1) print $1
+            }' <<<"$help")" \
             -- "$cur"))
         return
     fi

@@ -83,18 +83,38 @@ Result runTimer(const Invocation& in, bool json) {
             {}};
 }
 
-// Exactly the unit the window copies for the same values.
+// The timer the code is for, one the family has.
+int codeTimer(const Invocation& in, const ChipFamily& family) {
+    const int timer = in.choice(QStringLiteral("timer"), 5);
+    QStringList known;
+    for (const int each : timersOf(family))
+        if (each == timer)
+            return timer;
+        else
+            known << QString::number(each);
+    throw Refusal{Usage, QStringLiteral("%1 没有定时器 %2（可用：%3）")
+                             .arg(fromUtf8(family.name))
+                             .arg(timer)
+                             .arg(known.join(QStringLiteral("、")))};
+}
+
+// Exactly the unit the window copies for the same values: timers 2 to 4 time the interval with
+// their one mode, whatever --mode says.
 Result runCode(const Invocation& in, bool json) {
-    const int timer = in.choice(QStringLiteral("timer"), 2);
+    const int timer = codeTimer(in, in.family());
     const CodeLanguage language = codeLanguage(in, true);
     const TimerRun run = calculateTimer(in);
-    const auto code = timerInitCode(timer, run.setup, language);
+    const auto setup = timer < 2 ? std::optional(run.setup) : reloadTimerSetup(run.setup);
+    if (!setup)
+        throw Refusal{Refused, oneModeTooLong(timer, run.setup)};
+    const auto code = timerInitCode(timer, *setup, language);
     if (!code)
-        throw Refusal{Refused, routineTooShort(run.setup)};
+        throw Refusal{Refused, routineTooShort(*setup)};
     if (!json)
         return {QByteArray::fromStdString(*code), {}};
     QJsonObject object = timerJson(run);
     object.insert(QStringLiteral("timer"), timer);
+    object.insert(QStringLiteral("codeValue"), setup->initValue);
     object.insert(QStringLiteral("uses"), usesJson(timerUses(*run.setup.family, timer)));
     object.insert(QStringLiteral("code"), QString::fromStdString(*code));
     return {jsonLine(object), {}};

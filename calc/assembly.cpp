@@ -370,7 +370,8 @@ std::optional<std::string> reloadTimerInitAssembly(int timer, const TimerSetup& 
     unit.op("RET");
     routine(unit, prefix, setup, [](AsmUnit& lines, const std::string& n, const TimerSetup& s) {
         if (reloadTimer(*s.family, std::stoi(n)))
-            return lines.add(Kind::Note, "timer " + n + " reloads T" + n + "H:T" + n + "L by itself");
+            return lines.add(Kind::Note,
+                             "timer " + n + " reloads T" + n + "H:T" + n + "L by itself");
         lines.op("CLR", {bit("TF2")}, "not cleared by the interrupt");
     });
     // The C unit's header, which says the same of the same timer.
@@ -384,17 +385,25 @@ std::optional<std::string> baudInitAssembly(const BaudRequest& request, const Ba
     if (!languageProblem(request.family, language).empty())
         return std::nullopt;
     const std::string c = *baudInitCode(request, setting, CodeLanguage::C);
-    AsmUnit unit{"uart", asComment(c.substr(0, c.find(" */\n") + 4)), &request.family, {}};
-    unit.add(Kind::Public, "uart_init");
+    const std::string name = portName(request.generator);
+    AsmUnit unit{name, asComment(c.substr(0, c.find(" */\n") + 4)), &request.family, {}};
+    unit.add(Kind::Public, name + "_init");
     unit.add(Kind::Code);
-    unit.add(Kind::Label, "uart_init");
-    uartSetup(unit, request.family);
-    unit.op("MOV", {sfr("SCON"), imm(0x50)}, "mode 1: 8 bits, receiver on");
-    for (const UartCircuit& circuit : uartCircuits)
-        if (circuit.id == request.generator.id &&
-            (circuit.timer2 == request.family.timer2 || circuit.timer2 == Timer2Kind::None))
-            circuit.lines(unit,
-                          {request.family, request.generator, request.timerClock, setting.reload});
+    unit.add(Kind::Label, name + "_init");
+    const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
+                                 setting.reload};
+    if (const SerialPort* port = serialPort(request.family, request.generator.uart)) {
+        write(unit, {portControl(*port, request.generator)});
+        write(unit, portClockWrites(*reloadTimer(request.family, request.generator.timer),
+                                    setting.reload, request.timerClock));
+    } else {
+        uartSetup(unit, request.family);
+        unit.op("MOV", {sfr("SCON"), imm(0x50)}, "mode 1: 8 bits, receiver on");
+        for (const UartCircuit& circuit : uartCircuits)
+            if (circuit.id == request.generator.id &&
+                (circuit.timer2 == request.family.timer2 || circuit.timer2 == Timer2Kind::None))
+                circuit.lines(unit, code);
+    }
     unit.op("RET");
     return renderAssembly(unit, language);
 }

@@ -2,6 +2,7 @@
 
 #include "assembly.h"
 #include "registers.h"
+#include "reloadtimer.h"
 #include "uses.h"
 
 #include <algorithm>
@@ -70,11 +71,11 @@ Exact baudOfReload(const BaudGenerator& generator, const Exact& crystalMhz, std:
 }
 
 std::string baudRemark(const ChipFamily& family, const Exact& crystalMhz, std::int32_t timerClock,
-                       const Exact& baud, const std::optional<BaudSetting>& setting) {
+                       const Exact& baud, const std::optional<BaudSetting>& setting, int uart) {
     if (setting && isReliable(*setting))
         return {};
     const std::string remark = setting ? "误差过大" : "超出范围";
-    for (const BaudGenerator& other : family.generators) {
+    for (const BaudGenerator& other : generatorsOf(family, uart)) {
         const auto instead = baudSetting(other, crystalMhz, timerClock, baud);
         if (instead && isReliable(*instead))
             return remark + "，可改用" + std::string(other.label);
@@ -82,24 +83,55 @@ std::string baudRemark(const ChipFamily& family, const Exact& crystalMhz, std::i
     return remark;
 }
 
+std::string portName(const BaudGenerator& generator) {
+    return generator.uart == 1 ? "uart" : "uart" + std::to_string(generator.uart);
+}
+
+namespace {
+
+// What the port is: UART1 in mode 1; UART2 to UART4 in their 8-bit mode, on the pins they
+// have after reset.
+std::string portHeading(const BaudRequest& request) {
+    const SerialPort* port = serialPort(request.family, request.generator.uart);
+    return port ? "UART" + std::to_string(port->uart) + ", 8 bits" : "UART mode 1";
+}
+
+std::string pinsNote(const BaudRequest& request) {
+    const SerialPort* port = serialPort(request.family, request.generator.uart);
+    if (!port)
+        return {};
+    return " * Pins " + std::string(port->pins) +
+           ", as after reset: P_SW2 moves them; this\n"
+           " * code leaves P_SW2 as it is.\n";
+}
+
+std::string portLines(const BaudRequest& request) {
+    const SerialPort* port = serialPort(request.family, request.generator.uart);
+    if (!port)
+        return std::string(request.family.uartSetup) +
+               "    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n";
+    return cStatement(portControl(*port, request.generator));
+}
+
+} // namespace
+
 std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSetting& setting,
                                         CodeLanguage language) {
     if (language != CodeLanguage::C)
         return baudInitAssembly(request, setting, language);
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
                                  setting.reload};
-    const std::string body = "void uart_init(void)\n{\n" + std::string(request.family.uartSetup) +
-                             "    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n" +
-                             request.generator.initLines(code) + "}\n";
-    return "/* UART mode 1, " + request.baud.text(9) + " baud at " + request.crystalMhz.text(6) +
-           " MHz, " + std::to_string(request.timerClock) + "T: actual " +
-           setting.actualBaud.fixed(1) + " baud, error " + signedFixed(setting.errorPercent, 2) +
-           "% (actual - wanted).\n" +
+    const std::string body = "void " + portName(request.generator) + "_init(void)\n{\n" +
+                             portLines(request) + request.generator.initLines(code) + "}\n";
+    return "/* " + portHeading(request) + ", " + request.baud.text(9) + " baud at " +
+           request.crystalMhz.text(6) + " MHz, " + std::to_string(request.timerClock) +
+           "T: actual " + setting.actualBaud.fixed(1) + " baud, error " +
+           signedFixed(setting.errorPercent, 2) + "% (actual - wanted).\n" +
            (isReliable(setting) ? ""
                                 : " * WARNING: more than 2% off: the receiver may misread the "
                                   "last bits of a byte.\n") +
-           baudUses(request.generator).headerLine() + clockNote(request) + " */\n" +
-           sfrHeaderLines(request.family, body) + body;
+           baudUses(request.generator).headerLine() + clockNote(request) + pinsNote(request) +
+           " */\n" + sfrHeaderLines(request.family, body) + body;
 }
 
 } // namespace tickora

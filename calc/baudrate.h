@@ -45,11 +45,11 @@ std::optional<BaudSetting> baudSetting(const BaudGenerator& generator, const Exa
 Exact baudOfReload(const BaudGenerator& generator, const Exact& crystalMhz, std::int32_t timerClock,
                    std::int32_t reload);
 
-// Why a rate's setting is not usable as it is (none, or beyond 2 %), and which of the family's
-// generators serves the rate within 2 % instead: "误差过大，可改用定时器 1，SMOD = 1". Empty
-// for a usable setting. UTF-8.
+// Why a rate's setting is not usable as it is (none, or beyond 2 %), and which of the generators
+// of the family's port serves the rate within 2 % instead: "误差过大，可改用定时器 1，SMOD = 1".
+// Empty for a usable setting. UTF-8.
 std::string baudRemark(const ChipFamily& family, const Exact& crystalMhz, std::int32_t timerClock,
-                       const Exact& baud, const std::optional<BaudSetting>& setting);
+                       const Exact& baud, const std::optional<BaudSetting>& setting, int uart = 1);
 
 struct BaudRequest {
     const ChipFamily& family;
@@ -59,8 +59,12 @@ struct BaudRequest {
     Exact baud; // as typed
 };
 
+// "uart" for UART1, "uart3" for UART3: the name its function and assembly module start with.
+std::string portName(const BaudGenerator& generator);
+
 // An ASCII-only C function uart_init() for Keil C51 and SDCC that sets the serial port to mode 1
-// (8 bits, receiver on) clocked by the generator with the setting's reload. Nothing in a language
+// (8 bits, receiver on) clocked by the generator with the setting's reload; uart2_init() to
+// uart4_init() the same for UART2 to UART4, on their own registers. Nothing in a language
 // the family is not written in (languageProblem).
 std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSetting& setting,
                                         CodeLanguage language = CodeLanguage::C);

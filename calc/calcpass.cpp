@@ -88,14 +88,21 @@ std::optional<PassResult> cal(const QString& intervalText, const QString& crysta
 }
 
 QString routineTooShort(const TimerSetup& setup) {
-    const TimerKind kind = setup.timerMode().kind;
+    const TimerKind kind = setup.range != 0 ? TimerKind::Reload16 : setup.timerMode().kind;
     const std::int64_t fewest = minimumRoutineCounts(*setup.family, setup.timerClock, kind);
-    if (countsOf(kind) - setup.initValue >= fewest)
+    if (setup.counts() >= fewest)
         return {};
     const Exact fewestUs = Exact(fewest) * Exact(setup.timerClock) / setup.crystalMhz;
     return QStringLiteral("定时时间太短，中断程序来不及：至少 %1 个计数（%2 uS）")
         .arg(fewest)
         .arg(QString::fromStdString(fewestUs.fixed(3)));
+}
+
+QString oneModeTooLong(int timer, const TimerSetup& shown) {
+    const Exact longestUs = Exact(65536) * Exact(shown.timerClock) / shown.crystalMhz;
+    return QStringLiteral("定时器 %1 只有 16 位自动重装方式，最长 %2 uS，超出定时范围")
+        .arg(timer)
+        .arg(QString::fromStdString(longestUs.fixed(3)));
 }
 
 } // namespace tickora

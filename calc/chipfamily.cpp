@@ -114,17 +114,14 @@ constexpr BaudGenerator n76Generators[] = {
 // STC15/STC8 timers 2 to 4: AUXR T2R 0x10, T2_C/T 0x08, T2x12 0x04; T4T3M (0xD1) T4R 0x80,
 // T4_C/T 0x40, T4x12 0x20, T3R 0x08, T3_C/T 0x04, T3x12 0x02; IE2 ET2 0x04, ET3 0x20, ET4 0x40;
 // interrupts 12, 19, 20 (STC8Hxxx.h, STC15Fxxxx.H).
-constexpr ReloadTimer stcReloadTimers[] = {
-    {2, "AUXR", 0x10, 0x08, 0x04, "T2H", "T2L", 0x04, 12},
-    {3, "T4T3M", 0x08, 0x04, 0x02, "T3H", "T3L", 0x20, 19},
-    {4, "T4T3M", 0x80, 0x40, 0x20, "T4H", "T4L", 0x40, 20}};
+constexpr ReloadTimer stcReloadTimers[] = {{2, "AUXR", 0x10, 0x08, 0x04, "T2H", "T2L", 0x04, 12},
+                                           {3, "T4T3M", 0x08, 0x04, 0x02, "T3H", "T3L", 0x20, 19},
+                                           {4, "T4T3M", 0x80, 0x40, 0x20, "T4H", "T4L", 0x40, 20}};
 
-// UART2 to UART4 from a one-mode timer: stopped, loaded, kept from interrupting, started.
+// UART2 to UART4 from a one-mode timer.
 std::string portTimerLines(const BaudGeneratorCode& code) {
-    const ReloadTimer& timer = *reloadTimer(code.family, code.generator.timer);
-    return cStatements(stopAndLoad(timer, code.reload)) +
-           cStatement(timerInterruptEnable(timer, false)) +
-           cStatement(startTimer(timer, code.timerClock));
+    return cStatements(portClockWrites(*reloadTimer(code.family, code.generator.timer), code.reload,
+                                       code.timerClock));
 }
 
 // Overflow rate / 4, no SMOD, as UART1 from timer 2 (STC8Hxxx.h: "波特率 = 定时器2的溢出率 / 4").

@@ -64,13 +64,13 @@ std::string clockNote(int timer, const TimerSetup& setup);
 // "13-bit", "16-bit auto-reload", ...
 const char* kindName(TimerKind kind);
 
-// A complete, ASCII-only C unit for timer 0 or 1 (2 to 4: reloadTimerInitCode) that SDCC compiles on its own in any memory
-// model, written for Keil C51 as well: a header comment, the SFR headers and the interrupt
-// syntax picked per compiler, an init function (the other timer's TMOD nibble kept, the family's
-// clock bit, interrupt enabled, timer started) and the interrupt routine, which reloads what the
-// init loaded unless the mode reloads by itself. On cores with the classic machine cycle that
-// reload makes up for the counts from the overflow to it. Nothing when the interval is too short
-// for the routine (minimumRoutineCounts).
+// A complete, ASCII-only C unit for timer 0 or 1 (2 to 4: reloadTimerInitCode) that SDCC compiles
+// on its own in any memory model, written for Keil C51 as well: a header comment, the SFR headers
+// and the interrupt syntax picked per compiler, an init function (the other timer's TMOD nibble
+// kept, the family's clock bit, interrupt enabled, timer started) and the interrupt routine, which
+// reloads what the init loaded unless the mode reloads by itself. On cores with the classic machine
+// cycle that reload makes up for the counts from the overflow to it. Nothing when the interval is
+// too short for the routine (minimumRoutineCounts).
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
                                          CodeLanguage language = CodeLanguage::C);
 

@@ -13,13 +13,14 @@ std::string named(const char* prefix, int timer, const char* suffix) {
 
 std::vector<RegisterWrite> stopAndLoad(const ReloadTimer& timer, std::int32_t reload) {
     const auto stopMask = static_cast<std::uint8_t>(~(timer.run | timer.counter | timer.fast));
-    return {{RegisterWrite::Op::And, std::string(timer.control), stopMask,
-             named("timer ", timer.timer, " stopped, counting clocks at 12T")},
-            {RegisterWrite::Op::Assign, std::string(timer.low), static_cast<std::uint8_t>(reload),
-             {}},
-            {RegisterWrite::Op::Assign, std::string(timer.high),
-             static_cast<std::uint8_t>(reload >> 8),
-             {}}};
+    return {
+        {RegisterWrite::Op::And, std::string(timer.control), stopMask,
+         named("timer ", timer.timer, " stopped, counting clocks at 12T")},
+        {RegisterWrite::Op::Assign, std::string(timer.low), static_cast<std::uint8_t>(reload), {}},
+        {RegisterWrite::Op::Assign,
+         std::string(timer.high),
+         static_cast<std::uint8_t>(reload >> 8),
+         {}}};
 }
 
 RegisterWrite startTimer(const ReloadTimer& timer, std::int32_t timerClock) {
@@ -37,11 +38,33 @@ RegisterWrite timerInterruptEnable(const ReloadTimer& timer, bool enable) {
                    : named("ET", timer.timer, " = 0: it only clocks the port")};
 }
 
+std::vector<RegisterWrite> portClockWrites(const ReloadTimer& timer, std::int32_t reload,
+                                           std::int32_t timerClock) {
+    std::vector<RegisterWrite> writes = stopAndLoad(timer, reload);
+    writes.push_back(timerInterruptEnable(timer, false));
+    writes.push_back(startTimer(timer, timerClock));
+    return writes;
+}
+
+// SxCON: SxSM0 (bit 7) clear for 8 bits, SxREN bit 4; S3ST3/S4ST4 bit 6 set takes the port's
+// own timer, clear timer 2 (STC8Hxxx.h, STC15Fxxxx.H).
+RegisterWrite portControl(const SerialPort& port, const BaudGenerator& generator) {
+    const bool own = generator.timer != 2;
+    const std::string clock = port.ownTimerBit.empty()
+                                  ? "timer 2 clocks it"
+                                  : std::string(port.ownTimerBit) +
+                                        (own ? " = 1: timer " : " = 0: timer ") +
+                                        std::to_string(generator.timer) + " clocks it";
+    return {RegisterWrite::Op::Assign, std::string(port.control),
+            static_cast<std::uint8_t>(0x10 | (own ? port.ownTimerSelect : 0)),
+            "8 bits, variable rate, receiver on; " + clock};
+}
+
 std::string cStatement(const RegisterWrite& write) {
     static constexpr const char* operators[] = {" = ", " |= ", " &= "};
     return "    " + write.reg + operators[static_cast<int>(write.op)] +
-           registerByteText(write.value) + ";" + (write.why.empty() ? "" : "  /* " + write.why + " */") +
-           "\n";
+           registerByteText(write.value) + ";" +
+           (write.why.empty() ? "" : "  /* " + write.why + " */") + "\n";
 }
 
 std::string cStatements(const std::vector<RegisterWrite>& writes) {

@@ -27,6 +27,13 @@ RegisterWrite startTimer(const ReloadTimer& timer, std::int32_t timerClock);
 // Its interrupt enabled, or disabled where it only clocks a serial port.
 RegisterWrite timerInterruptEnable(const ReloadTimer& timer, bool enable);
 
+// Clocking a serial port: stopped and loaded, its interrupt off, started.
+std::vector<RegisterWrite> portClockWrites(const ReloadTimer& timer, std::int32_t reload,
+                                           std::int32_t timerClock);
+// A UART2 to UART4 control register: 8 bits, variable rate, receiver on, clocked by the
+// generator's timer; the flags cleared.
+RegisterWrite portControl(const SerialPort& port, const BaudGenerator& generator);
+
 // "    T4T3M |= 0x0A;  /* T3R, T3x12 = 1: 1T */\n"
 std::string cStatement(const RegisterWrite& write);
 std::string cStatements(const std::vector<RegisterWrite>& writes);

@@ -98,7 +98,9 @@ private slots:
         QTest::newRow("no value") << "timer --mode 1 --interval 100 --crystal" << 2 << "" << "--crystal 缺少值";
         QTest::newRow("unknown family") << "timer --crystal 12 --interval 100 --mode 1 --family stc99" << 2 << "" << "未知的芯片系列：stc99";
         QTest::newRow("clock not offered") << "baud --crystal 12 --family stc32g --clock 6T" << 2 << "" << "只能是 12T、1T";
-        QTest::newRow("usage before numbers") << "code --timer 2 --crystal x --interval 100 --mode 1" << 2 << "" << "--timer 只能是 0 或 1";
+        QTest::newRow("usage before numbers") << "code --timer 5 --crystal x --interval 100 --mode 1" << 2 << "" << "--timer 只能是 0、1、2、3 或 4";
+        QTest::newRow("a timer the chip lacks") << "code --timer 3 --crystal x --interval 100 --mode 1" << 2 << "" << "经典 8051/8052 没有定时器 3（可用：0、1、2）";
+        QTest::newRow("a port the chip lacks") << "baud --family stc12 --uart 2 --crystal 12" << 2 << "" << "没有串口 2（可用：1）";
         QTest::newRow("generator not offered") << "baud --crystal 12 --generator brt" << 2 << "" << "没有波特率发生器 brt";
         QTest::newRow("unknown language") << "code --timer 0 --crystal x --interval 100 --mode 1 --lang pascal" << 2 << "" << "未知的代码语言：pascal（可用：c, a51, asx）";
         QTest::newRow("language without code") << "plan --interval 1s --crystal 12 --lang a51" << 2 << "" << "--lang 需要 --code";

@@ -34,11 +34,13 @@ diff <(sort -u <<<"$items") <(sort -u <<<"$found")
 
 # Completion in a shell without the bash-completion package: bash's own variables, no errors.
 diff <(printf '%s\n' "timer code baud plan delay --help --version" "stc89 stc12 stc15 stc8 stc32g" \
-  "c a51 asx") \
+  "c a51 asx" "t2 t3") \
   <(bash --norc --noprofile -c 'source "$1" && complete -p tickora >/dev/null
     COMP_WORDS=("$2" ""); COMP_CWORD=1; _tickora; echo "${COMPREPLY[*]}"
     COMP_WORDS=("$2" timer --family s); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"
-    COMP_WORDS=("$2" plan --lang ""); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"' \
+    COMP_WORDS=("$2" plan --lang ""); COMP_CWORD=3; _tickora; echo "${COMPREPLY[*]}"
+    COMP_WORDS=("$2" baud --family stc8 --uart 3 --generator ""); COMP_CWORD=7; _tickora
+    echo "${COMPREPLY[*]}"' \
     _ "$share/bash-completion/completions/tickora" "$tickora" 2>&1)
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
