@@ -741,7 +741,9 @@ private slots:
 
         // The initial value's context menu copies C for it, and says so beside it.
         QTimer::singleShot(0, [] {
-            QApplication::activePopupWidget()->actions().last()->trigger();
+            for (QAction* entry : QApplication::activePopupWidget()->actions())
+                if (entry->objectName() == "copyTimer1Code")
+                    entry->trigger();
             QApplication::activePopupWidget()->close();
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));

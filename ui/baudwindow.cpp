@@ -100,21 +100,41 @@ void BaudWindow::connectEvents() {
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
-// The chip's own generators; the one chosen before stays chosen when the new chip has it too.
+namespace {
+
+// Every port's generators, UART1's first, as the generator box lists them.
+std::vector<const BaudGenerator*> portGenerators(const ChipFamily& family) {
+    std::vector<const BaudGenerator*> generators;
+    for (const int uart : uartsOf(family))
+        for (const BaudGenerator& generator : generatorsOf(family, uart))
+            generators.push_back(&generator);
+    return generators;
+}
+
+// "t2" for UART1's, "uart3/t2" for another port's: what stays chosen when the chip changes.
+QString generatorKey(const BaudGenerator& generator) {
+    return (generator.uart == 1 ? QString() : QStringLiteral("uart%1/").arg(generator.uart)) +
+           toQString(generator.id);
+}
+
+} // namespace
+
+// The chip's own generators, of every port; the one chosen before stays chosen when the new chip
+// has it too.
 void BaudWindow::chooseChip(const ChipFamily& family, std::int32_t clock) {
     showChip(family, clock);
     const QSignalBlocker quiet(generatorBox);
     const QVariant before = generatorBox->currentData();
     generatorBox->clear();
-    for (const BaudGenerator& generator : family.generators)
-        generatorBox->addItem(toQString(generator.label), toQString(generator.id));
+    for (const BaudGenerator* generator : portGenerators(family))
+        generatorBox->addItem(toQString(generator->label), generatorKey(*generator));
     generatorBox->setCurrentIndex(std::max(0, generatorBox->findData(before)));
     recalculate();
 }
 
 const BaudGenerator* BaudWindow::generator() const {
     const int index = generatorBox->currentIndex();
-    return index < 0 ? nullptr : &family().generators[static_cast<std::size_t>(index)];
+    return index < 0 ? nullptr : portGenerators(family())[static_cast<std::size_t>(index)];
 }
 
 NumberText::Bounded BaudWindow::rateOfRow(int row) const {
@@ -147,8 +167,8 @@ QString BaudWindow::remarkFor(const Row& row) const {
         return QStringLiteral("晶体频率无效");
     if (!row.baud.problem.isEmpty())
         return row.baud.problem;
-    return QString::fromStdString(
-        baudRemark(family(), *crystalMhz_, timerClock(), row.baud.value, row.setting));
+    return QString::fromStdString(baudRemark(family(), *crystalMhz_, timerClock(), row.baud.value,
+                                             row.setting, generator()->uart));
 }
 
 void BaudWindow::showRow(int row, const Row& value, const QString& remark) {
@@ -211,7 +231,9 @@ void BaudWindow::copyRow(int row) {
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
     const QString copied =
         QStringLiteral("已复制 %1 波特的").arg(rateTable->item(row, 0)->text()) +
-        (language == CodeLanguage::C ? QStringLiteral(" uart_init()") : QStringLiteral("汇编代码"));
+        (language == CodeLanguage::C
+             ? QStringLiteral(" %1_init()").arg(toQString(portName(*generator())))
+             : QStringLiteral("汇编代码"));
     noteLabel->setText(isReliable(value.setting) ? copied
                                                  : copied + QStringLiteral("，误差超过 ±2%"));
 }

@@ -320,6 +320,7 @@ void Form1::showChip() {
 
     Frame1->setTitle(frameTitle(TimerClock(state_.timerClock)));
     chipLabel->setText(family_ == &classicFamily() ? QString() : toQString(family_->name));
+    initCodeMenu_->showFamily(*family_);
     QRadioButton* const options[] = {Option1, Option2, Option3};
     for (int mode = 0; mode < 3; ++mode)
         options[mode]->setToolTip(toQString(family_->modes[mode].summary));

@@ -29,8 +29,6 @@ QString registerDescription(const TimerRegisters& registers, const TimerSetup& s
 InitCodeMenu::InitCodeMenu(QLineEdit* box)
     : QObject(box)
     , box_(box)
-    , copyTimer0Code_(createCopyAction(0))
-    , copyTimer1Code_(createCopyAction(1))
     // Looks like a tooltip, but Qt's own hides as the menu that copied closes, before anyone
     // could read it.
     , note_(new QLabel(box, Qt::ToolTip))
@@ -41,6 +39,8 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
     note_->setFont(QToolTip::font());
     note_->setFrameStyle(QFrame::Box | QFrame::Plain);
     note_->setMargin(2);
+    for (int timer = 0; timer <= 4; ++timer)
+        copyActions_ << createCopyAction(timer);
     noteTimer_->setSingleShot(true);
     noteTimer_->setInterval(4000); // long enough to read, short enough not to be in the way
     connect(noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
@@ -53,12 +53,28 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
 }
 
 QAction* InitCodeMenu::createCopyAction(int timer) {
-    auto* action = new QAction(QStringLiteral("复制定时器 %1 初始化代码(&%1)").arg(timer), this);
+    auto* action =
+        new QAction(QStringLiteral("复制定时器 %1 初始化代码%2(&%1)")
+                        .arg(timer)
+                        .arg(timer < 2 ? QString() : QStringLiteral("（16 位自动重装）")),
+                    this);
     action->setObjectName(QStringLiteral("copyTimer%1Code").arg(timer));
     action->setEnabled(false); // until a pass has succeeded
     action->setToolTip(QStringLiteral("请先计算初始值"));
     connect(action, &QAction::triggered, this, [this, timer] { copyCode(timer); });
+    action->setVisible(timer < 2 || hasReloadTimer(classicFamily(), timer));
     return action;
+}
+
+void InitCodeMenu::showFamily(const ChipFamily& family) {
+    for (int timer = 2; timer <= 4; ++timer)
+        copyActions_[timer]->setVisible(hasReloadTimer(family, timer));
+}
+
+std::optional<TimerSetup> InitCodeMenu::setupFor(int timer) const {
+    if (!shown_)
+        return std::nullopt;
+    return timer < 2 ? shown_ : reloadTimerSetup(*shown_);
 }
 
 void InitCodeMenu::showSetup(const TimerSetup& setup) {
@@ -81,14 +97,37 @@ void InitCodeMenu::describeCopies() {
     const QString problem = toQString(languageProblem(*shown_->family, language));
     const QString inLanguage = language == CodeLanguage::C ? QStringLiteral("C 代码")
                                                            : toQString(languageRow(language).label);
-    for (int timer = 0; timer < 2; ++timer) {
-        copyActions()[timer]->setEnabled(problem.isEmpty());
-        copyActions()[timer]->setToolTip(
+    for (int timer = 0; timer <= 4; ++timer) {
+        copyActions_[timer]->setEnabled(problem.isEmpty());
+        copyActions_[timer]->setToolTip(
             !problem.isEmpty() ? problem
                                : QStringLiteral("定时器 %1 的初始化函数和中断服务程序，%2")
                                      .arg(timer)
                                      .arg(inLanguage));
+        if (timer >= 2 && problem.isEmpty())
+            describeOneMode(timer, inLanguage);
     }
+}
+
+// A timer of one mode times the interval in it: greyed where it cannot, and said where its value
+// is not the one in the box.
+void InitCodeMenu::describeOneMode(int timer, const QString& inLanguage) {
+    QAction* action = copyActions_[timer];
+    const auto setup = setupFor(timer);
+    const QString problem = !setup ? oneModeTooLong(timer, *shown_) : routineTooShort(*setup);
+    if (!problem.isEmpty()) {
+        action->setEnabled(false);
+        action->setToolTip(problem);
+        return;
+    }
+    if (countsOf(shown_->timerMode().kind) == 65536 && setup->initValue == shown_->initValue)
+        return;
+    action->setToolTip(
+        QStringLiteral("定时器 %1 按 16 位自动重装计时，初始值 %2，"
+                       "不是上面的值\n%3")
+            .arg(timer)
+            .arg(QStringLiteral("%1").arg(setup->initValue, 4, 16, QLatin1Char('0')).toUpper())
+            .arg(inLanguage));
 }
 
 void InitCodeMenu::withdraw(const QString& reason) {
@@ -104,16 +143,16 @@ void InitCodeMenu::openMenu(const QPoint& position) {
     std::unique_ptr<QMenu> menu(box_->createStandardContextMenu());
     menu->setToolTipsVisible(true); // a greyed entry says why
     menu->addSeparator();
-    menu->addAction(copyTimer0Code_);
-    menu->addAction(copyTimer1Code_);
+    menu->addActions(copyActions_);
     menu->exec(box_->mapToGlobal(position));
 }
 
 void InitCodeMenu::copyCode(int timer) {
-    if (!shown_)
+    const auto setup = setupFor(timer);
+    if (!setup)
         return;
     const CodeLanguage language = CodeLanguageChoice::language();
-    const auto code = timerInitCode(timer, *shown_, language);
+    const auto code = timerInitCode(timer, *setup, language);
     if (!code)
         return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));

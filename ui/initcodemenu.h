@@ -1,7 +1,8 @@
-// The register bytes behind the initial value: a tooltip on its box, and two entries (in its
-// context menu and the menu bar) that copy initialisation code for timer 0 or timer 1, in the
-// language chosen for all windows, offered only while the box holds a value calculated from
-// what the window shows.
+// The register bytes behind the initial value: a tooltip on its box, and entries (in its
+// context menu and the menu bar) that copy initialisation code for each timer the chip has, in
+// the language chosen for all windows, offered only while the box holds a value calculated from
+// what the window shows. Timers 2 to 4 have one mode, 16-bit auto-reload: theirs times the same
+// interval in it, and says so where that is not the shown value.
 #pragma once
 
 #include "registers.h"
@@ -27,18 +28,23 @@ public:
     void showSetup(const TimerSetup& setup);
     // The shown value no longer belongs to what the window shows: no copying, and why.
     void withdraw(const QString& reason);
-    QList<QAction*> copyActions() const { return {copyTimer0Code_, copyTimer1Code_}; }
+    // Only the timers the chip has are offered.
+    void showFamily(const ChipFamily& family);
+    // Timers 0 to 4, those the chip lacks hidden.
+    QList<QAction*> copyActions() const { return copyActions_; }
 
 private:
     QAction* createCopyAction(int timer);
     void openMenu(const QPoint& position);
     void copyCode(int timer);
     void describeCopies();
+    void describeOneMode(int timer, const QString& inLanguage);
+    // The shown interval as the timer times it: the shown setup for 0 and 1.
+    std::optional<TimerSetup> setupFor(int timer) const;
     void showNote(const QString& text);
 
     QLineEdit* box_;
-    QAction* copyTimer0Code_;
-    QAction* copyTimer1Code_;
+    QList<QAction*> copyActions_;
     std::optional<TimerSetup> shown_;
     QLabel* note_;      // what was copied, beside the box
     QTimer* noteTimer_; // hides the note a while after it shows
