@@ -260,8 +260,9 @@ std::string sdccNote(const AsmUnit& unit) {
                     "(void) __interrupt(" + std::to_string((line.value - 3) / 8) +
                     ");\n; SDCC then puts the same LJMP at " +
                     hexText("%04XH", unsigned(line.value)) +
-                    " in its own vector table. Without it, SDCC\n; places its start-up code "
-                    "there too, and the two overwrite each other.\n";
+                    " in its own vector table. Without it, SDCC\n; places its own code from "
+                    "0003H up, over the vector once it reaches it,\n; and the two overwrite each "
+                    "other.\n";
     return note;
 }
 

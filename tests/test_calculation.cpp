@@ -24,6 +24,78 @@ struct LastMessage : DialogServices {
 };
 QString text(const Exact& value) { return QString::fromStdString(value.fixed(3)); }
 
+// The STC15/STC8 registers as STC's manual and headers lay them out (STC8H.H, STC15.H,
+// STC8A8K64D4 manual: timer 2 and 4): written here, not read from the code under test.
+const QHash<QString, int> stcAddress{
+    {"AUXR", 0x8E},  {"T4T3M", 0xD1}, {"T4H", 0xD2},   {"T4L", 0xD3},   {"T3H", 0xD4},
+    {"T3L", 0xD5},   {"T2H", 0xD6},   {"T2L", 0xD7},   {"IE2", 0xAF},   {"S2CON", 0x9A},
+    {"S2BUF", 0x9B}, {"S3CON", 0xAC}, {"S3BUF", 0xAD}, {"S4CON", 0x84}, {"S4BUF", 0x85}};
+struct ManualTimer {
+    QString control;
+    int run, counter, fast; // TxR, Tx_C/T, Txx12
+    QString high, low;
+    int enable, vector; // IE2 bit, interrupt number
+};
+const QHash<int, ManualTimer> manualTimers{
+    {2, {"AUXR", 0x10, 0x08, 0x04, "T2H", "T2L", 0x04, 12}},
+    {3, {"T4T3M", 0x08, 0x04, 0x02, "T3H", "T3L", 0x20, 19}},
+    {4, {"T4T3M", 0x80, 0x40, 0x20, "T4H", "T4L", 0x40, 20}}};
+
+// The registers after a unit's writes, from a chip whose registers all hold dirt. Written while
+// its timer runs, TxH/TxL reach only the hidden reload (manual): count and reload then differ.
+struct StcModel {
+    QHash<QString, int> sfr, reload;
+    explicit StcModel(int dirt) {
+        for (auto at = stcAddress.begin(); at != stcAddress.end(); ++at)
+            sfr[at.key()] = reload[at.key()] = dirt;
+    }
+    bool running(const QString& reg) const {
+        for (const ManualTimer& timer : manualTimers)
+            if (reg == timer.high || reg == timer.low)
+                return sfr[timer.control] & timer.run;
+        return false;
+    }
+    // "    T4T3M |= 0x0A;" in C, "\tORL\tT4T3M,#0AH" in A51; other lines are not register writes.
+    void apply(const QString& unit) {
+        static const QRegularExpression c(R"(^    (\w+) (=|\|=|&=) 0x([0-9A-F]{2});)"),
+            a51(R"(^\t(MOV|ORL|ANL)\t(\w+),#0?([0-9A-F]{2})H)");
+        for (const QString& line : unit.split('\n')) {
+            auto m = c.match(line);
+            const bool isC = m.hasMatch();
+            if (!isC && !(m = a51.match(line)).hasMatch())
+                continue;
+            const QString reg = m.captured(isC ? 1 : 2), op = m.captured(isC ? 2 : 1);
+            const int value = m.captured(3).toInt(nullptr, 16), old = sfr.value(reg);
+            const int now = op == "|=" || op == "ORL"   ? old | value
+                            : op == "&=" || op == "ANL" ? old & value
+                                                        : value;
+            if (!running(reg))
+                sfr[reg] = now;
+            reload[reg] = now;
+        }
+    }
+    int count(const ManualTimer& timer) const { return sfr[timer.high] << 8 | sfr[timer.low]; }
+    int reloads(const ManualTimer& timer) const {
+        return reload[timer.high] << 8 | reload[timer.low];
+    }
+};
+
+// Every register the unit declares, for SDCC (__sfr __at) or A51 (DATA), at the manual's address.
+QStringList misplaced(const QString& unit) {
+    static const QRegularExpression sdcc(R"(__sfr __at\(0x([0-9A-F]{2})\) (\w+);)"),
+        a51(R"((\w+)\tDATA\t0?([0-9A-F]{2})H)");
+    QStringList wrong;
+    for (const auto& m : sdcc.globalMatch(unit))
+        if (stcAddress.value(m.captured(2), m.captured(1).toInt(nullptr, 16)) !=
+            m.captured(1).toInt(nullptr, 16))
+            wrong << m.captured(2);
+    for (const auto& m : a51.globalMatch(unit))
+        if (stcAddress.value(m.captured(1), m.captured(2).toInt(nullptr, 16)) !=
+            m.captured(2).toInt(nullptr, 16))
+            wrong << m.captured(1);
+    return wrong;
+}
+
 class TestCalculation : public QObject {
     Q_OBJECT
 private slots:
@@ -342,6 +414,75 @@ private slots:
         const auto header = timerInitCode(0, {0xFC66, 1, 1000, exact("11.0592"), 12});
         QVERIFY(header->find("1000 us asked, 1000.434 us timed,\n * error (asked - achieved) "
                              "-0.434 us.") != std::string::npos);
+    }
+
+    // s51 has no STC timer 3 or 4, nor UART2 to UART4: their units' writes, in C and A51, run on
+    // the manual's register table from dirt of all ones and of all zeros, and must leave the
+    // timer loaded while stopped, started at the clock asked, counting clocks, its interrupt as
+    // the unit needs it, every other bit as it was, and each register at its address.
+    void stcTimersAndPortsWriteTheManualsBits_data() {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("clock");
+        QTest::addColumn<int>("dirt");
+        for (const char* family : {"stc15", "stc8"})
+            for (const int clock : {12, 1})
+                for (const int dirt : {0x00, 0xFF})
+                    QTest::addRow("%s %dT from %02X", family, clock, dirt)
+                        << family << clock << dirt;
+    }
+    void stcTimersAndPortsWriteTheManualsBits() {
+        QFETCH(QString, family);
+        QFETCH(int, clock);
+        QFETCH(int, dirt);
+        const ChipFamily& chip = *findFamily(family.toStdString());
+        const auto expectTimer = [&](const StcModel& model, int timer, int value, bool enabled) {
+            const ManualTimer& row = manualTimers[timer];
+            const int control = model.sfr[row.control],
+                      others = ~(row.run | row.counter | row.fast);
+            QCOMPARE(control & ~others, row.run | (clock == 1 ? row.fast : 0));
+            QCOMPARE(control & others & 0xFF, dirt & others & 0xFF);
+            QCOMPARE(QString::number(model.count(row), 16), QString::number(value, 16));
+            QCOMPARE(model.reloads(row), value);
+            QCOMPARE(model.sfr["IE2"], enabled ? dirt | row.enable : dirt & ~row.enable);
+        };
+        const TimerSetup shown{0, 1, exact("1000"), exact("22.1184"), clock, &chip};
+        const auto setup = *reloadTimerSetup(shown);
+        QCOMPARE(setup.initValue, clock == 1 ? 65536 - 22118 : 65536 - 1843); // 22118.4, 1843.2
+        for (const int timer : {2, 3, 4})
+            for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::A51}) {
+                const QString unit = QString::fromStdString(*timerInitCode(timer, setup, language));
+                StcModel model(dirt);
+                model.apply(unit);
+                expectTimer(model, timer, setup.initValue, true);
+                QCOMPARE(misplaced(unit), QStringList());
+                QVERIFY(unit.contains(
+                    language == CodeLanguage::C
+                        ? QString("TIMER_ISR(%1)").arg(manualTimers[timer].vector)
+                        : QString("CSEG\tAT %1H")
+                              .arg(8 * manualTimers[timer].vector + 3, 4, 16, QLatin1Char('0'))
+                              .toUpper()));
+            }
+        // The manual's reload table, 22.1184 MHz: 115200 at FFD0 (1T) or FFFC (12T); the port's
+        // control 8 bits with the receiver on, its own timer's select bit set or clear.
+        const Exact crystal = exact("22.1184");
+        for (const SerialPort& port : chip.ports)
+            for (const BaudGenerator& generator : port.generators)
+                for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::A51}) {
+                    const auto setting = *baudSetting(generator, crystal, clock, 115200);
+                    const QString unit = QString::fromStdString(*baudInitCode(
+                        {chip, generator, crystal, clock, 115200}, setting, language));
+                    StcModel model(dirt);
+                    model.apply(unit);
+                    expectTimer(model, generator.timer, clock == 1 ? 0xFFD0 : 0xFFFC, false);
+                    const QString control = QString("S%1CON").arg(port.uart);
+                    QCOMPARE(model.sfr[control], 0x10 | (generator.timer == 2 ? 0 : 0x40));
+                    QCOMPARE(misplaced(unit), QStringList());
+                    QVERIFY(unit.contains(QString("uart%1_init").arg(port.uart)) &&
+                            unit.contains(QString(": actual %1 baud")
+                                              .arg(22118400.0 / clock / 4 /
+                                                       (65536 - (clock == 1 ? 0xFFD0 : 0xFFFC)),
+                                                   0, 'f', 1)));
+                }
     }
 };
 

@@ -164,6 +164,10 @@ private slots:
         QTest::newRow("uart from BRT") << "baud --crystal 11.0592 --rate 9600 --family stc12 --generator brt --code" << "BRT";
         QTest::newRow("uart from timer 3") << "baud --crystal 16 --rate 9600 --family n76e003 --generator t3 --code --lang asx" << "timer 3";
         QTest::newRow("delay") << "delay --delay 1ms --crystal 12" << "";
+        QTest::newRow("STC timer 3, mode 2 shown") << "code --timer 3 --crystal 24 --interval 10 --mode 2 --family stc8 --clock 1T" << "timer 3, interrupt 19";
+        QTest::newRow("STC timer 4") << "code --timer 4 --crystal 24 --interval 1000 --mode 1 --family stc15 --clock 1T --lang a51" << "timer 4, interrupt 20";
+        QTest::newRow("UART2") << "baud --crystal 24 --rate 115200 --family stc8 --clock 1T --uart 2 --code" << "timer 2";
+        QTest::newRow("UART4 from timer 4") << "baud --crystal 24 --rate 115200 --family stc8 --uart 4 --generator t4 --code --lang asx" << "timer 4";
         // clang-format on
     }
     void unitsSayWhatTheyTake() {
@@ -185,6 +189,17 @@ private slots:
                  interrupt.isEmpty() ? "00" : "11");
         QCOMPARE(code.contains("Timer 2 then cannot clock the serial port."),
                  uses.startsWith("timer 2,"));
+        // The port the code is for, and the value a timer's code loads whatever the mode shows.
+        const int uart = QRegularExpression("--uart (\\d)").match(command).captured(1).toInt();
+        QCOMPARE(object["uart"].toInt(), command.startsWith("baud") ? std::max(uart, 1) : 0);
+        const int loads = object["codeValue"].toInt(-1);
+        const auto loaded = [&](char half, int byte) {
+            const QString hex = QString("%1").arg(byte & 0xFF, 2, 16, QChar('0')).toUpper();
+            return code.contains(
+                QRegularExpression(half + QString("\\d?(,#0?| = 0x)") + hex + "(H|;)"));
+        };
+        QVERIFY(loads < 0 || (loaded('L', loads) && loaded('H', loads >> 8)));
+        QCOMPARE(loads == -1, !command.startsWith("code"));
     }
 
     // What a launcher or a session manager passes still opens the window, which runs on.

@@ -507,6 +507,8 @@ private slots:
         QTest::newRow("8052, both on timer 2") << "chip_classic_12T" << "t2" << "定时器 0 方式 2" << true;
         QTest::newRow("STC8, both on timer 2") << "chip_stc8_1T" << "t2" << "定时器 0 方式 0" << true;
         QTest::newRow("8052, port on timer 1") << "chip_classic_12T" << "t1" << "定时器 2 (8052)" << false;
+        QTest::newRow("STC8, UART2 on timer 2") << "chip_stc8_1T" << "uart2/t2" << "定时器 0 方式 0" << true;
+        QTest::newRow("STC8, UART3 on timer 3") << "chip_stc8_1T" << "uart3/t3" << "定时器 0 方式 0" << false;
         // clang-format on
     }
     void clashingTimersAreSaid() {
@@ -795,6 +797,36 @@ private slots:
         fx.child<QAction>("chip_classic_12T")->trigger();
         QCOMPARE(fx.results() + copyState().section('|', 0, 0),
                  "5925.925 FFBE 0.090 0.032复制定时器 0 初始化代码(&0)" + why.chopped(1));
+    }
+
+    // Every timer the chip has gets an entry; timers 2 to 4 time the interval in their one mode
+    // and say so where that is not the value shown, as on an STC8H at 24 MHz.
+    void everyTimerOfTheChipIsCopied() {
+        const auto offered = [this] {
+            QString timers;
+            for (QAction* entry : fx.child<QMenu>("VbMenuTools")->actions())
+                if (entry->isVisible() && entry->objectName().startsWith("copyTimer"))
+                    timers += entry->objectName().mid(9, 1);
+            return timers;
+        };
+        QCOMPARE(offered(), "012"); // the 8052's timer 2
+        fx.child<QAction>("chip_stc12_1T")->trigger();
+        QCOMPARE(offered(), "01");
+        fx.child<QAction>("chip_stc8_1T")->trigger();
+        fx.type("10", "24");
+        fx.click("Option3"); // mode 2: 240 counts, 0x10; timer 3 loads 0xFF10
+        auto* timer3 = fx.child<QAction>("copyTimer3Code");
+        QCOMPARE(offered() + timer3->text() + '|' + timer3->toolTip(),
+                 "01234复制定时器 3 初始化代码（16 位自动重装）(&3)|定时器 3 按 16 位自动重装计时，"
+                 "初始值 FF10，不是上面的值\nC 代码");
+        timer3->trigger();
+        const TimerSetup shown{0x10, 2, Exact(10), Exact(24), 1, findFamily("stc8")};
+        QCOMPARE(QGuiApplication::clipboard()->text().toStdString(),
+                 *timerInitCode(3, *reloadTimerSetup(shown)));
+        QCOMPARE(fx.copyNote(), "1已复制定时器 3 初始化代码");
+        fx.box("Text1")->setText("1000");
+        fx.click("Option1"); // mode 0 reloads 16 bits too: the same value, nothing to say
+        QCOMPARE(timer3->toolTip(), "定时器 3 的初始化函数和中断服务程序，C 代码");
     }
 
     // One language for every window, chosen in any, remembered (C when the saved one is gone):
