@@ -316,6 +316,8 @@ std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setu
         !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))
         return std::nullopt;
     const std::string x = std::to_string(timer);
+    // No flag cleared for STC: its library's routines rely on the interrupt clearing T2IF to
+    // T4IF ("进中断时已经清除标志", STC8G_H_Timer_Isr.c).
     const std::string flag =
         row ? "    /* timer " + x + " reloads T" + x + "H:T" + x + "L by itself */\n"
             : "    TF2 = 0;  /* not cleared by the interrupt */\n";

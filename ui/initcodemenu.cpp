@@ -120,7 +120,7 @@ void InitCodeMenu::describeOneMode(int timer, const QString& inLanguage) {
         action->setToolTip(problem);
         return;
     }
-    if (countsOf(shown_->timerMode().kind) == 65536 && setup->initValue == shown_->initValue)
+    if (setup->initValue == shown_->initValue) // a 13- or 8-bit value never equals a 16-bit one
         return;
     action->setToolTip(
         QStringLiteral("定时器 %1 按 16 位自动重装计时，初始值 %2，"
