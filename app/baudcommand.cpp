@@ -2,6 +2,7 @@
 
 #include "baudrate.h"
 #include "bounds.h"
+#include "calcpass.h"
 
 #include <QJsonArray>
 
@@ -71,9 +72,9 @@ Result runBaud(const Invocation& in, bool json) {
     const ChipFamily& family = in.family();
     const std::int32_t clock = in.clock(family);
     const BaudGenerator& generator = in.generator(family);
-    const bool code = in.has(QStringLiteral("code"));
-    if (code && !in.has(QStringLiteral("rate")))
-        throw Refusal{Usage, QStringLiteral("--code 需要 --rate")};
+    const bool code = in.has(QStringLiteral("code")), explained = explains(in, json);
+    if ((code || explained) && !in.has(QStringLiteral("rate")))
+        throw Refusal{Usage, QStringLiteral("%1 需要 --rate").arg(code ? "--code" : "--explain")};
     const CodeLanguage language = codeLanguage(in, code);
     // The baud window's reading: a crystal and a rate within what chips do.
     const NumberText::Bounded crystal =
@@ -91,6 +92,15 @@ Result runBaud(const Invocation& in, bool json) {
     for (const Exact& rate : rates)
         rows << baudRow(family, generator, crystal.value, clock, rate);
 
+    if (explained) {
+        const BaudRow& row = rows.front();
+        const QString text = workingQText(
+            baudWorking({family, generator, crystal.value, clock, row.baud}, row.setting),
+            in.numbers());
+        if (!row.setting)
+            throw Refusal{Refused, row.remark + QStringLiteral("\n\n") + text};
+        return {text.toUtf8(), {}};
+    }
     Result result;
     QString codeText;
     if (code) {

@@ -1,5 +1,7 @@
 #include "subcommands.h"
 
+#include "calcpass.h"
+
 #include "delay.h"
 
 #include <QJsonArray>
@@ -55,6 +57,8 @@ Result runDelay(const Invocation& in, bool json) {
     const auto result = planDelay(request);
     if (!result)
         throw Refusal{Refused, fromUtf8(delayProblem(request))};
+    if (explains(in, json))
+        return {workingQText(delayWorking(request, *result), in.numbers()).toUtf8(), {}};
     const std::string code = delayCode(request, *result, language);
     if (!json)
         return {QByteArray::fromStdString(code), {}};

@@ -61,6 +61,9 @@ const OptionSpec options[] = {
      {},
      QStringLiteral("按参数 n 延时：delay_ms(n) 之类，每步为 --delay 的时间")},
     {QStringLiteral("json"), {}, QStringLiteral("输出一个 JSON 对象")},
+    {QStringLiteral("explain"),
+     {},
+     QStringLiteral("只输出计算过程：每个数由哪些数算出，可用计算器逐步核对")},
     {QStringLiteral("utf8"),
      {},
      QStringLiteral("Windows：重定向到文件或管道时也写 UTF-8（默认用控制台的代码页，如 936 的 "
@@ -204,6 +207,15 @@ const BaudGenerator& Invocation::generator(const ChipFamily& family) const {
                                       ? QStringLiteral(" ")
                                       : QStringLiteral("的串口 %1 ").arg(generators.front().uart),
                                   text(name), known.join(QStringLiteral(", ")))};
+}
+
+bool explains(const Invocation& in, bool json) {
+    if (!in.has(QStringLiteral("explain")))
+        return false;
+    if (json || in.has(QStringLiteral("code")))
+        throw Refusal{Usage,
+                      QStringLiteral("--explain 只输出计算过程，不能与 --json 或 --code 同用")};
+    return true;
 }
 
 CodeLanguage Invocation::language() const {

@@ -57,9 +57,9 @@ QByteArray planTable(const std::vector<TickPlan>& plans, const NumberText& numbe
 // The plan window's table, or the chosen plan's code.
 Result runPlan(const Invocation& in, bool json) {
     const ChipFamily& family = in.family();
-    const bool printsCode = in.has(QStringLiteral("code"));
-    if (in.has(QStringLiteral("plan")) && !printsCode)
-        throw Refusal{Usage, QStringLiteral("--plan 需要 --code")};
+    const bool printsCode = in.has(QStringLiteral("code")), explained = explains(in, json);
+    if (in.has(QStringLiteral("plan")) && !printsCode && !explained)
+        throw Refusal{Usage, QStringLiteral("--plan 需要 --code 或 --explain")};
     const CodeLanguage language = codeLanguage(in, printsCode);
     const std::int32_t clock = in.clock(family);
     const NumberText::Bounded typed = in.numbers().parseCrystal(in.text(QStringLiteral("crystal")));
@@ -75,6 +75,8 @@ Result runPlan(const Invocation& in, bool json) {
     if (chosen < 1 || chosen > int(plans.size()))
         throw Refusal{Usage, QStringLiteral("--plan 只能是 1 到 %1").arg(plans.size())};
     const TickPlan& plan = plans[std::size_t(chosen - 1)];
+    if (explained)
+        return {workingQText(planWorking(request, plan, chosen, false), in.numbers()).toUtf8(), {}};
     std::optional<std::string> code;
     if (printsCode && !(code = tickPlanCode(plan, request, language)))
         throw Refusal{Refused, fromUtf8(planCodeProblem(plan))};

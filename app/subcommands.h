@@ -38,6 +38,10 @@ QJsonArray usesJson(const UnitUses& uses);
 // --lang's row; a usage error where no code is printed, which --lang would change nothing of.
 CodeLanguage codeLanguage(const Invocation& in, bool printsCode);
 
+// Whether --explain asks for the working instead of the output; with --json or --code a usage
+// error, as it prints neither.
+bool explains(const Invocation& in, bool json);
+
 // The sub-commands, each in a file of its own.
 Result runTimer(const Invocation& in, bool json);
 Result runCode(const Invocation& in, bool json);

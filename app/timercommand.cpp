@@ -67,7 +67,26 @@ QJsonObject timerJson(const TimerRun& run) {
 
 } // namespace
 
+// The window's working for the same texts; a refusal carries it after its message.
+Result explainTimer(const Invocation& in) {
+    const ChipFamily& family = in.family();
+    CalcState state;
+    state.timerClock = in.clock(family);
+    const QString text = workingQText(
+        passWorking(in.text(QStringLiteral("interval")), in.text(QStringLiteral("crystal")), state,
+                    family, in.choice(QStringLiteral("mode"), 3), in.numbers()),
+        in.numbers());
+    try {
+        calculateTimer(in);
+    } catch (const Refusal& refusal) {
+        throw Refusal{refusal.status, refusal.message + QStringLiteral("\n\n") + text};
+    }
+    return {text.toUtf8(), {}};
+}
+
 Result runTimer(const Invocation& in, bool json) {
+    if (explains(in, json))
+        return explainTimer(in);
     const TimerRun run = calculateTimer(in);
     if (json)
         return {jsonLine(timerJson(run)), {}};

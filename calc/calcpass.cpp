@@ -98,6 +98,33 @@ QString routineTooShort(const TimerSetup& setup) {
         .arg(QString::fromStdString(fewestUs.fixed(3)));
 }
 
+Working passWorking(const QString& intervalText, const QString& crystalText, CalcState state,
+                    const ChipFamily& family, int mode, const NumberText& numbers) {
+    if (mode < 0)
+        return {"计算过程：定时器初始值", {}, {}, {"请先选择定时器方式（方式 0、1 或 2,3）。"}};
+    state.modeCount = countsOf(family.modes[mode].kind);
+    Timing timing{numbers.parseExact(intervalText), numbers.parseExact(crystalText),
+                  state.timerClock, state.modeCount};
+    const bool single = specifiedPass(family, state.timerClock);
+    CalcOutcome outcome = CalcOutcome::Fault;
+    if (parseInto(intervalText, crystalText, state, numbers)) {
+        outcome = single ? calculate(state) : timeExactly(timing);
+        if (single && outcome == CalcOutcome::Ok)
+            timing.counts = std::int64_t{state.modeCount} - state.initValue;
+    }
+    return timerWorking({family, mode, timing, state, outcome, single});
+}
+
+QString workingQText(const Working& working, const NumberText& numbers) {
+    return QString::fromStdString(workingText(working, [&](const std::string& ascii) {
+        if (ascii.find_first_of("eE") != std::string::npos)
+            return ascii; // a float's exponent: as printed
+        return (ascii[0] == '+' ? numbers.localizedSigned(ascii.substr(1))
+                                : numbers.localized(ascii, false))
+            .toStdString();
+    }));
+}
+
 QString oneModeTooLong(int timer, const TimerSetup& shown) {
     const Exact longestUs = Exact(65536) * Exact(shown.timerClock) / shown.crystalMhz;
     return QStringLiteral("定时器 %1 只有 16 位自动重装方式，最长 %2 uS，超出定时范围")

@@ -4,6 +4,7 @@
 #include "calculator.h"
 #include "chipfamily.h"
 #include "timing.h"
+#include "working.h"
 
 #include <QString>
 
@@ -53,5 +54,12 @@ QString oneModeTooLong(int timer, const TimerSetup& shown);
 std::optional<PassResult> cal(const QString& intervalText, const QString& crystalText,
                               CalcState& state, const ChipFamily& family, const NumberText& numbers,
                               DialogServices& dialogs);
+
+// The working of the pass cal() would run on these texts, the same numbers to the last digit,
+// or, without a mode chosen, why there is none.
+Working passWorking(const QString& intervalText, const QString& crystalText, CalcState state,
+                    const ChipFamily& family, int mode, const NumberText& numbers);
+// The working as text, each number in the window's number text.
+QString workingQText(const Working& working, const NumberText& numbers);
 
 } // namespace tickora

@@ -16,17 +16,6 @@ constexpr std::int64_t mostTicks = 4'294'967'295;
 
 Exact magnitude(const Exact& value) { return value.sign() < 0 ? -value : value; }
 
-// 1, 2, 2.5 or 5 times a power of ten µs, to the ns: ticks people count in.
-bool roundTick(const Exact& tickUs) {
-    const Exact ns = tickUs * Exact(1000);
-    if (!ns.valid() || ns.denominator() != 1 || ns.sign() <= 0)
-        return false;
-    Int whole = ns.numerator();
-    while (whole % 10 == 0)
-        whole /= 10;
-    return whole == 1 || whole == 2 || whole == 25 || whole == 5;
-}
-
 // The interval in counts, total = P / Q, and the best tick of one timer for it.
 struct Search {
     Int p, q;
@@ -93,6 +82,16 @@ bool searchable(const Exact& total) {
 }
 
 } // namespace
+
+bool roundTick(const Exact& tickUs) {
+    const Exact ns = tickUs * Exact(1000);
+    if (!ns.valid() || ns.denominator() != 1 || ns.sign() <= 0)
+        return false;
+    Int whole = ns.numerator();
+    while (whole % 10 == 0)
+        whole /= 10;
+    return whole == 1 || whole == 2 || whole == 25 || whole == 5;
+}
 
 std::vector<TickPlan> planInterval(const PlanRequest& request) {
     const Exact total = request.intervalUs * request.crystalMhz / Exact(request.clock);

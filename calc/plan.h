@@ -34,6 +34,9 @@ struct PlanRequest {
     std::int32_t clock; // D
 };
 
+// 1, 2, 2.5 or 5 times a power of ten µs, to the ns: ticks people count in.
+bool roundTick(const Exact& tickUs);
+
 // One plan for each of the family's tick timers that can time the interval. Plans whose period
 // keeps to their counts come first; of them exact ones, then by error; among exact ones a timer
 // that reloads by itself, then a tick of a round length (1, 2, 2.5 or 5 times a power of ten

@@ -102,6 +102,93 @@ QStringList misplaced(const QString& unit) {
     return wrong;
 }
 
+// A numbered step of a working text: "3. 计数 = t × f ÷ D：1000 × 11.0592 ÷ 12 = 921.6".
+struct StepLine {
+    QString label, expression, relation, result, note;
+};
+QList<StepLine> stepLines(const QString& text) {
+    static const QRegularExpression step(
+        R"(^\d+\. (.+?)：(.+) (=|≈) ([^\s（]+)(?: (?:µs|MHz|Hz|%))?(（.+）)?$)");
+    QList<StepLine> steps;
+    for (const QString& line : text.split('\n'))
+        if (const auto m = step.match(line); m.hasMatch())
+            steps << StepLine{m.captured(1), m.captured(2), m.captured(3), m.captured(4),
+                              m.captured(5)};
+    return steps;
+}
+
+// The expression redone from its printed operands, × and ÷ before + and −, brackets first:
+// exactly, or in doubles as the window's single-precision pass does.
+template <typename Number> struct Redo {
+    QStringList tokens;
+    Number (*parse)(const QString&);
+    qsizetype at = 0;
+    bool next(const QString& op) { return at < tokens.size() && tokens[at] == op && ++at; }
+    Number sum() {
+        Number value = product();
+        while (at < tokens.size() && (tokens[at] == "+" || tokens[at] == "−"))
+            value = next("+") ? value + product() : (next("−"), value - product());
+        return value;
+    }
+    Number product() {
+        Number value = factor();
+        while (at < tokens.size() && (tokens[at] == "×" || tokens[at] == "÷"))
+            value = next("×") ? value * factor() : (next("÷"), value / factor());
+        return value;
+    }
+    Number factor() {
+        if (next("(")) {
+            const Number inner = sum();
+            next(")");
+            return inner;
+        }
+        return parse(tokens.value(at++));
+    }
+};
+QStringList tokensOf(const QString& expression) {
+    static const QRegularExpression token(R"(\(|\)|[×÷+−]|-?[0-9.]+(?:e[-+]?\d+)?)");
+    QStringList tokens;
+    for (const auto& m : token.globalMatch(expression))
+        tokens << m.captured();
+    return tokens;
+}
+Exact exactOf(const QString& text) {
+    return text.endsWith('H') ? Exact(text.chopped(1).toLongLong(nullptr, 16))
+                              : Exact::parse(text.toStdString());
+}
+// Why the step's result does not follow from its expression as its note says; empty when it
+// does.
+QString misworked(const StepLine& step) {
+    const QStringList tokens = tokensOf(step.expression);
+    if (step.note.contains("精度")) { // the stored float or the double the window's pass holds
+        const double value =
+            Redo<double>{tokens, [](const QString& t) { return t.toDouble(); }}.sum();
+        const bool single = step.note.contains("单精度");
+        return (single ? float(value) == step.result.toFloat() : value == step.result.toDouble())
+                   ? QString()
+                   : step.label;
+    }
+    const Exact value = Redo<Exact>{tokens, [](const QString& t) { return exactOf(t); }}.sum();
+    const Exact result = exactOf(step.result), gap = value - result;
+    const int decimals = step.result.contains('.') ? step.result.section('.', 1).size() : 0;
+    Exact unit = 1;
+    for (int i = 0; i < decimals; ++i)
+        unit = unit / Exact(10);
+    const Exact size = gap.sign() < 0 ? -gap : gap;
+    const bool holds = step.relation == "=" ? gap == Exact(0)
+                       : step.note.contains("偶数")
+                           ? Exact(*value.roundedToEven()) == result && gap != Exact(0)
+                       : step.note.contains("舍去") ? gap.sign() * value.sign() >= 0 && size < unit
+                                                    : size * Exact(2) <= unit && gap != Exact(0);
+    return holds ? QString() : step.label + ": " + step.expression + step.relation + step.result;
+}
+QString resultOf(const QList<StepLine>& steps, const QString& label) {
+    for (const StepLine& step : steps)
+        if (step.label.startsWith(label))
+            return step.result;
+    return "none";
+}
+
 class TestCalculation : public QObject {
     Q_OBJECT
 private slots:
@@ -496,6 +583,126 @@ private slots:
                                                    (65536 - (clock == 1 ? 0xFFD0 : 0xFFFC)),
                                                0, 'f', 1)));
                 }
+    }
+
+    // The working of each figure: every step redone from its printed operands gives its printed
+    // result as its note says, and the results are the window's own figures.
+    void workingRedoesEveryStep_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("input");   // family clock, then what the kind needs
+        QTest::addColumn<QString>("figures"); // the window's, as it prints them
+        // clang-format off
+        QTest::newRow("classic 12T, mode 1: floats") << "timer" << "classic 12 1 1000 11.0592" << "71111 FC66 1.085 -0.434";
+        QTest::newRow("classic 12T, mode 0") << "timer" << "classic 12 0 1000 12" << "8192 1C18 1.000 0.000";
+        QTest::newRow("classic 12T, mode 2, x.9995") << "timer" << "classic 12 2 200.9995 11.0592" << "278 47 1.085 0.262";
+        QTest::newRow("STC89 6T, exactly") << "timer" << "stc89 6 1 1000.9995 22.1184" << "17777.777 F196 0.271 0.023";
+        QTest::newRow("STC12 1T, mode 2") << "timer" << "stc12 1 2 10 24" << "10.666 10 0.042 0.000";
+        QTest::newRow("N76E003 1T, a tie to even") << "timer" << "n76e003 1 1 0.5 5" << "13107.2 FFFE 0.200 0.100";
+        QTest::newRow("STC8 1T, too many counts") << "timer" << "stc8 1 1 10000 11.0592" << "refused";
+        QTest::newRow("classic 12T, beyond the longest") << "timer" << "classic 12 1 100000 12" << "refused";
+        QTest::newRow("8052 timer 2 at 6T") << "baud" << "stc89 6 t2 115200 11.0592" << "FFFA 115200.0 0.00";
+        QTest::newRow("timer 1, SMOD 1") << "baud" << "classic 12 t1-smod 4800 12" << "F3 4807.7 +0.16";
+        QTest::newRow("BRT at 1T") << "baud" << "stc12 1 brt 57600 22.1184" << "F4 57600.0 0.00";
+        QTest::newRow("UART3 from timer 3") << "baud" << "stc8 1 t3 115200 24" << "FFCC 115384.6 +0.16";
+        QTest::newRow("N76E003 timer 3") << "baud" << "n76e003 1 t3 115200 16" << "FFF7 111111.1 -3.55";
+        QTest::newRow("unreachable") << "baud" << "classic 12 t1 300 33" << "refused";
+        QTest::newRow("plan: exact, second") << "plan" << "classic 12 2 1000000 11.0592" << "00 3600 0.000";
+        QTest::newRow("plan: none exact") << "plan" << "classic 12 1 300 11.0592" << "FEEC 1 0.521";
+        QTest::newRow("plan: late on 1T") << "plan" << "stc12 1 1 1000 11.0592" << "3E 57 0.109";
+        QTest::newRow("delay 10 ms") << "delay" << "classic 12 fixed 10000 12" << "10000 0";
+        QTest::newRow("delay steps at 6T") << "delay" << "stc89 6 step 1000 11.0592" << "999.891 0.109";
+        // clang-format on
+    }
+    void workingRedoesEveryStep() {
+        QFETCH(QString, kind);
+        QFETCH(QString, input);
+        QFETCH(QString, figures);
+        const QStringList in = input.split(' ');
+        const ChipFamily& family = *findFamily(in[0].toStdString());
+        const int clock = in[1].toInt();
+        const NumberText numbers(usEnglish);
+        QString text;
+        QStringList shown; // the window's figures, from the window's own code
+        if (kind == "timer") {
+            CalcState state;
+            state.timerClock = clock;
+            state.modeCount = countsOf(family.modes[in[2].toInt()].kind);
+            LastMessage dialogs;
+            const auto pass = cal(in[3], in[4], state, family, numbers, dialogs);
+            text = workingQText(passWorking(in[3], in[4], state, family, in[2].toInt(), numbers),
+                                numbers);
+            shown = pass ? QStringList{pass->texts.maxTime, pass->texts.initValue,
+                                       pass->texts.cycle, pass->texts.error}
+                         : QStringList{"refused"};
+            const QList<StepLine> steps = stepLines(text);
+            if (pass)
+                QCOMPARE(QStringList(
+                             {resultOf(steps, "最长定时"),
+                              resultOf(steps, "十六进制").chopped(1).toUpper(),
+                              resultOf(steps, state.timerClock == 12 && &family == &classicFamily()
+                                                  ? "结果框的机器周期"
+                                                  : "机器周期"),
+                              resultOf(steps, state.timerClock == 12 && &family == &classicFamily()
+                                                  ? "结果框的误差"
+                                                  : "误差 =")})
+                             .replaceInStrings(QRegularExpression("^0+(?=.)"), ""),
+                         QStringList(shown).replaceInStrings(QRegularExpression("^0+(?=.)"), ""));
+            else
+                QVERIFY(text.contains("超出定时范围"));
+        } else if (kind == "baud") {
+            const BaudGenerator* generator = nullptr;
+            for (const int uart : uartsOf(family))
+                for (const BaudGenerator& each : generatorsOf(family, uart))
+                    if (each.id == in[2].toStdString() && generator == nullptr)
+                        generator = &each;
+            const Exact baud = exact(in[3]), crystal = exact(in[4]);
+            const auto setting = baudSetting(*generator, crystal, clock, baud);
+            text = workingQText(baudWorking({family, *generator, crystal, clock, baud}, setting),
+                                numbers);
+            const QList<StepLine> steps = stepLines(text);
+            shown = setting ? QStringList{QString("%1")
+                                              .arg(setting->reload, generator->reloadBits / 4, 16,
+                                                   QChar('0'))
+                                              .toUpper(),
+                                          QString::fromStdString(setting->actualBaud.fixed(1)),
+                                          numbers.localizedSigned(setting->errorPercent.fixed(2))}
+                            : QStringList{"refused"};
+            if (setting)
+                QCOMPARE((QStringList{resultOf(steps, "十六进制").chopped(1),
+                                      resultOf(steps, "实际波特率"), resultOf(steps, "误差")}),
+                         shown);
+            else
+                QVERIFY(text.contains("超出范围"));
+        } else if (kind == "plan") {
+            const PlanRequest request{exact(in[3]), exact(in[4]), family, clock};
+            const auto plans = planInterval(request);
+            const TickPlan& plan = plans[in[2].toInt() - 1];
+            text = workingQText(planWorking(request, plan, in[2].toInt(), false), numbers);
+            const QList<StepLine> steps = stepLines(text);
+            shown = {QString("%1")
+                         .arg(plan.reload, countsOf(plan.timer->kind) > 256 ? 4 : 2, 16, QChar('0'))
+                         .toUpper(),
+                     QString::number(plan.ticks), QString::fromStdString(plan.errorUs.fixed(3))};
+            QCOMPARE((QStringList{resultOf(steps, "十六进制").chopped(1), resultOf(steps, "次数"),
+                                  resultOf(steps, "误差")}),
+                     shown);
+            QVERIFY(text.contains(QString("排在第 %1 个").arg(in[2])));
+        } else {
+            const DelayRequest request{exact(in[3]), exact(in[4]), family, clock,
+                                       in[2] == "fixed" ? DelayKind::Fixed : DelayKind::PerStep};
+            const auto result = planDelay(request);
+            text = workingQText(delayWorking(request, *result), numbers);
+            const QList<StepLine> steps = stepLines(text);
+            shown = {QString::fromStdString(result->achievedUs.text(3)),
+                     QString::fromStdString(result->errorUs.text(3))};
+            QCOMPARE((QStringList{resultOf(steps, "实际延时"), resultOf(steps, "误差")}), shown);
+            QCOMPARE(resultOf(steps, "时钟数").toLongLong(), result->clocks);
+        }
+        QCOMPARE(shown.join(' '), figures); // the rows' figures, worked by hand
+        const QList<StepLine> steps = stepLines(text);
+        QVERIFY(steps.size() >= 2);
+        for (const StepLine& step : steps)
+            QCOMPARE(misworked(step), QString());
     }
 };
 

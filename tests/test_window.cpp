@@ -17,6 +17,7 @@
 #include "registers.h"
 #include "translation.h"
 
+#include <QPlainTextEdit>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -827,6 +828,50 @@ private slots:
         fx.box("Text1")->setText("1000");
         fx.click("Option1"); // mode 0 reloads 16 bits too: the same value, nothing to say
         QCOMPARE(timer3->toolTip(), "定时器 3 的初始化函数和中断服务程序，C 代码");
+    }
+
+    // The working follows what each window shows: the boxes' mode and chip, the chosen rate,
+    // plan and delay; it can be copied whole.
+    void workingFollowsEachWindow() {
+        fx.type("1000", "11.0592");
+        fx.click("Option2");
+        fx.child<QAction>("workingMenuItem")->trigger();
+        auto* working = fx.window->findChild<QDialog*>("WorkingWindow", Qt::FindDirectChildrenOnly);
+        const auto said = [](QWidget* window) {
+            return window->findChild<QPlainTextEdit*>("workingText")->toPlainText();
+        };
+        QVERIFY(working->isVisible() && said(working).contains("= FC66H") &&
+                said(working).contains("≈ " + fx.box("Text6")->text() + " µs"));
+        fx.click("Option3"); // 1000 µs in mode 2: refused, and the working says by how much
+        QVERIFY(said(working).contains("超过最长定时 278 µs：超出定时范围"));
+        fx.child<QAction>("chip_stc8_1T")->trigger();
+        QVERIFY(said(working).contains("多出 10803 个：超出定时范围"));
+        QTest::mouseClick(working->findChild<QPushButton*>("copyButton"), Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), said(working));
+
+        fx.child<QAction>("chip_classic_12T")->trigger(); // a core whose delays are known
+        fx.child<QAction>("VbMenuBaud")->trigger();
+        fx.child<QAction>("planMenuItem")->trigger();
+        fx.child<QAction>("delayMenuItem")->trigger();
+        for (const char* name : {"BaudWindow", "PlanWindow", "DelayWindow"}) {
+            auto* tool = fx.child<QDialog>(name);
+            if (auto* table = tool->findChild<QTableWidget*>())
+                table->selectRow(1);
+            QTest::mouseClick(tool->findChild<QPushButton*>("workingButton"), Qt::LeftButton);
+            auto* own = tool->findChild<QDialog*>("WorkingWindow");
+            QVERIFY2(own->isVisible() && own != working, name);
+            const QString before = said(own);
+            if (auto* table = tool->findChild<QTableWidget*>())
+                table->selectRow(0);
+            else
+                tool->findChild<QLineEdit*>("delayBox")->setText("20");
+            QVERIFY2(said(own) != before && said(own).startsWith("计算过程："), name);
+        }
+        QVERIFY(said(fx.child<QDialog>("BaudWindow")->findChild<QDialog*>()).contains("1200"));
+        QVERIFY(
+            said(fx.child<QDialog>("PlanWindow")->findChild<QDialog*>()).contains("排在第 1 个"));
+        QVERIFY(said(fx.child<QDialog>("DelayWindow")->findChild<QDialog*>())
+                    .contains("延时 t = 20000 µs"));
     }
 
     // One language for every window, chosen in any, remembered (C when the saved one is gone):

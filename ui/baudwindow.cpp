@@ -1,5 +1,7 @@
 #include "baudwindow.h"
 
+#include "calcpass.h"
+
 #include "bounds.h"
 #include "chipchoice.h"
 #include "codelanguagechoice.h"
@@ -58,6 +60,7 @@ void BaudWindow::createInputs() {
     customRateBox = createInputBox(client_, "customRateBox", at::customRate);
     createLabel("customRateLabel", QStringLiteral("自定义波特率(&B):"), at::customRateLabel,
                 customRateBox);
+    createWorkingButton(layout::workingButton::baud);
     noteLabel = layout::place(new QLabel(client_), "noteLabel", at::note);
 }
 
@@ -204,6 +207,21 @@ void BaudWindow::rateTable_SelectionChanged() {
         row >= 0 && rateTable->selectionModel()->hasSelection() && rows_[row].setting.has_value();
     copyButton->setEnabled(copyable);
     copyAction_->setEnabled(copyable);
+    refreshWorking();
+}
+
+// The chosen row's rate worked out from the crystal and the generator.
+QString BaudWindow::currentWorking() const {
+    const int row = rateTable->currentRow();
+    if (row < 0 || !rateTable->selectionModel()->hasSelection())
+        return QStringLiteral("请先在表中选择一行");
+    const Row& value = rows_[row];
+    if (!crystalMhz_ || !value.baud.problem.isEmpty())
+        return remarkFor(value);
+    return workingQText(
+        baudWorking({family(), *generator(), *crystalMhz_, timerClock(), value.baud.value},
+                    value.setting),
+        numbers_);
 }
 
 void BaudWindow::copyButton_Click() {

@@ -33,6 +33,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void claimsChanged() override;
+    QString currentWorking() const override;
 
 private:
     struct Row {

@@ -1,5 +1,7 @@
 #include "delaywindow.h"
 
+#include "calcpass.h"
+
 #include "codelanguagechoice.h"
 #include "focusring.h"
 #include "qtext.h"
@@ -32,6 +34,7 @@ void DelayWindow::createInputs() {
     namespace at = layout::delay;
     const TimeInputs inputs = createTimeInputs("delayBox", QStringLiteral("延时时间(&I):"));
     delayBox = inputs.time, unitBox = inputs.unit, crystalBox = inputs.crystal;
+    createWorkingButton(layout::workingButton::timeRow);
     kindBox = layout::place(new QComboBox(client()), "kindBox", at::kind);
     kindBox->addItem(QStringLiteral("固定延时"), int(DelayKind::Fixed));
     kindBox->addItem(QStringLiteral("按参数 n，每步这么长"), int(DelayKind::PerStep));
@@ -122,6 +125,14 @@ void DelayWindow::recalculate() {
                            : numbers_.parseCrystal(crystalBox->text()).problem);
     copyButton->setEnabled(result.has_value());
     copyAction_->setEnabled(result.has_value());
+    refreshWorking();
+}
+
+// The loop sum and the figures that follow from it, or why there is no delay.
+QString DelayWindow::currentWorking() const {
+    const auto asked = request();
+    const auto result = asked ? planDelay(*asked) : std::nullopt;
+    return result ? workingQText(delayWorking(*asked, *result), numbers_) : noteLabel->text();
 }
 
 // The delay's unit in the language chosen, to the clipboard, said in the window.

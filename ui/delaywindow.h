@@ -24,6 +24,9 @@ public:
 
     void follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) override;
 
+protected:
+    QString currentWorking() const override;
+
 private:
     void createInputs();
     void createButtons();

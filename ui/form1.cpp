@@ -14,6 +14,7 @@
 #include "planwindow.h"
 #include "qtext.h"
 #include "selectinglineedit.h"
+#include "workingwindow.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -210,6 +211,8 @@ void Form1::createToolsMenu() {
     VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
     planMenuItem = createMenuItem(tools, "planMenuItem", QStringLiteral("定时方案(&P)..."));
     delayMenuItem = createMenuItem(tools, "delayMenuItem", QStringLiteral("软件延时计算(&D)..."));
+    tools->addSeparator();
+    workingMenuItem = createMenuItem(tools, "workingMenuItem", QStringLiteral("计算过程(&W)..."));
 }
 
 QList<QWidget*> Form1::tabChain() const {
@@ -253,6 +256,7 @@ void Form1::connectEvents() {
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
     connect(planMenuItem, &QAction::triggered, this, &Form1::planMenuItem_Click);
     connect(delayMenuItem, &QAction::triggered, this, &Form1::delayMenuItem_Click);
+    connect(workingMenuItem, &QAction::triggered, this, &Form1::workingMenuItem_Click);
     connect(Text2, &QLineEdit::textChanged, this, &Form1::followInToolWindows);
     // Typed but not yet calculated: the value shown is the last pass's, not the new input's.
     for (QLineEdit* input : {Text1, Text2})
@@ -295,6 +299,8 @@ void Form1::chooseChip(const ChipFamily& family, std::int32_t clock) {
     initCodeMenu_->withdraw(QStringLiteral("芯片或时钟已改变，请重新计算"));
     if (mode_ >= 0)
         chooseMode(mode_);
+    else
+        refreshWorking();
 }
 
 // The family and clock chosen last time; the classic 8051 at 12T at first, or when what was
@@ -395,6 +401,23 @@ void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }
 void Form1::planMenuItem_Click() { openTool(planWindow_); }
 void Form1::delayMenuItem_Click() { openTool(delayWindow_); }
 
+void Form1::workingMenuItem_Click() {
+    if (workingWindow_ == nullptr)
+        workingWindow_ = new WorkingWindow(this);
+    workingWindow_->open(currentWorking());
+}
+
+// The same pass over the same texts as the boxes were filled by, step by step.
+QString Form1::currentWorking() const {
+    return workingQText(
+        passWorking(Text1->text(), Text2->text(), state_, *family_, mode_, numbers_), numbers_);
+}
+
+void Form1::refreshWorking() {
+    if (workingWindow_ != nullptr && workingWindow_->isVisible())
+        workingWindow_->showText(currentWorking());
+}
+
 QList<ToolWindow*> Form1::toolWindows() const { return {baudWindow_, planWindow_, delayWindow_}; }
 
 void Form1::followInToolWindows() {
@@ -405,6 +428,7 @@ void Form1::followInToolWindows() {
 
 void Form1::cal() {
     initCodeMenu_->withdraw(QStringLiteral("计算未成功：结果框中的值不属于当前的设置"));
+    refreshWorking(); // before a refusal's message, which waits for the user
     const auto result =
         tickora::cal(Text1->text(), Text2->text(), state_, *family_, numbers_, dialogs_);
     if (!result)

@@ -25,6 +25,7 @@ class DialogServices;
 class BaudWindow;
 class PlanWindow;
 class DelayWindow;
+class WorkingWindow;
 class ToolWindow;
 class InitCodeMenu;
 class SelectingLineEdit;
@@ -68,6 +69,10 @@ private:
     void VbMenuBaud_Click();
     void planMenuItem_Click();
     void delayMenuItem_Click();
+    void workingMenuItem_Click();
+    // The working of what the boxes show, in the open working window.
+    void refreshWorking();
+    QString currentWorking() const;
     template <typename Tool> void openTool(QPointer<Tool>& tool);
     Desk toolDesk() const;
     QList<ToolWindow*> toolWindows() const; // made or not yet: null
@@ -118,6 +123,7 @@ private:
     QAction* VbMenuBaud = nullptr;
     QAction* planMenuItem = nullptr;
     QAction* delayMenuItem = nullptr;
+    QAction* workingMenuItem = nullptr;
     QLabel* chipLabel = nullptr; // the family and clock, when not the classic 8051's
     QList<QAction*> chipItems_;  // one for each family and clock it offers
     const ChipFamily* family_ = &classicFamily();
@@ -125,6 +131,7 @@ private:
     QPointer<BaudWindow> baudWindow_; // made when first asked for
     QPointer<PlanWindow> planWindow_;
     QPointer<DelayWindow> delayWindow_;
+    QPointer<WorkingWindow> workingWindow_;
     InitCodeMenu* initCodeMenu_ = nullptr;
 };
 

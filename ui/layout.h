@@ -148,4 +148,18 @@ inline constexpr Twips copy{3810, 4440, 1860, 375};
 inline constexpr Twips close{5790, 4440, 1290, 375};
 } // namespace delay
 
+// The working behind a figure: the text, then its buttons.
+namespace working {
+inline constexpr QSize client = clientSize(7200, 5400);
+inline constexpr Twips text{120, 120, 6960, 4620};
+inline constexpr Twips copy{4290, 4860, 1380, 375};
+inline constexpr Twips close{5790, 4860, 1290, 375};
+} // namespace working
+
+// Each tool window's 计算过程 button, in the column of its 关闭 button.
+namespace workingButton {
+inline constexpr Twips baud{5580, 1080, 1500, 375};   // beside the custom rate
+inline constexpr Twips timeRow{5580, 600, 1500, 375}; // beside the chip
+} // namespace workingButton
+
 } // namespace tickora::layout

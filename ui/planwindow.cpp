@@ -1,5 +1,7 @@
 #include "planwindow.h"
 
+#include "calcpass.h"
+
 #include "baudrate.h"
 #include "bounds.h"
 #include "chipchoice.h"
@@ -56,6 +58,7 @@ void PlanWindow::createInputs() {
     namespace at = layout::plan;
     const TimeInputs inputs = createTimeInputs("intervalBox", QStringLiteral("定时时间(&I):"));
     intervalBox = inputs.time, unitBox = inputs.unit, crystalBox = inputs.crystal;
+    createWorkingButton(layout::workingButton::timeRow);
     noteLabel = layout::place(new QLabel(client()), "noteLabel", at::note);
 }
 
@@ -181,6 +184,7 @@ void PlanWindow::showChosen() {
     copyButton->setEnabled(row >= 0);
     copyAction_->setEnabled(row >= 0);
     claimTimer(row >= 0 ? plans_[static_cast<std::size_t>(row)].timer->timer : -1);
+    refreshWorking();
     if (row < 0) {
         detailLabel->clear();
         return;
@@ -193,6 +197,18 @@ void PlanWindow::showChosen() {
                  (plan.lateReload ? QStringLiteral("≤ ") : QString()) +
                      numbers_.localizedSigned(ppm.fixed(1)),
                  numbers_.localized((Exact(1'000'000) / plan.tickUs).fixed(3), false)));
+}
+
+// The chosen plan's figures from the interval and crystal, and why it ranks where it does.
+QString PlanWindow::currentWorking() const {
+    const int row = chosenRow();
+    const auto asked = request();
+    if (row < 0 || !asked)
+        return noteLabel->text().isEmpty() ? QStringLiteral("请先选择一个方案") : noteLabel->text();
+    const TickPlan& plan = plans_[static_cast<std::size_t>(row)];
+    return workingQText(
+        planWorking(*asked, plan, row + 1, (rankedAround_ >> plan.timer->timer & 1u) != 0),
+        numbers_);
 }
 
 unsigned PlanWindow::heldTimers() const {

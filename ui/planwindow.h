@@ -36,6 +36,7 @@ private:
     void readBack();
     void copyChosen();
     void claimsChanged() override;
+    QString currentWorking() const override;
     int chosenRow() const; // -1 while no plan is chosen
     // The timers another window's chosen code holds, a bit each: plans on them rank last.
     unsigned heldTimers() const;

@@ -1,8 +1,10 @@
 #include "toolwindow.h"
 
 #include "chipchoice.h"
+#include "focusring.h"
 #include "selectinglineedit.h"
 #include "timerclaims.h"
+#include "workingwindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -51,6 +53,23 @@ void ToolWindow::showEvent(QShowEvent* event) {
 void ToolWindow::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
     TimerClaims::shared().drop(this);
+}
+
+QPushButton* ToolWindow::createWorkingButton(const layout::Twips& where) {
+    auto* button = layout::place(new FocusButton(QStringLiteral("计算过程(&W)"), client_),
+                                 "workingButton", where);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this] {
+        if (working_ == nullptr)
+            working_ = new WorkingWindow(this);
+        working_->open(currentWorking());
+    });
+    return button;
+}
+
+void ToolWindow::refreshWorking() {
+    if (working_ != nullptr && working_->isVisible())
+        working_->showText(currentWorking());
 }
 
 QAction* ToolWindow::createMenu(const QString& copyCaption, std::function<void()> copy) {

@@ -7,6 +7,7 @@
 #include "layout.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <span>
@@ -15,9 +16,12 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTableWidget;
 
 namespace tickora {
+
+class WorkingWindow;
 
 class ToolWindow : public QDialog {
     Q_OBJECT
@@ -67,6 +71,12 @@ protected:
     QString clashWith(int timer) const;
     // Another window's choice changed: what clashWith() says may have changed.
     virtual void claimsChanged() {}
+    // The 计算过程 button: the working of what the window has chosen, in a window beside it.
+    QPushButton* createWorkingButton(const layout::Twips& where);
+    // What the window has chosen changed: an open working window follows it.
+    void refreshWorking();
+    // The working of what the window has chosen now, or why there is none.
+    virtual QString currentWorking() const = 0;
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -76,6 +86,7 @@ private:
     QComboBox* chipBox_ = nullptr;
     QSize clientSize_;
     int claimedTimer_ = -1;
+    QPointer<WorkingWindow> working_;
 };
 
 } // namespace tickora
