@@ -53,7 +53,7 @@ const OptionSpec options[] = {
     {QStringLiteral("lang"), languageIds(),
      QStringLiteral("代码的语言：c（默认）、a51（Keil A51 汇编）、asx（SDCC sdas8051 汇编）")},
     {QStringLiteral("plan"), QStringLiteral("N"),
-     QStringLiteral("plan --code 用第 N 个方案，默认 1")},
+     QStringLiteral("plan --code 或 --explain 用第 N 个方案，默认 1")},
     {QStringLiteral("delay"), QStringLiteral("TIME"),
      QStringLiteral(
          "延时时间：微秒数，或带单位 us、ms、s，如 50us、10ms、2s；--argument 时为每一步")},

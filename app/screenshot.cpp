@@ -115,6 +115,17 @@ QPixmap delayWindow(tickora::Form1& window) {
     return delay->grab();
 }
 
+// The main window's working: 1000 µs at 11.0592 MHz, mode 1, on an STC89 at 12T, worked exactly.
+QPixmap workingWindow(tickora::Form1& window) {
+    window.findChild<QAction*>(QStringLiteral("chip_stc89_12T"))->trigger();
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("1000"));
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("11.0592"));
+    choose(window, "Option2");
+    window.findChild<QAction*>(QStringLiteral("workingMenuItem"))->trigger();
+    QApplication::processEvents();
+    return window.findChild<QDialog*>(QStringLiteral("WorkingWindow"))->grab();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -127,7 +138,8 @@ int main(int argc, char* argv[]) {
     if (argc < 2) {
         std::fprintf(
             stderr,
-            "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png [DELAY.png]]]]]\n",
+            "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png [DELAY.png "
+            "[WORKING.png]]]]]]\n",
             argv[0]);
         return 2;
     }
@@ -150,6 +162,8 @@ int main(int argc, char* argv[]) {
     if (argc > 5 && !planWindow(window).save(QString::fromLocal8Bit(argv[5])))
         return 1;
     if (argc > 6 && !delayWindow(window).save(QString::fromLocal8Bit(argv[6])))
+        return 1;
+    if (argc > 7 && !workingWindow(window).save(QString::fromLocal8Bit(argv[7])))
         return 1;
     return 0;
 }

@@ -94,6 +94,8 @@ private slots:
         QTest::newRow("explain") << "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" << 0 << "8. 十六进制：64614 = FC66H\n" << "";
         QTest::newRow("explain in the locale") << "LC_ALL=de_DE.UTF-8 timer --crystal 11,0592 --interval 1000 --mode 1 --family stc15 --explain" << 0 << "1. 机器周期 T = D ÷ f：12 ÷ 11,0592 ≈ 1,085 µs" << "";
         QTest::newRow("explain a refusal") << "timer --crystal 11.0592 --interval 10000 --mode 1 --family stc8 --clock 1T --explain" << 1 << "" << "超出定时范围，请重新输入定时时间或晶体频率\n\n计算过程：定时器初始值";
+        QTest::newRow("explain by how much") << "timer --crystal 11.0592 --interval 10000 --mode 1 --family stc8 --clock 1T --explain" << 1 << "" << "取整后 110592 个计数，多于方式的 65536 个，多出 45056 个";
+        QTest::newRow("explain the floats") << "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" << 0 << "1. 晶体频率（单精度）：11.0592 ≈ 11.0592003 MHz" << "";
         QTest::newRow("explain without json") << "timer --crystal 12 --interval 100 --mode 1 --explain --json" << 2 << "" << "不能与 --json 或 --code 同用";
         QTest::newRow("explain a rate") << "baud --crystal 11.0592 --explain" << 2 << "" << "--explain 需要 --rate";
         QTest::newRow("explain an unreachable rate") << "baud --crystal 33 --rate 300 --explain" << 1 << "" << "无法实现";
