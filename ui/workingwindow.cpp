@@ -4,6 +4,7 @@
 #include "layout.h"
 #include "placement.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -41,9 +42,14 @@ void WorkingWindow::open(const QString& text) {
     if (!isVisible()) {
         auto* owner = parentWidget();
         const QRect frame = owner->frameGeometry();
+        QList<QRect> others; // the other windows shown: clear of them too while there is room
+        for (const QWidget* window : QApplication::topLevelWidgets())
+            if (window != owner && window != this && window->isVisible() &&
+                !window->inherits("QMenu") && !window->inherits("QTipLabel"))
+                others << window->frameGeometry();
         const QSize size = this->size() + owner->frameGeometry().size() - owner->size();
-        move(
-            placeToolWindow({owner->screen()->availableGeometry(), frame, frame, frame, {}}, size));
+        move(placeToolWindow({owner->screen()->availableGeometry(), frame, frame, frame, others},
+                             size));
     }
     show();
     raise();
