@@ -203,12 +203,10 @@ private slots:
         const int uart = QRegularExpression("--uart (\\d)").match(command).captured(1).toInt();
         QCOMPARE(object["uart"].toInt(), command.startsWith("baud") ? std::max(uart, 1) : 0);
         const int loads = object["codeValue"].toInt(-1);
-        const auto loaded = [&](char half, int byte) {
-            const QString hex = QString("%1").arg(byte & 0xFF, 2, 16, QChar('0')).toUpper();
-            return code.contains(
-                QRegularExpression(half + QString("\\d?(,#0?| = 0x)") + hex + "(H|;)"));
-        };
-        QVERIFY(loads < 0 || (loaded('L', loads) && loaded('H', loads >> 8)));
+        const QString value = QString("%1").arg(loads & 0xFFFF, 4, 16, QChar('0')).toUpper(),
+                      at = "\\d?(,#0?| = 0x)%1(H|;)"; // THx = 0xFC;  MOV T3L,#40H
+        QVERIFY(loads < 0 || (code.contains(QRegularExpression("H" + at.arg(value.left(2)))) &&
+                              code.contains(QRegularExpression("L" + at.arg(value.right(2))))));
         QCOMPARE(loads == -1, !command.startsWith("code"));
     }
 

@@ -155,14 +155,15 @@ std::vector<std::string> unitsOf(const ChipFamily& family,
             for (int timer = 0; timer < 2; ++timer)
                 units.push_back(timerInitCode(timer, setup, language).value_or(""));
         }
-        for (const BaudGenerator& generator : family.generators) {
-            const Exact crystal = Exact::parse("11.0592");
-            const auto setting = baudSetting(generator, crystal, clock, 9600);
-            units.push_back(setting ? baudInitCode({family, generator, crystal, clock, 9600},
-                                                   *setting, language)
-                                          .value_or("")
-                                    : "");
-        }
+        for (const int uart : uartsOf(family))
+            for (const BaudGenerator& generator : generatorsOf(family, uart)) {
+                const Exact crystal = Exact::parse("11.0592");
+                const auto setting = baudSetting(generator, crystal, clock, 9600);
+                units.push_back(setting ? baudInitCode({family, generator, crystal, clock, 9600},
+                                                       *setting, language)
+                                              .value_or("")
+                                        : "");
+            }
         const PlanRequest request{1'000'000, Exact::parse("11.0592"), family, clock};
         for (const TickPlan& plan : planInterval(request))
             if (plan.timer->timer >= 2)
@@ -172,14 +173,6 @@ std::vector<std::string> unitsOf(const ChipFamily& family,
             if (timer >= 2)
                 units.push_back(
                     timerInitCode(timer, *reloadTimerSetup(shown), language).value_or(""));
-        for (const SerialPort& port : family.ports)
-            for (const BaudGenerator& generator : port.generators) {
-                const Exact crystal = Exact::parse("11.0592");
-                units.push_back(baudInitCode({family, generator, crystal, clock, 9600},
-                                             *baudSetting(generator, crystal, clock, 9600),
-                                             language)
-                                    .value_or(""));
-            }
     }
     return units;
 }
