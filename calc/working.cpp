@@ -2,6 +2,7 @@
 
 #include "registers.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace tickora {
@@ -23,7 +24,7 @@ std::string doubleText(double value) {
 
 std::string hexText(std::int64_t value, int digits) {
     char text[24];
-    std::snprintf(text, sizeof text, "%0*llXH", digits, static_cast<unsigned long long>(value));
+    std::snprintf(text, sizeof text, "%0*XH", digits, static_cast<unsigned>(value));
     return text;
 }
 
