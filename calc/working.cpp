@@ -265,7 +265,9 @@ void singleSteps(Working& working, const TimerWorkingInput& input) {
     if (input.outcome != CalcOutcome::Ok) {
         if (us > s.maxTimeUs)
             working.notes.push_back("t = " + floatText(s.timeUs) + " µs 超过最长定时 " +
-                                    num(s.maxTimeUs) + " µs：超出定时范围。");
+                                    num(s.maxTimeUs) + " µs，多出 " +
+                                    (Exact::fromDouble(us) - Exact(s.maxTimeUs)).text(6) +
+                                    " µs：超出定时范围。");
         else if (!(us >= s.cycleUs) || !(us > 0))
             working.notes.push_back("t 短于一个机器周期，或不是正数：超出定时范围。");
         else

@@ -97,7 +97,6 @@ private slots:
         QTest::newRow("explain by how much") << "timer --crystal 11.0592 --interval 10000 --mode 1 --family stc8 --clock 1T --explain" << 1 << "" << "取整后 110592 个计数，多于方式的 65536 个，多出 45056 个";
         QTest::newRow("explain the floats") << "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" << 0 << "1. 晶体频率（单精度）：11.0592 ≈ 11.0592003 MHz" << "";
         QTest::newRow("explain without json") << "timer --crystal 12 --interval 100 --mode 1 --explain --json" << 2 << "" << "不能与 --json 或 --code 同用";
-        QTest::newRow("explain a rate") << "baud --crystal 11.0592 --explain" << 2 << "" << "--explain 需要 --rate";
         QTest::newRow("explain an unreachable rate") << "baud --crystal 33 --rate 300 --explain" << 1 << "" << "无法实现";
         QTest::newRow("explain plan 2") << "plan --interval 1s --crystal 11.0592 --explain --plan 2" << 0 << "按这些比较排在第 2 个。\n" << "";
         QTest::newRow("explain a delay") << "delay --delay 10ms --crystal 12 --explain" << 0 << "2. 机器周期数：2 + 2 × 1 + 4977 × 2 + 20 × 2 + 2 = 10000\n" << "";
