@@ -331,11 +331,11 @@ WorkingStep clocksPerCountStep(const BaudGenerator& generator, std::int32_t cloc
     return {"k = " + divisor + "（发生器自己的分频）", {divisor}, Rounding::Exact, k.text(9)};
 }
 
-// Signed as the table shows the error: "+0.16", "-3.55", "0.00".
+// Signed as the table shows the error: "+0.16", "-3.55"; the window's number text drops the sign
+// of a zero, as the table does.
 std::string signedText(const Exact& value, int decimals) {
     const std::string text = value.fixed(decimals);
-    const bool zero = text.find_first_not_of("-0.") == std::string::npos;
-    return text[0] == '-' || zero ? text : "+" + text;
+    return text[0] == '-' ? text : "+" + text;
 }
 
 } // namespace
