@@ -36,7 +36,7 @@ const OptionSpec options[] = {
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
      QStringLiteral("定时器方式：窗口的方式 0、方式 1、方式 2,3 按钮")},
     {QStringLiteral("timer"), QStringLiteral("0-4"),
-     QStringLiteral("代码写给哪个定时器：0、1，及该系列有的 2、3、4（16 位自动重装）")},
+     QStringLiteral("代码写给定时器 0、1，或该系列有的 2、3、4")},
     {QStringLiteral("family"), QStringLiteral("F"), QStringLiteral("芯片系列，默认 classic")},
     {QStringLiteral("clock"), QStringLiteral("12T|6T|1T"),
      QStringLiteral("定时器时钟，默认 12T；只能选该系列提供的")},
