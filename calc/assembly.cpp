@@ -342,10 +342,11 @@ std::optional<std::string> timerInitAssembly(int timer, const TimerSetup& setup,
 
 std::optional<std::string> reloadTimerInitAssembly(int timer, const TimerSetup& setup,
                                                    CodeLanguage language) {
-    if (!languageProblem(*setup.family, language).empty() || language == CodeLanguage::C ||
-        !reloadTimerInitCode(timer, setup, CodeLanguage::C))
+    // The C unit, which says in its header the same of the same timer.
+    const auto c = reloadTimerInitCode(timer, setup, CodeLanguage::C);
+    if (!languageProblem(*setup.family, language).empty() || language == CodeLanguage::C || !c)
         return std::nullopt;
-    const std::string x = std::to_string(timer), prefix = timerModule(timer);
+    const std::string prefix = timerModule(timer);
     const ReloadTimer* row = reloadTimer(*setup.family, timer);
     const int high = setup.initValue >> 8, low = setup.initValue & 0xFF;
     AsmUnit unit = opening(prefix, setup, timerInterrupt(*setup.family, timer));
@@ -374,9 +375,7 @@ std::optional<std::string> reloadTimerInitAssembly(int timer, const TimerSetup& 
                              "timer " + n + " reloads T" + n + "H:T" + n + "L by itself");
         lines.op("CLR", {bit("TF2")}, "not cleared by the interrupt");
     });
-    // The C unit's header, which says the same of the same timer.
-    const std::string c = *reloadTimerInitCode(timer, setup, CodeLanguage::C);
-    unit.header = asComment(c.substr(0, c.find(" */\n") + 4));
+    unit.header = asComment(c->substr(0, c->find(" */\n") + 4));
     return renderAssembly(unit, language);
 }
 

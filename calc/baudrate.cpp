@@ -89,15 +89,13 @@ std::string portName(const BaudGenerator& generator) {
 
 namespace {
 
-// What the port is: UART1 in mode 1; UART2 to UART4 in their 8-bit mode, on the pins they
-// have after reset.
-std::string portHeading(const BaudRequest& request) {
-    const SerialPort* port = serialPort(request.family, request.generator.uart);
+// What the port is: UART1 in mode 1 (port null); UART2 to UART4 in their 8-bit mode, on the pins
+// they have after reset.
+std::string portHeading(const SerialPort* port) {
     return port ? "UART" + std::to_string(port->uart) + ", 8 bits" : "UART mode 1";
 }
 
-std::string pinsNote(const BaudRequest& request) {
-    const SerialPort* port = serialPort(request.family, request.generator.uart);
+std::string pinsNote(const SerialPort* port) {
     if (!port)
         return {};
     return " * Pins " + std::string(port->pins) +
@@ -105,8 +103,7 @@ std::string pinsNote(const BaudRequest& request) {
            " * code leaves P_SW2 as it is.\n";
 }
 
-std::string portLines(const BaudRequest& request) {
-    const SerialPort* port = serialPort(request.family, request.generator.uart);
+std::string portLines(const BaudRequest& request, const SerialPort* port) {
     if (!port)
         return std::string(request.family.uartSetup) +
                "    SCON = 0x50;  /* mode 1: 8 bits, receiver on */\n";
@@ -121,16 +118,17 @@ std::optional<std::string> baudInitCode(const BaudRequest& request, const BaudSe
         return baudInitAssembly(request, setting, language);
     const BaudGeneratorCode code{request.family, request.generator, request.timerClock,
                                  setting.reload};
+    const SerialPort* port = serialPort(request.family, request.generator.uart);
     const std::string body = "void " + portName(request.generator) + "_init(void)\n{\n" +
-                             portLines(request) + request.generator.initLines(code) + "}\n";
-    return "/* " + portHeading(request) + ", " + request.baud.text(9) + " baud at " +
+                             portLines(request, port) + request.generator.initLines(code) + "}\n";
+    return "/* " + portHeading(port) + ", " + request.baud.text(9) + " baud at " +
            request.crystalMhz.text(6) + " MHz, " + std::to_string(request.timerClock) +
            "T: actual " + setting.actualBaud.fixed(1) + " baud, error " +
            signedFixed(setting.errorPercent, 2) + "% (actual - wanted).\n" +
            (isReliable(setting) ? ""
                                 : " * WARNING: more than 2% off: the receiver may misread the "
                                   "last bits of a byte.\n") +
-           baudUses(request.generator).headerLine() + clockNote(request) + pinsNote(request) +
+           baudUses(request.generator).headerLine() + clockNote(request) + pinsNote(port) +
            " */\n" + sfrHeaderLines(request.family, body) + body;
 }
 

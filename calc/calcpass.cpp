@@ -38,34 +38,43 @@ bool specifiedPass(const ChipFamily& family, std::int32_t clock) {
     return &family == &classicFamily() && clock == Clock12T;
 }
 
-// The single-precision pass; the typed decimals then give the same value's other figures.
-std::optional<PassResult> singlePass(CalcState& state, Timing timing, const NumberText& numbers,
-                                     CalcOutcome& outcome) {
-    outcome = calculate(state);
-    if (outcome != CalcOutcome::Ok)
-        return std::nullopt;
-    timing.counts = std::int64_t{state.modeCount} - state.initValue;
-    return PassResult{{NumberText::formatDecimal(state.maxTimeUs),
-                       NumberText::formatHex(state.initValue), numbers.formatFixed3(state.cycleUs),
-                       numbers.formatFixed3(state.initErrorUs)},
-                      timing};
+// The pass itself, into state and timing: on the classic 8051 at 12T the single-precision one,
+// whose counts the typed decimals then time; on every other chip and clock every figure from the
+// typed decimals. Fault where a text is not a number.
+CalcOutcome runPass(const QString& intervalText, const QString& crystalText, CalcState& state,
+                    const ChipFamily& family, const NumberText& numbers, Timing& timing) {
+    timing = {numbers.parseExact(intervalText), numbers.parseExact(crystalText), state.timerClock,
+              state.modeCount};
+    if (!parseInto(intervalText, crystalText, state, numbers))
+        return CalcOutcome::Fault;
+    if (specifiedPass(family, state.timerClock)) {
+        const CalcOutcome outcome = calculate(state);
+        if (outcome == CalcOutcome::Ok)
+            timing.counts = std::int64_t{state.modeCount} - state.initValue;
+        return outcome;
+    }
+    const CalcOutcome outcome = timeExactly(timing);
+    if (outcome == CalcOutcome::Ok) {
+        state.initValue = timing.initValue();
+        state.cycleUs = static_cast<float>(timing.cycleUs().toDouble());
+        state.initErrorUs = static_cast<float>(timing.errorUs().toDouble());
+    }
+    return outcome;
 }
 
-// Every figure from the typed decimals. The longest interval is cut, not rounded, to the µs/1000
-// below it, so whatever it shows is accepted.
-std::optional<PassResult> exactPass(CalcState& state, Timing timing, const NumberText& numbers,
-                                    CalcOutcome& outcome) {
-    outcome = timeExactly(timing);
-    if (outcome != CalcOutcome::Ok)
-        return std::nullopt;
-    state.initValue = timing.initValue();
-    state.cycleUs = static_cast<float>(timing.cycleUs().toDouble());
-    state.initErrorUs = static_cast<float>(timing.errorUs().toDouble());
-    return PassResult{{numbers.localized(timing.longestUs().cut(3), false),
-                       NumberText::formatHex(state.initValue),
-                       numbers.localized(timing.cycleUs().fixed(3), true),
-                       numbers.localized(timing.errorUs().fixed(3), true)},
-                      timing};
+// The boxes as the single-precision pass has always filled them.
+ResultTexts singleTexts(const CalcState& state, const NumberText& numbers) {
+    return {NumberText::formatDecimal(state.maxTimeUs), NumberText::formatHex(state.initValue),
+            numbers.formatFixed3(state.cycleUs), numbers.formatFixed3(state.initErrorUs)};
+}
+
+// The longest interval is cut, not rounded, to the µs/1000 below it, so whatever it shows is
+// accepted.
+ResultTexts exactTexts(const Timing& timing, const NumberText& numbers) {
+    return {numbers.localized(timing.longestUs().cut(3), false),
+            NumberText::formatHex(timing.initValue()),
+            numbers.localized(timing.cycleUs().fixed(3), true),
+            numbers.localized(timing.errorUs().fixed(3), true)};
 }
 
 } // namespace
@@ -73,18 +82,15 @@ std::optional<PassResult> exactPass(CalcState& state, Timing timing, const Numbe
 std::optional<PassResult> cal(const QString& intervalText, const QString& crystalText,
                               CalcState& state, const ChipFamily& family, const NumberText& numbers,
                               DialogServices& dialogs) {
-    CalcOutcome outcome = CalcOutcome::Fault;
-    std::optional<PassResult> result;
-    if (parseInto(intervalText, crystalText, state, numbers)) {
-        const Timing timing{numbers.parseExact(intervalText), numbers.parseExact(crystalText),
-                            state.timerClock, state.modeCount};
-        result = specifiedPass(family, state.timerClock)
-                     ? singlePass(state, timing, numbers, outcome)
-                     : exactPass(state, timing, numbers, outcome);
-    }
-    if (!result)
+    Timing timing;
+    const CalcOutcome outcome = runPass(intervalText, crystalText, state, family, numbers, timing);
+    if (outcome != CalcOutcome::Ok) {
         dialogs.showMessage(messageFor(outcome));
-    return result;
+        return std::nullopt;
+    }
+    return PassResult{specifiedPass(family, state.timerClock) ? singleTexts(state, numbers)
+                                                              : exactTexts(timing, numbers),
+                      timing};
 }
 
 QString routineTooShort(const TimerSetup& setup) {
@@ -103,16 +109,10 @@ Working passWorking(const QString& intervalText, const QString& crystalText, Cal
     if (mode < 0)
         return {"计算过程：定时器初始值", {}, {}, {"请先选择定时器方式（方式 0、1 或 2,3）。"}};
     state.modeCount = countsOf(family.modes[mode].kind);
-    Timing timing{numbers.parseExact(intervalText), numbers.parseExact(crystalText),
-                  state.timerClock, state.modeCount};
-    const bool single = specifiedPass(family, state.timerClock);
-    CalcOutcome outcome = CalcOutcome::Fault;
-    if (parseInto(intervalText, crystalText, state, numbers)) {
-        outcome = single ? calculate(state) : timeExactly(timing);
-        if (single && outcome == CalcOutcome::Ok)
-            timing.counts = std::int64_t{state.modeCount} - state.initValue;
-    }
-    return timerWorking({family, mode, timing, state, outcome, single});
+    Timing timing;
+    const CalcOutcome outcome = runPass(intervalText, crystalText, state, family, numbers, timing);
+    return timerWorking(
+        {family, mode, timing, state, outcome, specifiedPass(family, state.timerClock)});
 }
 
 QString workingQText(const Working& working, const NumberText& numbers) {

@@ -401,13 +401,16 @@ const ReloadTimer* reloadTimer(const ChipFamily& family, int timer) {
     return nullptr;
 }
 
+bool hasReloadTimer(const ChipFamily& family, int timer) {
+    return reloadTimer(family, timer) != nullptr ||
+           (timer == 2 && family.timer2 == Timer2Kind::Of8052);
+}
+
 std::vector<int> timersOf(const ChipFamily& family) {
     std::vector<int> timers{0, 1};
-    if (family.timer2 != Timer2Kind::None)
-        timers.push_back(2);
-    for (const ReloadTimer& row : family.reloadTimers)
-        if (row.timer > 2)
-            timers.push_back(row.timer);
+    for (int timer = 2; timer <= 4; ++timer)
+        if (hasReloadTimer(family, timer))
+            timers.push_back(timer);
     return timers;
 }
 

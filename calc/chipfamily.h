@@ -167,6 +167,9 @@ struct ChipFamily {
 
 // The family's row for timer 2, 3 or 4 of its one-mode kind, or null.
 const ReloadTimer* reloadTimer(const ChipFamily& family, int timer);
+// Whether the family has this timer 2, 3 or 4 of one mode, 16-bit auto-reload: the 8052's timer
+// 2 or a row of its reloadTimers.
+bool hasReloadTimer(const ChipFamily& family, int timer);
 // The timers code can be copied for: 0 and 1, a timer 2 of either kind, then 3 and 4.
 std::vector<int> timersOf(const ChipFamily& family);
 // The serial ports, 1 first, and the generators that can clock one of them.

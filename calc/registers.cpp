@@ -302,11 +302,6 @@ std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown) {
     return setup;
 }
 
-bool hasReloadTimer(const ChipFamily& family, int timer) {
-    return reloadTimer(family, timer) != nullptr ||
-           (timer == 2 && family.timer2 == Timer2Kind::Of8052);
-}
-
 std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setup,
                                                CodeLanguage language) {
     if (language != CodeLanguage::C)

@@ -77,9 +77,6 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
 // The same interval as a one-mode timer times it: the counts of 65536 nearest it, worked from
 // the typed decimals whatever the shown mode. Nothing where it takes more than 65536 counts.
 std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown);
-// Whether the family has this timer 2, 3 or 4 of one mode, 16-bit auto-reload: the 8052's timer
-// 2 or a row of its reloadTimers.
-bool hasReloadTimer(const ChipFamily& family, int timer);
 // The same for such a timer, reloading by itself; the setup's range is its 65536 counts.
 std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setup,
                                                CodeLanguage language = CodeLanguage::C);
