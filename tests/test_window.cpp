@@ -850,9 +850,8 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), said(working));
 
         fx.child<QAction>("chip_classic_12T")->trigger(); // a core whose delays are known
-        fx.child<QAction>("VbMenuBaud")->trigger();
-        fx.child<QAction>("planMenuItem")->trigger();
-        fx.child<QAction>("delayMenuItem")->trigger();
+        for (const char* item : {"VbMenuBaud", "planMenuItem", "delayMenuItem"})
+            fx.child<QAction>(item)->trigger();
         // What each says once the row, plan or delay changes: the rate, the rank, the delay.
         for (const auto& [name, says] : {std::pair{"BaudWindow", "要求的波特率 1200"},
                                          {"PlanWindow", "排在第 1 个"},
