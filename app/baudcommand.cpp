@@ -35,7 +35,8 @@ QString reloadText(const BaudGenerator& generator, std::int32_t reload) {
 QByteArray baudTable(const QList<BaudRow>& rows, const BaudGenerator& generator,
                      const NumberText& numbers) {
     const QString none = QStringLiteral("—");
-    QStringList lines{QStringLiteral("波特率\t重装值\t实际\t误差\t说明")};
+    QStringList lines{fromUtf8(portGeneratorLabel(generator)),
+                      QStringLiteral("波特率\t重装值\t实际\t误差(%，实际−要求)\t说明")};
     for (const BaudRow& row : rows) {
         const auto& setting = row.setting;
         lines << QStringList{numbers.localized(row.baud.text(9), false),

@@ -144,10 +144,14 @@ QString synopsis(const SubCommand& command) {
     return parts.join(QLatin1Char(' ')) + QStringLiteral(" [--json]");
 }
 
-QString optionLine(const OptionSpec& option) {
+// The whole list names the sub-command a row is for; a sub-command's own help needs not.
+QString optionLine(const OptionSpec& option, bool named = false) {
     const QString left = QStringLiteral("--") + option.name +
                          (option.value.isEmpty() ? QString() : QLatin1Char(' ') + option.value);
-    return QStringLiteral("  ") + left.leftJustified(20) + option.help + QLatin1Char('\n');
+    const QString forWhom =
+        named && !option.only.isEmpty() ? option.only + QStringLiteral("：") : QString();
+    return QStringLiteral("  ") + left.leftJustified(20) + forWhom + option.help +
+           QLatin1Char('\n');
 }
 
 // The families with their clocks, and their ports' generators where the sub-command takes
@@ -194,7 +198,7 @@ QString help() {
                 QStringLiteral("\n    ") + synopsis(command) + QLatin1Char('\n');
     text += QStringLiteral("\n选项：\n");
     for (const OptionSpec& option : optionSpecs())
-        text += optionLine(option);
+        text += optionLine(option, true);
     return text + QStringLiteral("  --version           版本\n\n") + familyHelp(true) +
            QLatin1Char('\n') + exitHelp;
 }
@@ -202,8 +206,9 @@ QString help() {
 QString commandHelp(const SubCommand& command) {
     QString text = QStringLiteral("用法：") + synopsis(command) + QLatin1Char('\n') +
                    command.summary + QStringLiteral("\n\n选项：\n");
+    // The row the sub-command reads, once: an option may have a row of its own for it.
     for (const OptionSpec& option : optionSpecs())
-        if (accepts(command, option.name) && isFor(option, command.name))
+        if (accepts(command, option.name) && findOption(option.name, command.name) == &option)
             text += optionLine(option);
     return text + QLatin1Char('\n') + familyHelp(accepts(command, QStringLiteral("generator"))) +
            QLatin1Char('\n') + exitHelp;
@@ -247,8 +252,16 @@ Result answer(const QString& first, const QStringList& rest) {
     const SubCommand* command = findCommand(first);
     if (command == nullptr)
         throw Refusal{Usage, QStringLiteral("未知的子命令：%1\n").arg(first) + usage()};
-    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h")))
+    if (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h"))) {
+        // As with the program's own --help: asking for help and for a result is a mistake.
+        if (rest.size() > 1)
+            throw Refusal{Usage,
+                          QStringLiteral("%1 不带其他参数：%2")
+                              .arg(rest.contains(QLatin1String("--help")) ? QStringLiteral("--help")
+                                                                          : QStringLiteral("-h"),
+                                   rest.join(QLatin1Char(' ')))};
         return {commandHelp(*command).toUtf8(), {}};
+    }
     const Invocation invocation(parseOptions(*command, rest));
     return command->run(invocation, invocation.has(QStringLiteral("json")));
 }

@@ -30,7 +30,7 @@ const OptionSpec options[] = {
      QStringLiteral("晶体频率 (MHz)，按区域设置读小数，也可用全角数字")},
     // plan takes a unit where timer and code take µs; its row comes first to be found first.
     {QStringLiteral("interval"), QStringLiteral("TIME"),
-     QStringLiteral("plan 的定时时间：微秒数，或带单位 us、ms、s，如 250us、500ms、1s"),
+     QStringLiteral("定时时间：微秒数，或带单位 us、ms、s，如 250us、500ms、1s"),
      QStringLiteral("plan")},
     {QStringLiteral("interval"), QStringLiteral("US"), QStringLiteral("需要的定时时间（微秒）")},
     {QStringLiteral("mode"), QStringLiteral("0|1|2"),
@@ -48,8 +48,9 @@ const OptionSpec options[] = {
      QStringLiteral("波特率发生器，默认为该串口的第一个")},
     {QStringLiteral("code"),
      {},
-     QStringLiteral(
-         "baud：只输出这个波特率的 uart_init()（需要 --rate）；plan：输出所选方案的代码")},
+     QStringLiteral("只输出这个波特率的 uart_init()（需要 --rate）"),
+     QStringLiteral("baud")},
+    {QStringLiteral("code"), {}, QStringLiteral("输出所选方案的代码"), QStringLiteral("plan")},
     {QStringLiteral("lang"), languageIds(),
      QStringLiteral("代码的语言：c（默认）、a51（Keil A51 汇编）、asx（SDCC sdas8051 汇编）")},
     {QStringLiteral("plan"), QStringLiteral("N"),
@@ -85,10 +86,7 @@ Exact timeWithUnit(const Invocation& in, const QString& option) {
             scale = factor;
             break;
         }
-    const Exact value = in.numbers().parseExact(text);
-    if (!value.valid())
-        throw Refusal{Refused, messages::fault};
-    return value * Exact(scale);
+    return in.numbers().parseTime(text, scale);
 }
 
 bool isFor(const OptionSpec& option, const QString& command) {

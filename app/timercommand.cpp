@@ -95,7 +95,8 @@ Result runTimer(const Invocation& in, bool json) {
                            "cycle (us): %5\nerror (us): %6\nachieved interval (us): %7\n"
                            "achieved error (%): %8\n")
                 .arg(run.texts.initValue, byteText(run.registers.th), byteText(run.registers.tl),
-                     run.texts.maxTime, run.texts.cycle, run.texts.error,
+                     numbers.ungrouped(run.texts.maxTime), numbers.ungrouped(run.texts.cycle),
+                     numbers.ungrouped(run.texts.error),
                      numbers.localized(run.timing.achievedUs().fixed(3), false),
                      numbers.localizedSigned(run.timing.errorPercent().fixed(3)))
                 .toUtf8(),

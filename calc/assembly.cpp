@@ -258,6 +258,7 @@ void stcTimer2(AsmUnit& unit, const BaudGeneratorCode& code) {
             "timer 2 stopped, counting clocks at 12T; UART1 from timer 1");
     unit.op("MOV", {sfr("T2L"), imm(code.reload)});
     unit.op("MOV", {sfr("T2H"), imm(code.reload >> 8)});
+    write(unit, {timerInterruptEnable(*reloadTimer(code.family, 2), false)});
     unit.op("ORL", {sfr("AUXR"), imm(fast ? 0x15 : 0x11)},
             fast ? "T2R, T2x12 = 1: 1T, S1ST2: UART1 from timer 2"
                  : "T2R, S1ST2: UART1 from timer 2");

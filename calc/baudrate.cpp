@@ -87,6 +87,10 @@ std::string portName(const BaudGenerator& generator) {
     return generator.uart == 1 ? "uart" : "uart" + std::to_string(generator.uart);
 }
 
+std::string portGeneratorLabel(const BaudGenerator& generator) {
+    return "串口 " + std::to_string(generator.uart) + "：" + std::string(generator.label);
+}
+
 namespace {
 
 // What the port is: UART1 in mode 1 (port null); UART2 to UART4 in their 8-bit mode, on the pins

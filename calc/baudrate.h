@@ -61,6 +61,9 @@ struct BaudRequest {
 
 // "uart" for UART1, "uart3" for UART3: the name its function and assembly module start with.
 std::string portName(const BaudGenerator& generator);
+// The port and the generator, as the windows and the command line name them, UTF-8:
+// "串口 3：定时器 2".
+std::string portGeneratorLabel(const BaudGenerator& generator);
 
 // An ASCII-only C function uart_init() for Keil C51 and SDCC that sets the serial port to mode 1
 // (8 bits, receiver on) clocked by the generator with the setting's reload; uart2_init() to

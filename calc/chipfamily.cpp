@@ -53,8 +53,8 @@ std::string stcTimer2(const BaudGeneratorCode& code) {
     const bool fast = code.timerClock == 1;
     return "    AUXR &= 0xE2;  /* timer 2 stopped, counting clocks at 12T; UART1 from timer 1 */\n"
            "    T2L = " +
-           byteText(code.reload) + ";\n    T2H = " + byteText(code.reload >> 8) +
-           ";\n    AUXR |= " +
+           byteText(code.reload) + ";\n    T2H = " + byteText(code.reload >> 8) + ";\n" +
+           cStatement(timerInterruptEnable(*reloadTimer(code.family, 2), false)) + "    AUXR |= " +
            (fast ? "0x15;  /* T2R, T2x12 = 1: 1T, S1ST2: UART1 from timer 2 */\n"
                  : "0x11;  /* T2R, S1ST2: UART1 from timer 2 */\n");
 }
@@ -129,11 +129,11 @@ constexpr BaudGenerator portGenerator(int uart, int timer, std::string_view id,
                                       std::string_view label) {
     return {id, label, 16, -1, 4, ClockScale::PerClock, portTimerLines, timer, {}, uart};
 }
-constexpr BaudGenerator uart2Generators[] = {portGenerator(2, 2, "t2", "串口 2：定时器 2")};
-constexpr BaudGenerator uart3Generators[] = {portGenerator(3, 2, "t2", "串口 3：定时器 2"),
-                                             portGenerator(3, 3, "t3", "串口 3：定时器 3")};
-constexpr BaudGenerator uart4Generators[] = {portGenerator(4, 2, "t2", "串口 4：定时器 2"),
-                                             portGenerator(4, 4, "t4", "串口 4：定时器 4")};
+constexpr BaudGenerator uart2Generators[] = {portGenerator(2, 2, "t2", "定时器 2")};
+constexpr BaudGenerator uart3Generators[] = {portGenerator(3, 2, "t2", "定时器 2"),
+                                             portGenerator(3, 3, "t3", "定时器 3")};
+constexpr BaudGenerator uart4Generators[] = {portGenerator(4, 2, "t2", "定时器 2"),
+                                             portGenerator(4, 4, "t4", "定时器 4")};
 // S2CON 0x9A, S3CON 0xAC (S3ST3 bit 6), S4CON 0x84 (S4ST4 bit 6); P_SW2's S2_S to S4_S clear
 // after reset select the first pins (STC15.H, STC8Hxxx.h, STC15Fxxxx.H).
 constexpr SerialPort stcPorts[] = {

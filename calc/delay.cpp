@@ -190,8 +190,8 @@ std::string branchTerm(const Branch& time, std::int64_t runs, std::int64_t fallT
            " x " + number(time.fallsThrough);
 }
 
-// The body's terms: its loads, each level's DJNZ, the short loop and the NOPs.
-std::vector<std::string> bodyTerms(const Costs& costs, const DelayLoops& loops) {
+// The chain's terms: its loads and each level's DJNZ.
+std::vector<std::string> chainTerms(const Costs& costs, const DelayLoops& loops) {
     std::vector<std::string> terms;
     const std::size_t levels = loops.counts.size();
     if (levels > 0)
@@ -200,6 +200,12 @@ std::vector<std::string> bodyTerms(const Costs& costs, const DelayLoops& loops) 
         terms.push_back(branchTerm(costs.djnz, loops.runs[level],
                                    level + 1 < levels ? loops.runs[level + 1] : 1) +
                         " (DJNZ " + loops.registers[level] + ")");
+    return terms;
+}
+
+// What pads the rest: the short loop and the NOPs.
+std::vector<std::string> padTerms(const Costs& costs, const DelayLoops& loops) {
+    std::vector<std::string> terms;
     if (loops.padLoop > 0)
         terms.push_back(number(costs.load) + " + " + branchTerm(costs.djnz, loops.padLoop, 1) +
                         " (MOV, DJNZ " + regName(padRegister) + ")");
@@ -317,13 +323,24 @@ Planned plan(const DelayRequest& request) {
     result.achievedUs = Exact(result.clocks) / request.crystalMhz;
     result.errorUs = request.delayUs - result.achievedUs;
     result.loops = loopsOf(*body, chain);
-    std::vector<std::string> terms = bodyTerms(*costs, result.loops);
-    if (fixed) {
-        terms.insert(terms.begin(), number(costs->call) + " (LCALL)");
-        terms.push_back(number(costs->ret) + " (RET)");
-    } else {
-        terms.push_back(number(costs->countDown) + " (n - 1)");
-        terms.push_back(number(costs->jnz.jumps) + " (JNZ)");
+    const std::vector<std::string> first{number(fixed ? costs->call : costs->countDown) +
+                                         (fixed ? " (LCALL)" : " (n - 1)")},
+        last{number(fixed ? costs->ret : costs->jnz.jumps) + (fixed ? " (RET)" : " (JNZ)")},
+        loopTerms = chainTerms(*costs, result.loops), padding = padTerms(*costs, result.loops);
+    const std::int64_t chainUnits = chainTime(*costs, body->levels, body->m);
+    result.unitClocks = costs->unitClocks;
+    result.units = *target;
+    result.fixed = {joined({first[0], last[0]}), least};
+    result.chain = {joined(loopTerms), chainUnits};
+    result.pad = {joined(padding), *target - least - chainUnits};
+    // The call's first, the step's count-down last, as the routine runs them.
+    std::vector<std::string> terms = fixed ? first : std::vector<std::string>{};
+    terms.insert(terms.end(), loopTerms.begin(), loopTerms.end());
+    terms.insert(terms.end(), padding.begin(), padding.end());
+    if (!fixed)
+        terms.insert(terms.end(), first.begin(), first.end());
+    terms.insert(terms.end(), last.begin(), last.end());
+    if (!fixed) {
         result.registers = {"A", "PSW", "R7", "R6"};
         result.keilCall = callOf(*costs, false);
         result.sdccCall = callOf(*costs, true);

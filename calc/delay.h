@@ -44,6 +44,13 @@ struct DelayCall {
     std::string working;         // the sum that makes clocks
 };
 
+// A part of a delay's sum: its terms as the header prints them, "2 (LCALL) + 2 (RET)", and
+// their total in the core's units.
+struct DelayPart {
+    std::string terms; // empty for a part the delay has none of
+    std::int64_t units = 0;
+};
+
 struct DelayResult {
     std::string name;          // "delay_10ms", "delay_ms", "delay_10us": a valid C identifier
     Exact askedClocks;         // delayUs x crystal, in oscillator clocks; may be fractional
@@ -53,6 +60,13 @@ struct DelayResult {
     // The sum that makes clocks, each instruction's count and time from the core's table:
     // "2 (LCALL) + 2 x 1 (MOV) + 4884 x 2 (DJNZ R7) + ... = 10000 cycles x 12 = 120000 clocks".
     std::string working;
+    // The sum's units: D clocks a machine cycle on a classic core, one clock on a 1T one; the
+    // asked clocks in them, rounded to the nearest whole one (a tie to the even), are what the
+    // parts make: the call and return (or a step's count-down and jump back), the chain of
+    // loops, loaded with the most that fits in what is left, and what pads the rest.
+    std::int64_t unitClocks = 1;
+    std::int64_t units = 0;
+    DelayPart fixed, chain, pad;
     std::vector<std::string> registers; // what the routine changes: "A", "PSW", "R7" ...
     DelayLoops loops;
     DelayCall keilCall; // PerStep: Keil C51 passes n in R6:R7 (the A51 form)

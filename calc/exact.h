@@ -4,6 +4,7 @@
 #pragma once
 
 #include <compare>
+#include <concepts>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ public:
     constexpr Exact() = default;
     constexpr Exact(std::int64_t whole)
         : num_(whole) {}
+    // A double would be cut to its whole part (Exact x = 11.0592; is 11): a caller says parse()
+    // for a typed decimal or fromDouble() for the double's own value.
+    template <std::floating_point Floating> Exact(Floating) = delete;
     // num / den, reduced; invalid for a zero denominator.
     static Exact ratio(Int num, Int den);
     // A plain ASCII decimal: "22.1184", "-1.5e3", ".5". Invalid when it is not one, or when it

@@ -2,6 +2,7 @@
 
 #include "registers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -157,14 +158,20 @@ std::string workingText(const Working& working, const NumberLocalizer& localize)
 
 namespace {
 
+// "定时时间 t = 1000 µs", or what could not be read of it.
+std::string givenValue(const std::string& name, const Exact& value, const std::string& unit) {
+    return value.valid() ? name + " = " + value.text(9) + " " + unit
+                         : name.substr(0, name.rfind(' ')) + "（不是一个数，无法读出）";
+}
+
 void givenTimer(Working& working, const TimerWorkingInput& input) {
     const Timing& timing = input.timing;
     const TimerMode& mode = input.family.modes[input.mode];
     working.title = "计算过程：定时器初始值";
     working.given = {chipLine(input.family, timing.clock),
                      std::string(mode.summary) + "，N = " + num(timing.modeCount) + " 个计数",
-                     "定时时间 t = " + timing.intervalUs.text(9) +
-                         " µs，晶体频率 f = " + timing.crystalMhz.text(9) + " MHz"};
+                     givenValue("定时时间 t", timing.intervalUs, "µs") + "，" +
+                         givenValue("晶体频率 f", timing.crystalMhz, "MHz")};
 }
 
 void registerNote(Working& working, const TimerWorkingInput& input, std::int32_t initValue) {
@@ -338,20 +345,51 @@ std::string signedText(const Exact& value, int decimals) {
     return text[0] == '-' ? text : "+" + text;
 }
 
+// The whole counts on each side of the exact one, each with the rate it gives, then the one
+// whose rate is nearer the rate asked: rates go as 1 / counts, so not always the nearer count.
+void chooseCount(Working& working, const Exact& exact, std::int64_t chosen, std::int64_t range,
+                 const std::vector<std::string>& perCount, const std::string& rate) {
+    const std::int64_t below = std::clamp<std::int64_t>(exact.floor().value_or(0), 1, range);
+    std::vector<std::int64_t> sides{below};
+    if (below < range && exact > Exact(below))
+        sides.push_back(below + 1);
+    if (sides.size() == 1) {
+        const std::string why = exact == Exact(chosen) ? "正好是整数"
+                                : chosen == 1          ? "计数至少为 1"
+                                                       : "计数最多 " + num(range);
+        working.steps.push_back({"计数取 " + num(chosen) + "（" + why + "）",
+                                 {num(chosen)},
+                                 Rounding::Exact,
+                                 num(chosen)});
+        return;
+    }
+    for (const std::int64_t side : sides) {
+        std::vector<std::string> terms = perCount;
+        terms.push_back(num(side));
+        working.steps.push_back(
+            decimalStep("计数 " + num(side) + " 的波特率 = f ÷ k ÷ " + num(side), terms,
+                        Evaluation(terms).value(), 3));
+    }
+    working.steps.push_back({"计数取 " + num(chosen) + "（两者中波特率更接近 " + rate + " 的）",
+                             {num(chosen)},
+                             Rounding::Exact,
+                             num(chosen)});
+}
+
 } // namespace
 
 Working baudWorking(const BaudRequest& request, const std::optional<BaudSetting>& setting) {
     const BaudGenerator& generator = request.generator;
     const std::int64_t range = std::int64_t{1} << generator.reloadBits;
     const std::string rate = request.baud.text(9), r = num(range);
-    Working working{
-        "计算过程：波特率",
-        {chipLine(request.family, request.timerClock),
-         "发生器：" + std::string(generator.label) + "，" + num(generator.reloadBits) + " 位重装值",
-         "晶体频率 f = " + request.crystalMhz.text(9) + " MHz，要求的波特率 " + rate,
-         "公式：波特率 = f ÷ k ÷ (" + r + " − 重装值)，k 为每个重装计数的时钟数"},
-        {},
-        {}};
+    Working working{"计算过程：波特率",
+                    {chipLine(request.family, request.timerClock),
+                     "发生器：" + portGeneratorLabel(generator) + "，" + num(generator.reloadBits) +
+                         " 位重装值",
+                     "晶体频率 f = " + request.crystalMhz.text(9) + " MHz，要求的波特率 " + rate,
+                     "公式：波特率 = f ÷ k ÷ (" + r + " − 重装值)，k 为每个重装计数的时钟数"},
+                    {},
+                    {}};
     const Exact hz = request.crystalMhz * Exact(1'000'000);
     const std::string f = hz.text(9);
     working.steps.push_back(
@@ -366,8 +404,7 @@ Working baudWorking(const BaudRequest& request, const std::optional<BaudSetting>
         return working;
     }
     const std::int64_t counts = range - setting->reload;
-    working.notes.push_back("取整：取实际波特率最接近要求的整数计数 " + num(counts) +
-                            "（比较相邻两个计数的实际波特率，不是计数本身）。");
+    chooseCount(working, hz / k / request.baud, counts, range, {f, "÷", kText, "÷"}, rate);
     working.steps.push_back({"重装值 = " + r + " − 计数",
                              {r, "−", num(counts)},
                              Rounding::Exact,
@@ -491,7 +528,9 @@ std::vector<std::string> sumTerms(const std::string& sum) {
 
 Working delayWorking(const DelayRequest& request, const DelayResult& result) {
     const std::string us = request.delayUs.text(9), f = request.crystalMhz.text(9),
-                      d = num(request.clock);
+                      d = num(result.unitClocks), units = num(result.units);
+    const bool cycles = result.unitClocks > 1; // a classic core's sums count machine cycles
+    const std::string unit = cycles ? "机器周期" : "时钟";
     Working working{"计算过程：软件延时",
                     {chipLine(request.family, request.clock),
                      (request.kind == DelayKind::Fixed ? "延时 t = " : "每一步 t = ") + us +
@@ -499,15 +538,44 @@ Working delayWorking(const DelayRequest& request, const DelayResult& result) {
                     {},
                     {}};
     working.steps.push_back(decimalStep("要的时钟数 = t × f", {us, "×", f}, result.askedClocks, 9));
-    const std::string sum = result.working.substr(0, result.working.find(" = "));
-    const std::int64_t cycles = result.clocks / request.clock;
-    working.steps.push_back({"机器周期数", sumTerms(sum), Rounding::Exact, num(cycles)});
+    std::string asked = result.askedClocks.text(9);
+    if (cycles) {
+        const Exact perCycle = result.askedClocks / Exact(result.unitClocks);
+        working.steps.push_back(
+            decimalStep("要的机器周期数 = 时钟数 ÷ D", {asked, "÷", d}, perCycle, 9));
+        asked = perCycle.text(9);
+    }
+    if (Exact::parse(asked) != Exact(result.units))
+        working.steps.push_back({"取整", {asked}, Rounding::ToEven, units});
+    const std::string fixed = num(result.fixed.units);
     working.steps.push_back(
-        {"时钟数 = 机器周期数 × D", {num(cycles), "×", d}, Rounding::Exact, num(result.clocks)});
+        {request.kind == DelayKind::Fixed ? "调用和返回（LCALL、RET）" : "每步的计数和跳转",
+         sumTerms(result.fixed.terms), Rounding::Exact, fixed});
+    const std::string loops = num(result.units - result.fixed.units);
+    working.steps.push_back(
+        {"留给循环的" + unit + "数", {units, "−", fixed}, Rounding::Exact, loops});
+    const bool chained = !result.chain.terms.empty(), padded = !result.pad.terms.empty();
+    if (chained)
+        working.steps.push_back(
+            {"循环链", sumTerms(result.chain.terms), Rounding::Exact, num(result.chain.units)});
+    if (chained && padded)
+        working.steps.push_back({"余下要补足的" + unit + "数",
+                                 {loops, "−", num(result.chain.units)},
+                                 Rounding::Exact,
+                                 num(result.pad.units)});
+    if (padded)
+        working.steps.push_back(
+            {"补足", sumTerms(result.pad.terms), Rounding::Exact, num(result.pad.units)});
+    if (cycles)
+        working.steps.push_back(
+            {"时钟数 = 机器周期数 × D", {units, "×", d}, Rounding::Exact, num(result.clocks)});
     working.steps.push_back(decimalStep("实际延时 = 时钟数 ÷ f", {num(result.clocks), "÷", f},
                                         result.achievedUs, 3, "µs"));
     working.steps.push_back(decimalStep(
         "误差 = t − 时钟数 ÷ f", {us, "−", num(result.clocks), "÷", f}, result.errorUs, 3, "µs"));
+    working.notes.push_back(
+        "计数的选法：循环链每层计数 1 到 256（256 装作 0），取放得进留给循环的" + unit +
+        "数的最大计数；余下的用 NOP 或 R0 的短循环补足。几种层数中取代码字节最少的。");
     working.notes.push_back("各条指令：" + result.working);
     working.notes.push_back("时间取自 " + std::string(request.family.instructionSource) + "。");
     return working;

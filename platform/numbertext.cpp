@@ -165,6 +165,30 @@ Exact NumberText::parseExact(QStringView text) const {
 
 namespace {
 
+// A well-formed number of one or more, however large: from_chars reads all of it, in range or
+// not.
+bool readsAsLarge(const std::string& ascii) {
+    const std::string digits = ascii.substr(ascii[0] == '+' ? 1 : 0);
+    double value = 0;
+    const char* end = digits.data() + digits.size();
+    const auto [ptr, ec] = std::from_chars(digits.data(), end, value, std::chars_format::general);
+    return ptr == end && (ec == std::errc::result_out_of_range || value >= 1) &&
+           !magnitudeBelowOne(digits);
+}
+
+} // namespace
+
+Exact NumberText::parseTime(QStringView text, std::int64_t usPerUnit) const {
+    const Exact us = parseExact(text) * Exact(usPerUnit);
+    const auto ascii = asciiNumber(text, locale_);
+    if (us.valid() || !ascii || (*ascii)[0] == '-' || !readsAsLarge(*ascii))
+        return us;
+    constexpr std::int64_t aeon = 1'000'000'000'000'000; // 10^15: squared, 3 x 10^16 years
+    return Exact(aeon) * Exact(aeon);
+}
+
+namespace {
+
 NumberText::Bounded bounded(const NumberText& numbers, QStringView text,
                             std::string (*problem)(double)) {
     const Exact value = numbers.parseExact(text);
@@ -230,6 +254,10 @@ QString NumberText::formatPlain(double value, int decimals) const {
     QLocale plain = locale_;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     return plain.toString(value, 'f', decimals);
+}
+
+QString NumberText::ungrouped(const QString& shown) const {
+    return QString(shown).remove(locale_.groupSeparator());
 }
 
 } // namespace tickora

@@ -32,6 +32,11 @@ public:
         QString problem; // empty when the value is usable
     };
     Bounded parseCrystal(QStringView text) const;
+    // A typed time in µs, usPerUnit µs a unit. A number too large for an exact value is still a
+    // number: it comes back as one far longer than any timer reaches, so that it is refused as
+    // too long, in the words every window and the command line use; text that is no number
+    // comes back invalid.
+    Exact parseTime(QStringView text, std::int64_t usPerUnit) const;
     Bounded parseBaud(QStringView text) const;
 
     static QString formatDecimal(std::int32_t value);
@@ -48,6 +53,8 @@ public:
     QString localizedSigned(std::string_view ascii) const;
     // Ungrouped, as in running text or a table: "1000.434".
     QString formatPlain(double value, int decimals) const;
+    // A shown number without its digit grouping, for lines a script reads: "1000.000".
+    QString ungrouped(const QString& shown) const;
 
 private:
     QLocale locale_;

@@ -264,6 +264,7 @@ private slots:
         QTest::newRow("255 counts fit on an STC89 at 12T") << "61.2 50 stc89 12 2" << "61.44 1 0.240 0.000 61.200";
         QTest::newRow("256 counts fit at 1T") << "7.32 35 stc15 1 2" << "7.314 0 0.029 0.006 7.314";
         QTest::newRow("under one count at 1T") << "0.028 35 stc15 1 2" << "超出定时范围，请重新输入定时时间或晶体频率";
+        QTest::newRow("exactly one count") << "1 12 stc89 12 2" << "256 FF 1.000 0.000 1.000";
         QTest::newRow("an exponent typed") << "1e3 11.0592 stc12 1 1" << "5925.925 D4CD 0.090 0.018 999.982";
         QTest::newRow("zero crystal at 1T") << "100 0 stc12 1 1" << "晶体频率设置不当，请重新设置";
         QTest::newRow("letters at 1T") << "100 12x stc12 1 1" << "你输入的值中含有字符，请修正，重新输入数字";
@@ -420,6 +421,7 @@ private slots:
         // that miss alike the longer.
         QTest::newRow("a tie of ticks") << "100.5 12 classic 12" << "t2 1x101 FF9B-0.500, t0-mode2 1x101 9B-0.500, t0-mode1 1x101 FF9B-0.500";
         QTest::newRow("65536 ticks: a long counter") << "16384000 12 classic 12" << "t2 8192x2000 F830=, t0-mode2 65536x250 06=, t0-mode1 8192x2000 F830=";
+        QTest::newRow("2^32 - 1 ticks still counted") << "1073741823750 12 classic 12" << "t2 4294967295x250 FF06=, t0-mode2 4294967295x250 06=, t0-mode1 4294967295x250 FF06=";
         // clang-format on
     }
     void plansLongIntervals() {
@@ -492,8 +494,10 @@ private slots:
                     CalcState state{float(us.toDouble()), countsOf(mode.kind), 0, 11.0592f};
                     QVERIFY(calculate(state) == CalcOutcome::Ok && state.initValue == value);
                 }
-        // Mode 2 runs in TL and reloads from TH: TH holds the value.
+        // Mode 2 runs in TL and reloads from TH: TH holds the value. Mode 0 counts in TL's low
+        // five bits only, whatever its upper three hold.
         QCOMPARE(valueOfRegisters(0x9C, 0xF0, TimerKind::Reload8), 0x9C);
+        QCOMPARE(valueOfRegisters(0xFC, 0xF8, TimerKind::Count13), 0xFC * 32 + 0x18);
     }
 
     void initCodeShowsNoMinusZeroAndNeedsARealTimer() {

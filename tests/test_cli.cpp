@@ -5,6 +5,7 @@
 #include "delay.h"
 #include "plan.h"
 #include "registers.h"
+#include "timerefusals.h"
 
 #include <QtTest>
 
@@ -99,7 +100,7 @@ private slots:
         QTest::newRow("explain without json") << "timer --crystal 12 --interval 100 --mode 1 --explain --json" << 2 << "" << "不能与 --json 或 --code 同用";
         QTest::newRow("explain an unreachable rate") << "baud --crystal 33 --rate 300 --explain" << 1 << "" << "无法实现";
         QTest::newRow("explain plan 2") << "plan --interval 1s --crystal 11.0592 --explain --plan 2" << 0 << "按这些比较排在第 2 个。\n" << "";
-        QTest::newRow("explain a delay") << "delay --delay 10ms --crystal 12 --explain" << 0 << "2. 机器周期数：2 + 2 × 1 + 4977 × 2 + 20 × 2 + 2 = 10000\n" << "";
+        QTest::newRow("explain a delay") << "delay --delay 10ms --crystal 12 --explain" << 0 << "4. 留给循环的机器周期数：10000 − 4 = 9996\n5. 循环链：2 × 1 + 4977 × 2 + 20 × 2 = 9996\n6. 时钟数" << "";
         QTest::newRow("out of range") << "timer --crystal 12 --interval 100000 --mode 1 --json" << 1 << "" << "超出定时范围";
         QTest::newRow("too short for the routine") << "code --timer 0 --crystal 12 --interval 79 --mode 1" << 1 << "" << "至少 80 个计数（80.000 uS）";
         QTest::newRow("not a number") << "code --timer 0 --crystal 12MHz --interval 100 --mode 1" << 1 << "" << "含有字符";
@@ -116,7 +117,7 @@ private slots:
         QTest::newRow("language with a rate, no code") << "baud --crystal 12 --rate 9600 --lang a51" << 2 << "" << "--lang 需要 --code";
         QTest::newRow("code needs a rate") << "baud --crystal 12 --code" << 2 << "" << "--code 需要 --rate";
         QTest::newRow("baud table") << "baud --crystal 11.0592" << 0 << "9600\tFD\t9600.0\t0.00%\t\n14400\tFE\t14400.0\t0.00%\t\n19200\tFE\t14400.0\t-25.00%\t误差过大，可改用定时器 1，SMOD = 1\n" << "";
-        QTest::newRow("unreachable rate") << "baud --crystal 11.0592 --rate 115200" << 0 << "波特率\t重装值\t实际\t误差\t说明\n115200\t无法实现\t—\t—\t超出范围，可改用定时器 2 (8052)\n" << "";
+        QTest::newRow("unreachable rate") << "baud --crystal 11.0592 --rate 115200" << 0 << "串口 1：定时器 1，SMOD = 0\n波特率\t重装值\t实际\t误差(%，实际−要求)\t说明\n115200\t无法实现\t—\t—\t超出范围，可改用定时器 2 (8052)\n" << "";
         QTest::newRow("utf8, as with no console") << "baud --crystal 11.0592 --rate 115200 --utf8" << 0 << "115200\t无法实现" << "";
         QTest::newRow("baud json") << "baud --crystal 11.0592 --rate 9600 --json" << 0 << "\"reload\":\"0xFD\"" << "";
         QTest::newRow("no code unreachable") << "baud --crystal 11.0592 --rate 115200 --code" << 1 << "" << "超出范围";
@@ -144,7 +145,19 @@ private slots:
         QTest::newRow("delay by argument") << "delay --delay 1ms --crystal 11.0592 --argument --lang a51" << 0 << "\n_delay_ms:\n" << "";
         QTest::newRow("delay on a 1T core") << "delay --delay 1ms --crystal 12 --family stc8 --clock 1T" << 1 << "" << "1T 内核指令时间未知";
         QTest::newRow("delay needs a delay") << "delay --crystal 12" << 2 << "" << "缺少选项：--delay";
-        QTest::newRow("sub-command help") << "baud --foo --help" << 0 << "--generator G" << "";
+        for (const char* command : {"timer", "code", "baud", "plan", "delay"}) // as --help --version
+            QTest::addRow("%s help and more", command) << QString("%1 --help --bogus").arg(command) << 2 << "" << "--help 不带其他参数：--help --bogus\n用法：tickora " + QString(command);
+        QTest::newRow("help is no option's value") << "baud --crystal --help" << 2 << "" << "--help 不带其他参数";
+        QTest::newRow("another port's generator named") << "baud --family stc8 --clock 1T --uart 3 --crystal 24 --rate 115200" << 0 << "串口 3：定时器 2\n波特率" << "";
+        // Plain figures: the locale's decimal mark and nothing else, for scripts to read.
+        QTest::newRow("figures never grouped") << "timer --crystal 0.001 --interval 1000000 --mode 0 --family stc8 --clock 1T" << 0 << "longest interval (us): 65536000\ncycle (us): 1000.000\nerror (us): 0.000\nachieved interval (us): 1000000.000\n" << "";
+#ifndef Q_OS_WIN
+        QTest::newRow("nor in a decimal comma") << "LC_ALL=de_DE.UTF-8 timer --crystal 0,001 --interval 1000000 --mode 0 --family stc8 --clock 1T" << 0 << "longest interval (us): 65536000\ncycle (us): 1000,000\n" << "";
+#endif
+        for (const TimeRefusal& refusal : timeRefusals) {
+            QTest::addRow("plan, %s", refusal.row) << QString("plan --crystal 12 --interval=%1s").arg(refusal.seconds) << 1 << "" << refusal.plan;
+            QTest::addRow("delay, %s", refusal.row) << QString("delay --crystal 12 --delay=%1s").arg(refusal.seconds) << 1 << "" << refusal.delay;
+        }
         QTest::newRow("no generators where none is taken") << "timer --help" << 0 << "经典 8051/8052，12T\n  stc89" << "";
         // clang-format on
     }
@@ -157,6 +170,8 @@ private slots:
         QCOMPARE(exit, status);
         QVERIFY2(status == 0 ? QString::fromUtf8(stdOut).contains(out) : stdOut.isEmpty(), stdOut);
         QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), qPrintable(stdErr));
+        // How to call it again is said for a mistaken call only, never for a refused input.
+        QCOMPARE(stdErr.contains("用法："), status == 2);
     }
 
     // Each unit's header names the timer and interrupt it takes, as its JSON lists them, and

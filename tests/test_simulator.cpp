@@ -109,20 +109,28 @@ void checkTicks(const QString& unit, int timer, const ChipFamily& family, int cl
 }
 
 // What no assembler here checks of an A51 unit, read from its text: NAME first and END last, a
-// register declared DATA and a bit BIT as the instructions use them,
-// each segment selected by the RSEG after it, each PUBLIC name a label. Its faults.
+// register declared DATA and a bit BIT as the instructions use them, each segment selected by
+// the RSEG after it, what DS reserves in a DATA segment the code can write, each PUBLIC name a
+// label. Its faults.
 QStringList a51Faults(const QString& unit) {
     QStringList lines = unit.split('\n'), faults;
     lines.removeIf([](const QString& line) { return line.isEmpty() || line.startsWith(';'); });
     if (lines.first().section('\t', 1, 1) != "NAME" || lines.last() != "\tEND")
         faults << "NAME ... END";
-    QHash<QString, QString> declared, used; // a name: DATA or BIT
+    QHash<QString, QString> declared, used, segments; // a name: DATA or BIT; a segment's type
+    QString segment;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QStringList f = lines[i].section(';', 0, 0).trimmed().split('\t');
         if (f.size() == 3 && (f[1] == "DATA" || f[1] == "BIT"))
             declared[f[0]] = f[1];
         if (f.size() == 3 && f[1] == "SEGMENT" && lines.value(i + 1) != "\tRSEG\t" + f[0])
             faults << "RSEG " + f[0];
+        if (f.size() == 3 && f[1] == "SEGMENT")
+            segments[f[0]] = f[2];
+        if (f[0] == "RSEG")
+            segment = f.value(1);
+        if (f.value(1) == "DS" && segments.value(segment) != "DATA")
+            faults << "DS in " + segment;
         if (f[0] == "PUBLIC" && !lines.contains(f.value(1) + ':'))
             faults << "label " + f.value(1);
         const QStringList operands = f.value(1).split(',');

@@ -15,6 +15,7 @@
 #include "qtdialogservices.h"
 #include "qtext.h"
 #include "registers.h"
+#include "timerefusals.h"
 #include "translation.h"
 
 #include <QPlainTextEdit>
@@ -315,6 +316,26 @@ private slots:
                 QCOMPARE(p.color(group, p.Text).name() + ' ' + p.color(group, p.Base).name(),
                          colours.mid(6));
             }
+        // Each control where the design puts it, in twips (15 to a pixel), and each specified
+        // menu with its access key.
+        for (const QString place :
+             {"Frame1 240 120 1695 1335", "Option1 240 240 1335 255", "Option2 240 600 1335 255",
+              "Option3 240 960 1335 255", "Label1 120 1800 1455 255", "Label2 2400 360 1815 255",
+              "Text1 4200 240 975 375", "Label3 2400 1080 1695 255", "Text2 4200 960 975 375",
+              "Text3 1560 1680 975 375", "Label4 120 2520 1455 255", "Text4 1560 2400 975 375",
+              "Command1 1800 3000 1575 375", "Label5 2760 1800 1455 255", "Text5 4200 1680 975 375",
+              "Label6 2760 2520 1575 255", "Text6 4200 2400 975 375"}) {
+            const QStringList f = place.split(' ');
+            QCOMPARE(fx.child(f[0])->geometry(), QRect(f[1].toInt() / 15, f[2].toInt() / 15,
+                                                       f[3].toInt() / 15, f[4].toInt() / 15));
+        }
+        for (const QString menu :
+             {"VbMenuInput 输入(&I)", "VbMenuFrequency 晶体频率(&F)", "VbMenuTime 定时时间(&T)",
+              "VbMenuInfo 说明(&E)", "VbMenuHelp 帮助(&H)", "VbMenuAbort 关于(&A)"}) {
+            const QObject* item = fx.window->findChild<QObject*>(menu.section(' ', 0, 0));
+            QCOMPARE(item->property(item->inherits("QMenu") ? "title" : "text").toString(),
+                     menu.section(' ', 1));
+        }
         // Each box is named by its label, for screen readers too.
         for (const QString pair : {"Label1 Text3", "Label2 Text1", "Label3 Text2", "Label4 Text4",
                                    "Label5 Text5", "Label6 Text6"})
@@ -354,11 +375,11 @@ private slots:
         fx.type("1000", "11.0592");
         fx.click("Option2");
         QCOMPARE(fx.results() + fx.box("Text6")->toolTip(),
-                 "5925.925 D4CD 0.090 0.018实际定时 999.982 uS，误差 +0.002%");
+                 "5925.925 D4CD 0.090 0.018实际定时 999.982 uS，误差（要求 − 实际）+0.002%");
         fx.child<QAction>("chip_classic_12T")->trigger();
         QCOMPARE(shown() + fx.results() + fx.box("Text6")->toolTip(),
-                 "chip_classic_12T 定时器方式 71111 FC66 1.085 -0.434实际定时 1000.434 uS，误差 "
-                 "-0.043%");
+                 "chip_classic_12T 定时器方式 71111 FC66 1.085 -0.434实际定时 1000.434 uS，误差"
+                 "（要求 − 实际）-0.043%");
     }
 
     void baudWindowWorksBesideTheMainWindow() {
@@ -387,9 +408,10 @@ private slots:
                                   "115200|无法实现|—|—|超出范围，可改用定时器 2 (8052)");
         QVERIFY(grid->item(5, 0)->background() != grid->item(3, 0)->background());
         choose("chip_stc15_1T"); // its own generators; timer 1 at SMOD 0 stays chosen
-        QCOMPARE(generator->currentText() + row(8), "定时器 1，SMOD = 0115200|FD|115200.0|0.00%|");
+        QCOMPARE(generator->currentText() + row(8),
+                 "串口 1：定时器 1，SMOD = 0115200|FD|115200.0|0.00%|");
         generator->setCurrentIndex(0);
-        QCOMPARE(generator->currentText() + row(8), "定时器 2115200|FFE8|115200.0|0.00%|");
+        QCOMPARE(generator->currentText() + row(8), "串口 1：定时器 2115200|FFE8|115200.0|0.00%|");
         baud->findChild<QLineEdit*>("crystalBox")->setText("1e40");
         QCOMPARE(row(0) + baud->findChild<QLabel*>("noteLabel")->text(),
                  "1200|—|—|—|晶体频率无效晶体频率须在 0.001 到 1000 MHz 之间");
@@ -422,7 +444,7 @@ private slots:
         for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
             QCOMPARE(grid->palette().color(QPalette::Inactive, role),
                      grid->palette().color(QPalette::Active, role));
-        QTest::keyClick(grid, Qt::Key_Return); // copies the chosen row's code
+        QTest::mouseClick(copy, Qt::LeftButton); // the chosen row's code
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             "/* UART mode 1, 9600 baud at 11.0592 MHz, 12T: actual 9600.0 baud, error +0.00% "
             "(actual - wanted)."));
@@ -430,14 +452,24 @@ private slots:
         QVERIFY(!baud->isVisible());
     }
 
-    // Enter copies the row the user means and says which; a doubtful row's code says so too.
-    void baudWindowCopiesWhatEnterMeans() {
-        fx.child<QAction>("VbMenuBaud")->trigger();
+    // Enter calculates in every tool window, whatever has the focus but a button: the clipboard
+    // keeps what it had until a copy is asked for. In the custom rate's box it shows that row.
+    void enterCalculatesAndOnlyTheButtonCopies() {
+        for (const char* menu : {"VbMenuBaud", "planMenuItem", "delayMenuItem"})
+            fx.child<QAction>(menu)->trigger();
+        for (const char* name : {"BaudWindow", "PlanWindow", "DelayWindow"}) {
+            auto* tool = fx.child<QDialog>(name);
+            for (auto* box : tool->findChildren<QLineEdit*>()) {
+                QGuiApplication::clipboard()->setText("kept");
+                box->setFocus();
+                QTest::keyClick(box, Qt::Key_Return);
+                QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+                QVERIFY2(tool->isVisible() && QGuiApplication::clipboard()->text() == "kept",
+                         qPrintable(box->objectName()));
+            }
+        }
         auto* baud = fx.child<QDialog>("BaudWindow");
         auto* note = baud->findChild<QLabel*>("noteLabel");
-        QGuiApplication::clipboard()->clear();
-        QTest::keyClick(baud->findChild<QLineEdit*>("crystalBox"), Qt::Key_Return);
-        QCOMPARE(note->text() + QGuiApplication::clipboard()->text(), "请先在表中选择一行");
         auto* custom = baud->findChild<QLineEdit*>("customRateBox");
         // Into the box by a click (the focus it brings, as an active window gives it): its
         // whole text chosen, so typing replaces it.
@@ -446,6 +478,12 @@ private slots:
         QTest::mouseClick(custom, Qt::LeftButton);
         QTest::keyClicks(custom, "20000");
         QTest::keyClick(custom, Qt::Key_Return);
+        QCOMPARE(baud->findChild<QTableWidget*>()->currentRow(), 9);
+        QCOMPARE(note->text() + QGuiApplication::clipboard()->text(),
+                 "误差 = (实际 − 要求) ÷ 要求，超过 ±2% 的行不可靠kept");
+        auto* copyButton = baud->findChild<QPushButton*>("copyButton");
+        copyButton->setFocus(); // Enter on the button is the button's
+        QTest::keyClick(copyButton, Qt::Key_Return);
         QCOMPARE(note->text(), "已复制 20000 波特的 uart_init()，误差超过 ±2%");
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             "/* UART mode 1, 20000 baud at 12 MHz, 12T: actual 15625.0 baud, error -21.88% (actual "
@@ -609,6 +647,32 @@ private slots:
         auto* chip = delay->findChild<QComboBox*>("chipBox");
         chip->setCurrentIndex(chip->findData("chip_stc8_1T"));
         QVERIFY(text("noteLabel").contains("1T 内核指令时间未知") && !copy->isEnabled());
+    }
+
+    // A time the plans or delays cannot take is refused in the command line's words.
+    void typedTimesRefusedAsTheCommandLineRefusesThem_data() {
+        QTest::addColumn<QString>("seconds");
+        QTest::addColumn<QString>("plan");
+        QTest::addColumn<QString>("delay");
+        for (const TimeRefusal& refusal : timeRefusals)
+            QTest::newRow(refusal.row) << refusal.seconds << refusal.plan << refusal.delay;
+    }
+    void typedTimesRefusedAsTheCommandLineRefusesThem() {
+        QFETCH(QString, seconds);
+        QFETCH(QString, plan);
+        QFETCH(QString, delay);
+        fx.box("Text2")->setText("12");
+        fx.child<QAction>("planMenuItem")->trigger();
+        fx.child<QAction>("delayMenuItem")->trigger();
+        QStringList said;
+        for (const char* name : {"PlanWindow", "DelayWindow"}) {
+            auto* tool = fx.child<QDialog>(name);
+            tool->findChild<QComboBox*>("unitBox")->setCurrentIndex(2); // S
+            tool->findChild<QLineEdit*>(name[0] == 'P' ? "intervalBox" : "delayBox")
+                ->setText(seconds);
+            said << tool->findChild<QLabel*>("noteLabel")->text();
+        }
+        QVERIFY2(said[0].startsWith(plan) && said[1].startsWith(delay), qPrintable(said.join('|')));
     }
 
     // An interval of any length as ticks, the chosen plan's code, and bytes read back.

@@ -82,7 +82,7 @@ void BaudWindow::createButtons() {
                 createLanguageBox(client_, layout::baud::language));
     copyButton = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), client_),
                                "copyButton", layout::baud::copy);
-    // Enter is ours (keyPressEvent): it copies the row the user means, not the default's.
+    // Enter is ours (keyPressEvent): it calculates, and copies only from this button.
     copyButton->setAutoDefault(false);
     closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client_), "closeButton",
                                 layout::baud::close);
@@ -130,7 +130,7 @@ void BaudWindow::chooseChip(const ChipFamily& family, std::int32_t clock) {
     const QVariant before = generatorBox->currentData();
     generatorBox->clear();
     for (const BaudGenerator* generator : portGenerators(family))
-        generatorBox->addItem(toQString(generator->label), generatorKey(*generator));
+        generatorBox->addItem(toQString(portGeneratorLabel(*generator)), generatorKey(*generator));
     generatorBox->setCurrentIndex(std::max(0, generatorBox->findData(before)));
     recalculate();
 }
@@ -152,7 +152,9 @@ void BaudWindow::recalculate() {
         return; // still being filled
     const NumberText::Bounded crystal = numbers_.parseCrystal(crystalBox->text());
     crystalMhz_ = crystal.problem.isEmpty() ? std::optional(crystal.value) : std::nullopt;
-    noteLabel->setText(crystalMhz_ ? QStringLiteral("误差超过 ±2% 的行不可靠") : crystal.problem);
+    noteLabel->setText(crystalMhz_
+                           ? QStringLiteral("误差 = (实际 − 要求) ÷ 要求，超过 ±2% 的行不可靠")
+                           : crystal.problem);
     for (int row = 0; row < rows; ++row) {
         Row value{rateOfRow(row), std::nullopt};
         if (value.baud.problem.isEmpty() && crystalMhz_)
@@ -256,19 +258,13 @@ void BaudWindow::copyRow(int row) {
                                                  : copied + QStringLiteral("，误差超过 ±2%"));
 }
 
-// Enter in the custom rate's box copies that row; elsewhere the row chosen in the table, and a
-// focused button is pressed as usual.
+// Enter in the custom rate's box shows that row, its figures and working; copying is the
+// button's.
 void BaudWindow::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-        return ToolWindow::keyPressEvent(event);
-    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
-        button->click();
-    else if (focusWidget() == customRateBox) {
+    if (enter && focusWidget() == customRateBox)
         rateTable->selectRow(rows - 1);
-        copyRow(rows - 1);
-    } else
-        copyButton_Click();
+    ToolWindow::keyPressEvent(event);
 }
 
 } // namespace tickora

@@ -47,7 +47,7 @@ private:
     void connectEvents();
     void chooseChip(const ChipFamily& family, std::int32_t clock);
     void listGenerators();
-    void recalculate();
+    void recalculate() override;
     QString remarkFor(const Row& row) const;
     void showRow(int row, const Row& value, const QString& remark);
     const BaudGenerator* generator() const;

@@ -75,13 +75,15 @@ void DelayWindow::follow(const QString& crystalText, const ChipFamily& family, s
     recalculate();
 }
 
+// The delay as typed, number or not: the delay's own check words what is wrong with it, as on
+// the command line.
 std::optional<DelayRequest> DelayWindow::request() const {
     const NumberText::Bounded crystal = numbers_.parseCrystal(crystalBox->text());
-    const Exact delay = numbers_.parseExact(delayBox->text());
-    if (!crystal.problem.isEmpty() || !delay.valid())
+    if (!crystal.problem.isEmpty())
         return std::nullopt;
-    return DelayRequest{delay * Exact(unitBox->currentData().toLongLong()), crystal.value, family(),
-                        timerClock(), DelayKind(kindBox->currentData().toInt())};
+    return DelayRequest{numbers_.parseTime(delayBox->text(), unitBox->currentData().toLongLong()),
+                        crystal.value, family(), timerClock(),
+                        DelayKind(kindBox->currentData().toInt())};
 }
 
 // Each figure as the unit's header prints it, the sums word for word.
@@ -120,9 +122,7 @@ void DelayWindow::recalculate() {
     workingLabel->setText(result ? workingText(*asked, *result) : QString());
     noteLabel->setText(result  ? QString()
                        : asked ? toQString(delayProblem(*asked))
-                       : numbers_.parseCrystal(crystalBox->text()).problem.isEmpty()
-                           ? QStringLiteral("请输入有效的延时时间")
-                           : numbers_.parseCrystal(crystalBox->text()).problem);
+                               : numbers_.parseCrystal(crystalBox->text()).problem);
     copyButton->setEnabled(result.has_value());
     copyAction_->setEnabled(result.has_value());
     refreshWorking();

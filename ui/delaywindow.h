@@ -32,7 +32,7 @@ private:
     void createButtons();
     void connectEvents();
     std::optional<DelayRequest> request() const;
-    void recalculate();
+    void recalculate() override;
     QString workingText(const DelayRequest& asked, const DelayResult& result) const;
     void copyDelay();
 

@@ -439,10 +439,10 @@ void Form1::cal() {
                               result->timing.crystalMhz, state_.timerClock, family_});
 }
 
-// "实际定时 1000.434 uS，误差 -0.043%": what the value really times, against what was asked,
-// signed as the error box beside it.
+// "实际定时 1000.434 uS，误差（要求 − 实际）-0.043%": what the value really times, against what
+// was asked, signed as the error box beside it.
 QString Form1::achievedIntervalText(const Timing& timing) const {
-    return QStringLiteral("实际定时 %1 uS，误差 %2%")
+    return QStringLiteral("实际定时 %1 uS，误差（要求 − 实际）%2%")
         .arg(numbers_.localized(timing.achievedUs().fixed(3), false),
              numbers_.localizedSigned(timing.errorPercent().fixed(3)));
 }

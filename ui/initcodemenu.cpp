@@ -3,6 +3,7 @@
 #include "calcpass.h"
 #include "codelanguagechoice.h"
 #include "qtext.h"
+#include "timerclaims.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -156,8 +157,11 @@ void InitCodeMenu::copyCode(int timer) {
     if (!code)
         return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(*code));
+    // The main window holds no timer of its own, but its code may share one with a tool's.
+    const QString clash = TimerClaims::shared().clash(this, *setup->family, timer);
     showNote(QStringLiteral("已复制定时器 %1 初始化代码").arg(timer) +
-             (language == CodeLanguage::C ? QString() : QStringLiteral("（汇编）")));
+             (language == CodeLanguage::C ? QString() : QStringLiteral("（汇编）")) +
+             (clash.isEmpty() ? QString() : QStringLiteral("；") + clash));
 }
 
 // Said beside the value copied, not in a dialog to dismiss.

@@ -63,10 +63,10 @@ void PlanWindow::createInputs() {
 }
 
 void PlanWindow::createTable() {
-    planTable = ToolWindow::createTable("planTable", 6, layout::plan::table,
-                                        {QStringLiteral("定时器"), QStringLiteral("每次计数"),
-                                         QStringLiteral("重装值"), QStringLiteral("次数"),
-                                         QStringLiteral("误差(uS)"), QStringLiteral("周期")});
+    planTable = ToolWindow::createTable(
+        "planTable", 6, layout::plan::table,
+        {QStringLiteral("定时器"), QStringLiteral("每次计数"), QStringLiteral("重装值"),
+         QStringLiteral("次数"), QStringLiteral("误差(uS，要求−实际)"), QStringLiteral("周期")});
     planTable->horizontalHeaderItem(4)->setToolTip(QStringLiteral("误差 = 要求 − 实际"));
     planTable->setAccessibleName(QStringLiteral("定时方案表"));
     detailLabel = layout::place(new QLabel(client()), "detailLabel", layout::plan::detail);
@@ -143,13 +143,14 @@ std::optional<Exact> PlanWindow::crystalMhz() const {
     return crystal.problem.isEmpty() ? std::optional(crystal.value) : std::nullopt;
 }
 
+// The interval as typed, number or not: the plans' own check words what is wrong with it, as
+// on the command line.
 std::optional<PlanRequest> PlanWindow::request() const {
     const auto crystal = crystalMhz();
-    const Exact interval = numbers_.parseExact(intervalBox->text());
-    if (!crystal || !(interval > Exact(0)))
+    if (!crystal)
         return std::nullopt;
-    return PlanRequest{interval * Exact(unitBox->currentData().toLongLong()), *crystal, family(),
-                       timerClock()};
+    return PlanRequest{numbers_.parseTime(intervalBox->text(), unitBox->currentData().toLongLong()),
+                       *crystal, family(), timerClock()};
 }
 
 void PlanWindow::recalculate() {
@@ -164,8 +165,7 @@ void PlanWindow::recalculate() {
     planTable->setRowCount(static_cast<int>(plans_.size()));
     for (int row = 0; row < planTable->rowCount(); ++row)
         showPlan(row, plans_[static_cast<std::size_t>(row)]);
-    noteLabel->setText(!crystalMhz()        ? numbers_.parseCrystal(crystalBox->text()).problem
-                       : !asked             ? QStringLiteral("请输入有效的定时时间")
+    noteLabel->setText(!asked               ? numbers_.parseCrystal(crystalBox->text()).problem
                        : !problem.isEmpty() ? problem
                        : plans_[0].exact    ? QStringLiteral("精确方案在前")
                                          : QStringLiteral("没有精确方案：误差最小的在前"));

@@ -30,7 +30,7 @@ private:
     void connectEvents();
     std::optional<Exact> crystalMhz() const;
     std::optional<PlanRequest> request() const;
-    void recalculate();
+    void recalculate() override;
     void showPlan(int row, const TickPlan& plan);
     void showChosen();
     void readBack();

@@ -28,4 +28,13 @@ QString TimerClaims::holder(const QObject* asking, const ChipFamily& family, int
     return {};
 }
 
+QString TimerClaims::clash(const QObject* asking, const ChipFamily& family, int timer) const {
+    const QString window = holder(asking, family, timer);
+    return window.isEmpty()
+               ? QString()
+               : QStringLiteral("「%1」窗口选中的代码也用定时器 %2，两段代码不能同时使用")
+                     .arg(window)
+                     .arg(timer);
+}
+
 } // namespace tickora

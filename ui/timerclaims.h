@@ -30,6 +30,9 @@ public:
     // The title of another window whose chosen code takes that timer of that family; empty
     // where none does.
     QString holder(const QObject* asking, const ChipFamily& family, int timer) const;
+    // "「定时方案」窗口选中的代码也用定时器 2，两段代码不能同时使用" where another window's
+    // chosen code takes that timer of that family; empty where none does.
+    QString clash(const QObject* asking, const ChipFamily& family, int timer) const;
 
 signals:
     void changed();

@@ -9,8 +9,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTableWidget>
 
 namespace tickora {
@@ -36,12 +38,17 @@ void ToolWindow::claimTimer(int timer) {
 }
 
 QString ToolWindow::clashWith(int timer) const {
-    const QString holder = TimerClaims::shared().holder(this, family(), timer);
-    return holder.isEmpty()
-               ? QString()
-               : QStringLiteral("「%1」窗口选中的代码也用定时器 %2，两段代码不能同时使用")
-                     .arg(holder)
-                     .arg(timer);
+    return TimerClaims::shared().clash(this, family(), timer);
+}
+
+void ToolWindow::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return QDialog::keyPressEvent(event);
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+        button->click();
+    else
+        recalculate();
 }
 
 // A hidden window's code is not being chosen: it holds no timer.

@@ -78,6 +78,10 @@ protected:
     // The working of what the window has chosen now, or why there is none.
     virtual QString currentWorking() const = 0;
 
+    // Every figure again from the inputs.
+    virtual void recalculate() = 0;
+    // Enter calculates, or presses the button that has the focus; it never copies by itself.
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

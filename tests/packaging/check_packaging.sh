@@ -6,27 +6,31 @@
 # the fonts the fixed layout is measured in. The command line's manual page and bash completion
 # are installed where man and bash look for them, the manual names what --help names, and the
 # completion (of a sub-command, a family, a code language) works without the bash-completion
-# package.
-# Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME
+# package. The software centre's release notes follow CHANGELOG.md (the source tree's, beside
+# this script's folder, unless given).
+# Usage: check_packaging.sh BUILD_DIR APP_ID VERSION APPLICATION_NAME [CHANGELOG]
 set -euo pipefail
-build="$1" app_id="$2" version="$3" name="$4"
+build="$1" app_id="$2" version="$3" name="$4" notes="${5:-$(dirname "$0")/../../CHANGELOG.md}"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 DESTDIR="$out/root" cmake --install "$build" --prefix /usr >/dev/null
-share="$out/root/usr/share"
-[[ -x "$out/root/usr/bin/tickora" && -s "$share/icons/hicolor/scalable/apps/$app_id.svg" ]]
+share="$out/root/usr/share" tickora="$out/root/usr/bin/tickora"
+[[ -x "$tickora" && -s "$share/icons/hicolor/scalable/apps/$app_id.svg" ]]
 desktop-file-validate "$share/applications/$app_id.desktop"
 grep -qx "Icon=$app_id" "$share/applications/$app_id.desktop"
 grep -qx "StartupWMClass=$name" "$share/applications/$app_id.desktop"
 appstreamcli validate --no-net --pedantic "$share/metainfo/$app_id.metainfo.xml"
 grep -q "<project_license>MIT</project_license>" "$share/metainfo/$app_id.metainfo.xml"
+# Its releases are CHANGELOG.md's "## VERSION (DATE)" headings, in order.
+diff <(grep '^## ' "$notes") \
+  <(sed -nE 's/.*version="(.*)" date="(.*)">/## \1 (\2)/p' "$share/metainfo/$app_id.metainfo.xml")
 grep -qzP "^Format: \S*copyright-format/1.0/\n(.*\n)*License: MIT\n" "$share/doc/tickora/copyright"
-# One version everywhere: the manual's footer is the one --version prints.
+# One version everywhere: the manual's footer and CHANGELOG.md's newest heading are the one
+# --version prints.
 grep -q "^\.TH TICKORA 1 .* \"Tickora $version\" " "$share/man/man1/tickora.1"
-[[ $("$out/root/usr/bin/tickora" --version) == "$name $version" ]]
+[[ $("$tickora" --version) == "$name $version" && $(grep -m1 ^## "$notes") == "## $version ("* ]]
 
 # Every call --help shows and every option with its placeholder begins a line of the manual.
-tickora="$out/root/usr/bin/tickora"
 items=$("$tickora" --help | sed -nE 's/^    (tickora .*)/@\1/p; s/^  (--[a-z]+( [^ ]+)?)  .*/@\1/p')
 found=$(groff -man -k -Tutf8 -rLL=300n -P-cbou "$share/man/man1/tickora.1" |
   sed -n 's/^       /@/p' | grep -oFf <(echo "$items"))
