@@ -330,6 +330,14 @@ Planned plan(const DelayRequest& request) {
     const std::int64_t chainUnits = chainTime(*costs, body->levels, body->m);
     result.unitClocks = costs->unitClocks;
     result.units = *target;
+    result.times = {
+        {"MOV Rn,#data", costs->load}, {"DJNZ", costs->djnz.jumps}, {"NOP", costs->nop}};
+    const auto fixedTimes =
+        fixed ? std::vector<std::pair<std::string, std::int64_t>>{{"LCALL", costs->call},
+                                                                  {"RET", costs->ret}}
+              : std::vector<std::pair<std::string, std::int64_t>>{{"n - 1", costs->countDown},
+                                                                  {"JNZ", costs->jnz.jumps}};
+    result.times.insert(result.times.begin(), fixedTimes.begin(), fixedTimes.end());
     result.fixed = {joined({first[0], last[0]}), least};
     result.chain = {joined(loopTerms), chainUnits};
     result.pad = {joined(padding), *target - least - chainUnits};

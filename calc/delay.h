@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tickora {
@@ -67,6 +68,8 @@ struct DelayResult {
     std::int64_t unitClocks = 1;
     std::int64_t units = 0;
     DelayPart fixed, chain, pad;
+    // The times in those units of what the sums add: "LCALL 2", "DJNZ 2", ...
+    std::vector<std::pair<std::string, std::int64_t>> times;
     std::vector<std::string> registers; // what the routine changes: "A", "PSW", "R7" ...
     DelayLoops loops;
     DelayCall keilCall; // PerStep: Keil C51 passes n in R6:R7 (the A51 form)

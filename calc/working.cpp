@@ -11,17 +11,14 @@ namespace {
 
 std::string num(std::int64_t value) { return std::to_string(value); }
 
-// A float or a double with the digits that read back as the same value.
-std::string floatText(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", double(value));
-    return text;
-}
+// A stored float as the double that the pass computes with holds it, and a double: the digits
+// that read back as the same value, so a later step can use the very number shown.
 std::string doubleText(double value) {
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", value);
     return text;
 }
+std::string floatText(float value) { return doubleText(double(value)); }
 
 std::string hexText(std::int64_t value, int digits) {
     char text[24];
@@ -136,6 +133,10 @@ std::string workingText(const Working& working, const NumberLocalizer& localize)
     text += "\n";
     int index = 0;
     for (const WorkingStep& step : working.steps) {
+        if (step.terms.empty()) { // a choice the text states, not a calculation
+            text += std::to_string(++index) + ". " + step.label + "：" + step.result + "\n";
+            continue;
+        }
         std::string expression;
         for (const std::string& term : step.terms)
             expression +=
@@ -258,6 +259,8 @@ void singleSteps(Working& working, const TimerWorkingInput& input) {
                              Rounding::Double,
                              doubleText(q),
                              "µs"});
+    working.steps.push_back(
+        {"机器周期（单精度）", {doubleText(q)}, Rounding::Single, floatText(s.cycleUs), "µs"});
     working.steps.push_back({"结果框的机器周期",
                              {floatText(s.cycleUs)},
                              Rounding::HalfAway,
@@ -282,16 +285,16 @@ void singleSteps(Working& working, const TimerWorkingInput& input) {
                                     " 个，超出定时范围。");
         return;
     }
-    const std::int64_t counts = std::int64_t{s.modeCount} - s.initValue;
     working.steps.push_back(
         {"初始值 = 计数初值取整", {floatText(s.countExact)}, Rounding::ToEven, num(s.initValue)});
     working.steps.push_back(
         {"十六进制", {num(s.initValue)}, Rounding::Exact, hexText(s.initValue, 4)});
-    working.steps.push_back({"误差 = t − q × (N − 初始值)",
-                             {doubleText(us), "−", doubleText(q), "×", num(counts)},
-                             Rounding::Single,
-                             floatText(s.initErrorUs),
-                             "µs"});
+    working.steps.push_back(
+        {"误差 = t − q × (N − 初始值)",
+         {doubleText(us), "−", doubleText(q), "×", "(", n, "−", num(s.initValue), ")"},
+         Rounding::Single,
+         floatText(s.initErrorUs),
+         "µs"});
     working.steps.push_back({"结果框的误差",
                              {floatText(s.initErrorUs)},
                              Rounding::HalfAway,
@@ -526,15 +529,51 @@ std::vector<std::string> sumTerms(const std::string& sum) {
 
 } // namespace
 
+namespace {
+
+// "R7 = 113，R6 = 20": a delay's loop counts, innermost first.
+std::string loopCounts(const DelayLoops& loops) {
+    std::string text;
+    for (std::size_t level = 0; level < loops.counts.size(); ++level)
+        text +=
+            (text.empty() ? "" : "，") + loops.registers[level] + " 为 " + num(loops.counts[level]);
+    return text;
+}
+
+// Each level's DJNZ runs once a count of its own and again each time the one outside it runs:
+// (runs of the next level − 1) × 256 + its count, from the outermost, which runs its count.
+void loopRuns(Working& working, const DelayLoops& loops) {
+    for (std::size_t level = loops.counts.size() - 1; level-- > 0;) {
+        const std::string outer = loops.registers[level + 1];
+        working.steps.push_back({"DJNZ " + loops.registers[level] + " 的次数 = (DJNZ " + outer +
+                                     " 的次数 − 1) × 256 + " + loops.registers[level],
+                                 {"(", num(loops.runs[level + 1]), "−", "1", ")", "×", "256", "+",
+                                  num(loops.counts[level])},
+                                 Rounding::Exact,
+                                 num(loops.runs[level])});
+    }
+}
+
+std::string padChoice(const DelayLoops& loops) {
+    return (loops.padLoop > 0 ? "R0 为 " + num(loops.padLoop) + " 的短循环，" : std::string()) +
+           num(loops.nops) + " 个 NOP";
+}
+
+} // namespace
+
 Working delayWorking(const DelayRequest& request, const DelayResult& result) {
     const std::string us = request.delayUs.text(9), f = request.crystalMhz.text(9),
                       d = num(result.unitClocks), units = num(result.units);
     const bool cycles = result.unitClocks > 1; // a classic core's sums count machine cycles
     const std::string unit = cycles ? "机器周期" : "时钟";
+    std::string times;
+    for (const auto& [name, time] : result.times)
+        times += (times.empty() ? "" : "，") + name + " " + num(time);
     Working working{"计算过程：软件延时",
                     {chipLine(request.family, request.clock),
                      (request.kind == DelayKind::Fixed ? "延时 t = " : "每一步 t = ") + us +
-                         " µs，晶体频率 f = " + f + " MHz"},
+                         " µs，晶体频率 f = " + f + " MHz",
+                     "指令时间（" + unit + "）：" + times},
                     {},
                     {}};
     working.steps.push_back(decimalStep("要的时钟数 = t × f", {us, "×", f}, result.askedClocks, 9));
@@ -555,17 +594,27 @@ Working delayWorking(const DelayRequest& request, const DelayResult& result) {
     working.steps.push_back(
         {"留给循环的" + unit + "数", {units, "−", fixed}, Rounding::Exact, loops});
     const bool chained = !result.chain.terms.empty(), padded = !result.pad.terms.empty();
-    if (chained)
+    if (chained) {
+        working.steps.push_back({"循环计数（内层在前；每层 1 到 256，256 装作 0；取放得进 " +
+                                     loops + " 个" + unit + "的最大值）",
+                                 {},
+                                 Rounding::Exact,
+                                 loopCounts(result.loops)});
+        loopRuns(working, result.loops);
         working.steps.push_back(
             {"循环链", sumTerms(result.chain.terms), Rounding::Exact, num(result.chain.units)});
+    }
     if (chained && padded)
         working.steps.push_back({"余下要补足的" + unit + "数",
                                  {loops, "−", num(result.chain.units)},
                                  Rounding::Exact,
                                  num(result.pad.units)});
-    if (padded)
+    if (padded) {
+        working.steps.push_back(
+            {"补足（字节最少的一种）", {}, Rounding::Exact, padChoice(result.loops)});
         working.steps.push_back(
             {"补足", sumTerms(result.pad.terms), Rounding::Exact, num(result.pad.units)});
+    }
     if (cycles)
         working.steps.push_back(
             {"时钟数 = 机器周期数 × D", {units, "×", d}, Rounding::Exact, num(result.clocks)});
@@ -573,9 +622,7 @@ Working delayWorking(const DelayRequest& request, const DelayResult& result) {
                                         result.achievedUs, 3, "µs"));
     working.steps.push_back(decimalStep(
         "误差 = t − 时钟数 ÷ f", {us, "−", num(result.clocks), "÷", f}, result.errorUs, 3, "µs"));
-    working.notes.push_back(
-        "计数的选法：循环链每层计数 1 到 256（256 装作 0），取放得进留给循环的" + unit +
-        "数的最大计数；余下的用 NOP 或 R0 的短循环补足。几种层数中取代码字节最少的。");
+    working.notes.push_back("层数的选法：几种层数中取代码字节最少的。");
     working.notes.push_back("各条指令：" + result.working);
     working.notes.push_back("时间取自 " + std::string(request.family.instructionSource) + "。");
     return working;

@@ -29,7 +29,8 @@ enum class Rounding {
 // "机器周期 T = D ÷ f：12 ÷ 11.0592 ≈ 1.085 µs（四舍五入到 3 位小数）"
 struct WorkingStep {
     std::string label;              // what is worked out, with its formula
-    std::vector<std::string> terms; // numbers, "×", "÷", "+", "−", "(", ")"
+    std::vector<std::string> terms; // numbers, "×", "÷", "+", "−", "(", ")"; none for a choice
+                                    // ("循环计数：R7 为 113，R6 为 20"), printed as it is
     Rounding rounding;
     std::string result; // as the window prints it; a hexadecimal one ends in "H"
     std::string unit = {};

@@ -614,6 +614,8 @@ private slots:
         QTest::newRow("plan: late on 1T") << "plan" << "stc12 1 1 1000 11.0592" << "3E 57 0.109";
         QTest::newRow("delay 10 ms") << "delay" << "classic 12 fixed 10000 12" << "10000 0";
         QTest::newRow("delay steps at 6T") << "delay" << "stc89 6 step 1000 11.0592" << "999.891 0.109";
+        QTest::newRow("delay: 921.6 cycles make 922") << "delay" << "classic 12 fixed 1000 11.0592" << "1000.434 -0.434 11064";
+        QTest::newRow("baud: the nearer rate, not count") << "baud" << "classic 12 t1 9600 12" << "FD 10416.7 +8.51";
         // clang-format on
     }
     void workingRedoesEveryStep() {
@@ -688,6 +690,20 @@ private slots:
         QVERIFY(steps.size() >= 2);
         for (const StepLine& step : steps)
             QCOMPARE(misworked(step), QString());
+        // Each number a step works with is one already shown: an input, an earlier result, a
+        // figure its own label names; 100 and 1000000 only convert.
+        QString before;
+        for (const QString& line : text.split('\n')) {
+            for (const StepLine& step : stepLines(line))
+                for (const QString& token : tokensOf(step.expression))
+                    QVERIFY2(!token.back().isDigit() || token == "100" || token == "1000000" ||
+                                 (before + step.label)
+                                     .contains(QRegularExpression(
+                                         "(?<![0-9.])" + QRegularExpression::escape(token) +
+                                         "(?![0-9]|\\.[0-9])")),
+                             qPrintable(token + " in " + line));
+            before += line + '\n';
+        }
     }
 };
 
