@@ -290,6 +290,9 @@ private slots:
     // Decimals as typed and their figures: half away from zero, carrying into the units; a
     // count's tie to the even one; one decimal point; the double nearest, rounded once.
     void exactDecimals_data() {
+        // A double is no exact value by accident: Exact x = 11.0592; would be 11.
+        static_assert(!std::is_constructible_v<Exact, double> &&
+                      !std::is_convertible_v<float, Exact> && std::is_convertible_v<int, Exact>);
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("seen"); // fixed(3), the nearest whole number
         QTest::newRow("carry into the units") << "0.9995"
@@ -556,6 +559,19 @@ private slots:
         // The manual's reload table, 22.1184 MHz: 115200 at FFD0 (1T) or FFFC (12T); the port's
         // control 8 bits with the receiver on, its own timer's select bit set or clear.
         const Exact crystal = exact("22.1184");
+        // UART1 from timer 2 too leaves no timer 2 interrupt a boot loader enabled: with EA set
+        // its overflows would reach an empty vector. AUXR's S1ST2 (bit 0) takes the port's clock.
+        for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::A51}) {
+            const BaudGenerator& timer2 = chip.generators[0];
+            const auto setting = *baudSetting(timer2, crystal, clock, 115200);
+            const StcModel model(
+                dirt, QString::fromStdString(*baudInitCode({chip, timer2, crystal, clock, 115200},
+                                                           setting, language)));
+            QCOMPARE(QList<int>({model.sfr["IE2"], model.sfr["AUXR"] & 0x1D,
+                                 model.count(manualTimers[2])}),
+                     QList<int>({dirt & ~0x04, 0x11 | (clock == 1 ? 0x04 : 0),
+                                 clock == 1 ? 0xFFD0 : 0xFFFC}));
+        }
         for (const SerialPort& port : chip.ports)
             for (const BaudGenerator& generator : port.generators)
                 for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::A51}) {
