@@ -374,27 +374,12 @@ void Form1::VbMenuAbort_Click() { form2::showModal(this); }
 template <typename Tool> void Form1::openTool(QPointer<Tool>& tool) {
     if (tool == nullptr) {
         tool = new Tool(Text2->text(), *family_, state_.timerClock, numbers_, this);
-        // Not shown yet, it has no frame: it will get one like this window's.
-        const QSize frame = tool->size() + frameGeometry().size() - size();
-        tool->move(placeToolWindow(toolDesk(), frame));
+        tool->move(placeWindow(deskBeside(this, tool), framedSize(this, tool)));
     } else
         tool->follow(Text2->text(), *family_, state_.timerClock);
     tool->show();
     tool->raise();
     tool->activateWindow();
-}
-
-Desk Form1::toolDesk() const {
-    const auto onScreen = [](const QWidget* box) {
-        return QRect(box->mapToGlobal(QPoint()), box->size());
-    };
-    QList<QRect> others;
-    for (const QWidget* tool : toolWindows())
-        if (tool != nullptr && tool->isVisible())
-            others << tool->frameGeometry();
-    const QRect boxes = onScreen(Text1) | onScreen(Text2);
-    return {screen()->availableGeometry(), frameGeometry(), boxes,
-            boxes | onScreen(Label2) | onScreen(Label3), others};
 }
 
 void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }

@@ -74,7 +74,6 @@ private:
     void refreshWorking();
     QString currentWorking() const;
     template <typename Tool> void openTool(QPointer<Tool>& tool);
-    Desk toolDesk() const;
     QList<ToolWindow*> toolWindows() const; // made or not yet: null
 
     void followInToolWindows();

@@ -4,11 +4,9 @@
 #include "layout.h"
 #include "placement.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
-#include <QScreen>
 
 namespace tickora {
 
@@ -40,16 +38,8 @@ void WorkingWindow::showText(const QString& text) {
 void WorkingWindow::open(const QString& text) {
     showText(text);
     if (!isVisible()) {
-        auto* owner = parentWidget();
-        const QRect frame = owner->frameGeometry();
-        QList<QRect> others; // the other windows shown: clear of them too while there is room
-        for (const QWidget* window : QApplication::topLevelWidgets())
-            if (window != owner && window != this && window->isVisible() &&
-                !window->inherits("QMenu") && !window->inherits("QTipLabel"))
-                others << window->frameGeometry();
-        const QSize size = this->size() + owner->frameGeometry().size() - owner->size();
-        move(placeToolWindow({owner->screen()->availableGeometry(), frame, frame, frame, others},
-                             size));
+        const QWidget* owner = parentWidget();
+        move(placeWindow(deskBeside(owner, this), framedSize(owner, this)));
     }
     show();
     raise();
