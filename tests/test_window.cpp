@@ -564,6 +564,14 @@ private slots:
         generators->setCurrentIndex(generators->findData(generator));
         auto* plans = fx.child("PlanWindow")->findChild<QTableWidget*>("planTable");
         QCOMPARE(plans->item(0, 0)->text(), first);
+        // The main window's copy of the port's timer says so too.
+        const QString timer = generator.right(1);
+        fx.type("1000", "11.0592");
+        fx.click("Option2");
+        fx.child<QAction>("copyTimer" + timer + "Code")->trigger();
+        QCOMPARE(fx.copyNote(), "1已复制定时器 " + timer +
+                                    " 初始化代码；「波特率计算」窗口选中的代码也用定时器 " + timer +
+                                    "，两段代码不能同时使用");
         plans->selectRow(plans->findItems("定时器 2", Qt::MatchStartsWith)[0]->row());
         const auto said = [&](const char* window) {
             return fx.child(window)->findChild<QLabel*>("clashLabel")->text();
@@ -746,6 +754,11 @@ private slots:
         interval->setText("1e12");
         QCOMPARE(QString::number(table->rowCount()) + plan->findChild<QLabel*>("noteLabel")->text(),
                  "0定时时间太长，超出定时范围");
+        interval->setText("1"); // an STC8's six plans: five in view without scrolling
+        auto* chip = plan->findChild<QComboBox*>("chipBox");
+        chip->setCurrentIndex(chip->findData("chip_stc8_1T"));
+        QVERIFY(table->rowCount() == 6 &&
+                table->viewport()->rect().contains(table->visualRect(table->model()->index(4, 0))));
     }
 
     // Every chip at its extremes, the cleanup's check at each: results far longer than their

@@ -107,16 +107,16 @@ inline constexpr int columnTwips[] = {780, 660, 780, 780};
 // The plan window: the interval, crystal and chip above the table of plans and the chosen one's
 // figures, the read-back below.
 namespace plan {
-inline constexpr QSize client = clientSize(7200, 6090);
+inline constexpr QSize client = clientSize(7200, 6390);
 inline constexpr Twips note{120, 1080, 6960, 255}; // what was copied, or why nothing shows
-inline constexpr Twips table{120, 1440, 6960, 1860};
-inline constexpr Twips detail{120, 3360, 6960, 255}; // the chosen plan's other figures
-inline constexpr Twips languageLabel{120, 3750, 900, 255};
-inline constexpr Twips language{1050, 3690, 2640, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{3810, 3690, 1860, 375};
-inline constexpr Twips close{5790, 3690, 1290, 375};
-inline constexpr Twips clash{120, 4140, 6960, 255}; // another window's code on the same timer
-inline constexpr Twips readBack{120, 4470, 6960, 1560};
+inline constexpr Twips table{120, 1440, 6960, 2160}; // five plans in view at least
+inline constexpr Twips detail{120, 3660, 6960, 255}; // the chosen plan's other figures
+inline constexpr Twips languageLabel{120, 4050, 900, 255};
+inline constexpr Twips language{1050, 3990, 2640, 375}; // the code's language, beside its copy
+inline constexpr Twips copy{3810, 3990, 1860, 375};
+inline constexpr Twips close{5790, 3990, 1290, 375};
+inline constexpr Twips clash{120, 4440, 6960, 255}; // another window's code on the same timer
+inline constexpr Twips readBack{120, 4770, 6960, 1560};
 // Inside the read-back group.
 inline constexpr Twips modeLabel{120, 390, 960, 255};
 inline constexpr Twips mode{1110, 330, 2400, 375};

@@ -68,6 +68,10 @@ void PlanWindow::createTable() {
         {QStringLiteral("定时器"), QStringLiteral("每次计数"), QStringLiteral("重装值"),
          QStringLiteral("次数"), QStringLiteral("误差(uS，要求−实际)"), QStringLiteral("周期")});
     planTable->horizontalHeaderItem(4)->setToolTip(QStringLiteral("误差 = 要求 − 实际"));
+    // A line of text and a little air a row: five plans or more in view, the last ranked among
+    // them on most chips.
+    planTable->verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 4);
+    planTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     planTable->setAccessibleName(QStringLiteral("定时方案表"));
     detailLabel = layout::place(new QLabel(client()), "detailLabel", layout::plan::detail);
     createLabel("languageLabel", QStringLiteral("语言(&Y):"), layout::plan::languageLabel,
