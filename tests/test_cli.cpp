@@ -97,6 +97,7 @@ private slots:
         QTest::newRow("explain a refusal") << "timer --crystal 11.0592 --interval 10000 --mode 1 --family stc8 --clock 1T --explain" << 1 << "" << "超出定时范围，请重新输入定时时间或晶体频率\n\n计算过程：定时器初始值";
         QTest::newRow("explain by how much") << "timer --crystal 11.0592 --interval 10000 --mode 1 --family stc8 --clock 1T --explain" << 1 << "" << "取整后 110592 个计数，多于方式的 65536 个，多出 45056 个";
         QTest::newRow("explain the floats") << "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" << 0 << "1. 晶体频率（单精度）：11.0592 ≈ 11.059200286865234 MHz" << "";
+        QTest::newRow("explain what could not be read") << "timer --crystal 12 --interval= --mode 1 --family stc12 --explain" << 1 << "" << "定时时间（不是一个数，无法读出），晶体频率 f = 12 MHz";
         QTest::newRow("explain without json") << "timer --crystal 12 --interval 100 --mode 1 --explain --json" << 2 << "" << "不能与 --json 或 --code 同用";
         QTest::newRow("explain an unreachable rate") << "baud --crystal 33 --rate 300 --explain" << 1 << "" << "无法实现";
         QTest::newRow("explain plan 2") << "plan --interval 1s --crystal 11.0592 --explain --plan 2" << 0 << "按这些比较排在第 2 个。\n" << "";
