@@ -246,8 +246,29 @@ const InstructionTiming* timingOf(std::span<const InstructionTiming> table, cons
     return nullptr;
 }
 
+namespace {
+
+// The operands as a vendor's table writes them: "A,Rn", "Rn,rel", "direct,#data", "addr16".
+std::string vendorOperands(const AsmLine& line) {
+    std::string text;
+    for (const AsmOperand& operand : line.operands) {
+        using Kind = AsmOperand::Kind;
+        const std::string_view address = line.text == "LCALL" || line.text == "LJMP"   ? "addr16"
+                                         : line.text == "ACALL" || line.text == "AJMP" ? "addr11"
+                                                                                       : "rel";
+        const std::string_view kinds[] = {"A", "C", "direct", "bit", "#data", "direct", "", "Rn"};
+        text += (text.empty() ? "" : ",") +
+                std::string(operand.kind == Kind::Label ? address : kinds[int(operand.kind)]);
+    }
+    return text;
+}
+
+} // namespace
+
 std::optional<int> coreClocks(const ChipFamily& family, const AsmLine& line) {
-    return timeIn(family.instructionClocks, line);
+    const CoreInstruction* row =
+        family.core ? findInstruction(*family.core, line.text, vendorOperands(line)) : nullptr;
+    return row && row->clocks > 0 ? std::optional(row->clocks) : std::nullopt;
 }
 
 // SDCC's C puts its start-up code where the vectors are unless main()'s file declares the

@@ -32,15 +32,14 @@ int vectorOf(int number) { return 8 * number + 3; }
 // The timer stands still from the end of CLR TRx to the end of SETB TRx: it counts the CLR's
 // own cycle but not the SETB's (measured in s51). So the counts it misses are the time of
 // every instruction after the CLR, the SETB included. On a classic core one count is one
-// machine cycle; on a 1T core, counting at 1T, one clock of the family's table, where known
-// (at 12T the stop is a fraction of a count).
+// machine cycle. A 1T core's routine reloads late as its C twin does (SDCC's code on it is
+// not timed here), so that a timer's plans and units agree whatever their language.
 std::optional<int> stoppedCounts(const TimerSetup& setup, const std::vector<AsmLine>& stop) {
-    const bool classic = setup.family->classicCycle;
-    if (!classic && setup.timerClock != 1)
+    if (!setup.family->classicCycle)
         return std::nullopt;
     int time = 0;
     for (std::size_t i = 1; i < stop.size(); ++i) {
-        const auto each = classic ? classicCycles(stop[i]) : coreClocks(*setup.family, stop[i]);
+        const auto each = classicCycles(stop[i]);
         if (!each)
             return std::nullopt;
         time += *each;
@@ -175,10 +174,10 @@ std::string periodNote(const TimerSetup& setup) {
                std::to_string(*stop) +
                " counts\n * it stands still, from the instructions' cycles (Intel's MCS-51 "
                "table): the\n * period keeps to the interval.\n";
-    return " * The routine's reload adds what the timer counted since the overflow, but this\n"
-           " * core's instruction timing is not known here: each period runs long by the\n"
-           " * few clocks the timer stands still. For exact ticks use an auto-reload mode\n"
-           " * (mode 2; mode 0 on STC15/STC8) or a timer 2.\n";
+    return " * The routine's reload adds what the timer counted since the overflow, but not\n"
+           " * the few clocks the timer stands still on this 1T core: each period runs long\n"
+           " * by those. For exact ticks use an auto-reload mode (mode 2; mode 0 on\n"
+           " * STC15/STC8) or a timer 2.\n";
 }
 
 void write(AsmUnit& unit, const std::vector<RegisterWrite>& writes) {

@@ -195,8 +195,8 @@ constexpr std::string_view n76UartSetup =
 constexpr std::string_view stcUartFromTimer1 =
     "    AUXR &= 0xFE;  /* S1ST2 = 0: UART1 from timer 1 */\n";
 
-// Where a core's instruction times come from. The classic core's machine cycles: Intel's table
-// (classicTimingTable()); no 1T core's table has been found in its vendor's manuals yet.
+// Where a classic core's instruction times come from: Intel's table (classicTimingTable()). A 1T
+// core's come from its vendor's table (coretiming.h), where one is known.
 constexpr std::string_view intelCycles = "Intel MCS-51 User's Manual, instruction set summary";
 constexpr std::string_view unknownCore = "";
 
@@ -217,7 +217,7 @@ const ChipFamily families[] = {
      classicTicks,
      true,
      Timer2Kind::Of8052,
-     {},
+     nullptr,
      intelCycles},
     // 6T is an option chosen when the chip is programmed: STC89C5xRC.H declares no register
     // for it (its AUXR line is commented out).
@@ -237,7 +237,7 @@ const ChipFamily families[] = {
      classicTicks,
      true,
      Timer2Kind::Of8052,
-     {},
+     nullptr,
      intelCycles},
     // SDCC's stc12.h declares AUXR and BRT. The chip has no timer 2.
     {"stc12",
@@ -256,7 +256,7 @@ const ChipFamily families[] = {
      plainTicks,
      false,
      Timer2Kind::None,
-     {},
+     &stc12Core(),
      unknownCore},
     // STC15W4K32S4 and STC15F2K60S2 alike: STC15.H.
     {"stc15",
@@ -275,7 +275,7 @@ const ChipFamily families[] = {
      stc15Ticks,
      false,
      Timer2Kind::Stc,
-     {},
+     &stc15Core(),
      unknownCore,
      {},
      stcReloadTimers,
@@ -297,7 +297,7 @@ const ChipFamily families[] = {
      stc15Ticks,
      false,
      Timer2Kind::Stc,
-     {},
+     nullptr,
      unknownCore,
      {},
      stcReloadTimers,
@@ -319,7 +319,7 @@ const ChipFamily families[] = {
      stc15Ticks,
      false,
      Timer2Kind::Stc,
-     {},
+     nullptr,
      unknownCore,
      "STC32G 是 251 内核，不写汇编（请用 C）",
      // STC32G.H: T4T3M at 0xDD, the same bits; its UART2 to UART4 differ and are not offered.
@@ -342,7 +342,7 @@ const ChipFamily families[] = {
      plainTicks,
      false,
      Timer2Kind::None,
-     {},
+     &n76e003Core(),
      unknownCore},
 };
 
@@ -376,6 +376,10 @@ bool reloadsLate(const ChipFamily& family, TimerKind kind) {
 
 bool reloadsItself(TimerKind kind) {
     return kind == TimerKind::Reload16 || kind == TimerKind::Reload8;
+}
+
+std::string_view timingSource(const ChipFamily& family) {
+    return family.core != nullptr ? family.core->source : family.instructionSource;
 }
 
 std::span<const ChipFamily> chipFamilies() { return families; }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "codelanguage.h"
+#include "coretiming.h"
 
 #include <array>
 #include <cstdint>
@@ -153,11 +154,10 @@ struct ChipFamily {
     // timing is then known in counts. 1T cores take a few clocks an instruction.
     bool classicCycle;
     Timer2Kind timer2;
-    // A 1T core's oscillator clocks per instruction, from the vendor's manual; empty where not
-    // known here, and then its reload cannot make up for the time it stands still.
-    std::span<const InstructionTiming> instructionClocks;
-    // The vendor's manual and table instructionClocks comes from; on classic cores, the table
-    // their machine cycles come from.
+    // A 1T core's clocks per instruction, its vendor's table; null where none is known here.
+    // The core runs its table whichever clock the timers count (12T or 1T).
+    const CoreTable* core;
+    // On classic cores, the table their machine cycles come from.
     std::string_view instructionSource;
     // Why no 8051 assembly is written for the family, UTF-8; empty where it is.
     std::string_view noAssembly = {};
@@ -179,6 +179,10 @@ const SerialPort* serialPort(const ChipFamily& family, int uart);
 
 // Why code in that language is not written for the family, UTF-8; empty where it is.
 std::string languageProblem(const ChipFamily& family, CodeLanguage language);
+
+// Where the core's instruction times come from, as a unit's header names it; empty where they
+// are not known here.
+std::string_view timingSource(const ChipFamily& family);
 
 // Oscillator clocks the CPU may take for one of the classic core's machine cycles, at most:
 // D on a classic core, a few on a 1T one.

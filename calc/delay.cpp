@@ -59,10 +59,12 @@ struct Costs {
     int levelBytes, nopBytes; // a level's or short loop's MOV and DJNZ; a NOP
 };
 
+// Times of the core's instructions: a classic core's machine cycles from Intel's table, a 1T
+// core's clocks from its vendor's, which gives one time for a branch whether it jumps or not.
 class Timer {
 public:
-    explicit Timer(std::span<const InstructionTiming> table)
-        : table_(table) {}
+    explicit Timer(const ChipFamily& family)
+        : family_(family) {}
     std::int64_t of(const std::vector<AsmLine>& lines) {
         std::int64_t time = 0;
         for (const AsmLine& line : lines)
@@ -70,21 +72,26 @@ public:
         return time;
     }
     Branch branch(const AsmLine& line) {
-        const InstructionTiming* row = timingOf(table_, line);
-        known_ = known_ && row && row->time > 0 && row->fallThrough() > 0;
-        return row ? Branch{row->time, row->fallThrough()} : Branch{};
+        if (family_.classicCycle) {
+            const InstructionTiming* row = timingOf(classicTimingTable(), line);
+            known_ = known_ && row && row->time > 0 && row->fallThrough() > 0;
+            return row ? Branch{row->time, row->fallThrough()} : Branch{};
+        }
+        const auto clocks = coreClocks(family_, line);
+        known_ = known_ && clocks;
+        return Branch{clocks.value_or(0), clocks.value_or(0)};
     }
     bool known() const { return known_; }
 
 private:
-    std::span<const InstructionTiming> table_;
+    const ChipFamily& family_;
     bool known_ = true;
 };
 
 // Nothing where the core's instruction timing is not known here, or lacks an instruction.
 std::optional<Costs> costsOf(const ChipFamily& family, std::int32_t clock) {
     const bool classic = family.classicCycle;
-    Timer time(classic ? classicTimingTable() : family.instructionClocks);
+    Timer time(family);
     Costs costs{classic ? clock : 1,
                 time.of({instruction("LCALL", {label("delay")})}),
                 time.of({instruction("RET")}),
@@ -298,7 +305,7 @@ Planned plan(const DelayRequest& request) {
         return refused("该芯片没有这种时钟");
     const auto costs = costsOf(request.family, request.clock);
     if (!costs)
-        return refused("该芯片的 1T 内核指令时间未知（厂商手册未给出），无法生成精确延时");
+        return refused("该芯片的 1T 内核指令时间未知（厂商手册未给出）：请改用定时器延时");
     const bool fixed = request.kind == DelayKind::Fixed;
     const std::span<const int> chain = fixed ? std::span<const int>(fixedChain) : stepChain;
     const Exact asked = request.delayUs * request.crystalMhz;
@@ -423,7 +430,7 @@ std::string familyText(const DelayRequest& request) {
     return "family " + std::string(request.family.id) + " at " + clock +
            (request.family.classicCycle
                 ? ", " + std::to_string(request.clock) + " clocks a machine cycle"
-                : ", a 1T core");
+                : " (the timers' clock; the 1T core runs its table either way)");
 }
 
 std::string listed(const std::vector<std::string>& names) {
@@ -474,7 +481,10 @@ std::vector<std::string> headerLines(const DelayRequest& request, const DelayRes
                   std::to_string(result.loops.padLoop) + " (a short loop of its own)";
     if (!counts.empty())
         lines.push_back("Counts: " + counts + "; a count of 256 is loaded as 0.");
-    lines.push_back("Times from " + std::string(request.family.instructionSource) + ".");
+    lines.push_back("Times from " + std::string(timingSource(request.family)) + ".");
+    if (!request.family.classicCycle) // what the vendor's figures leave open
+        lines.push_back("The vendor gives one time for a branch whether it jumps or not; the "
+                        "clocks are the vendor's figures, not measured here.");
     lines.push_back(
         std::to_string(bytesOf(bodyUnit(request, result, language != CodeLanguage::A51))) +
         " bytes of code. Changes " + listed(result.registers) +

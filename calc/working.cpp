@@ -501,7 +501,8 @@ Working planWorking(const PlanRequest& request, const TickPlan& plan, int rank, 
     working.steps.push_back(
         {"误差 = t − 实际定时", error, Rounding::HalfAway, plan.errorUs.fixed(3), "µs"});
     if (plan.lateReload)
-        working.notes.push_back("中断里重装，1T 核的指令时间未知：每次比计数略长，长多少不知道。");
+        working.notes.push_back(
+            "中断里重装，1T 核上重装时定时器停下的几个时钟不计入：每次比计数略长几个时钟。");
     planRanking(working, plan, rank, held);
     return working;
 }
@@ -624,7 +625,10 @@ Working delayWorking(const DelayRequest& request, const DelayResult& result) {
         "误差 = t − 时钟数 ÷ f", {us, "−", num(result.clocks), "÷", f}, result.errorUs, 3, "µs"));
     working.notes.push_back("层数的选法：几种层数中取代码字节最少的。");
     working.notes.push_back("各条指令：" + result.working);
-    working.notes.push_back("时间取自 " + std::string(request.family.instructionSource) + "。");
+    working.notes.push_back("时间取自 " + std::string(timingSource(request.family)) + "。");
+    if (!request.family.classicCycle)
+        working.notes.push_back(
+            "厂商对跳转指令只给一个时间，不论跳不跳；时钟数是厂商的数字，不是这里测的。");
     return working;
 }
 

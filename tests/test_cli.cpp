@@ -262,11 +262,12 @@ private slots:
                 const auto [status, json, why] =
                     launch("delay --json --delay " + timer.section(' ', 2, 2) + ' ' + chip + lang);
                 QCOMPARE(status, unwritten == 2 ? 2 : delay ? 0 : 1);
-                // asked t f / 1e5 clocks; the core's cycles the nearest whole number, a tie to
-                // the even one
-                const qint64 asks = t * f, cycles = (asks + 50'000 * clock) / (100'000 * clock);
-                const bool tie = asks % (100'000 * clock) == 50'000 * clock;
-                const qint64 clocks = (cycles - (tie && cycles % 2)) * clock;
+                // asked t f / 1e5 clocks; the core's cycles (a 1T core's clocks, whatever the
+                // timers') the nearest whole number, a tie to the even one
+                const qint64 unit = family.classicCycle ? clock : 1, asks = t * f,
+                             cycles = (asks + 50'000 * unit) / (100'000 * unit);
+                const bool tie = asks % (100'000 * unit) == 50'000 * unit;
+                const qint64 clocks = (cycles - (tie && cycles % 2)) * unit;
                 if (status == 0) {
                     const QJsonObject object = QJsonDocument::fromJson(json).object();
                     QCOMPARE(

@@ -1,0 +1,96 @@
+#include "interpreter.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+std::array<int, 256> Core8051::clocksFromCsv(const QString& path) {
+    std::array<int, 256> clocks{};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return clocks;
+    // mnemonic,"operands",opcodes,bytes,clocks,...: opcodes "28-2F", "26,27" or "26-27".
+    static const QRegularExpression row(R"(^[A-Z]+,(?:"[^"]*"|[^,]*),("[^"]*"|[^,]*),\d+,(\d*),)");
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const auto m = row.match(QString::fromUtf8(line));
+        if (!m.hasMatch())
+            continue;
+        for (const QString& part : m.captured(1).remove('"').split(',')) {
+            const int first = part.section('-', 0, 0).toInt(nullptr, 16);
+            const int last = part.contains('-') ? part.section('-', 1).toInt(nullptr, 16) : first;
+            for (int opcode = first; opcode <= last; ++opcode)
+                clocks[opcode] = m.captured(2).toInt();
+        }
+    }
+    return clocks;
+}
+
+Core8051::Core8051(const QMap<int, int>& image, const std::array<int, 256>& clocks)
+    : clocks_(clocks) {
+    for (auto at = image.begin(); at != image.end(); ++at)
+        code_[at.key()] = std::uint8_t(at.value());
+    ram_[0x81] = 0x07; // SP as reset leaves it
+}
+
+qint64 Core8051::call(int address, qint64 bound) {
+    constexpr std::uint16_t back = 0xFFFF; // returned to: the end of the run
+    push(back & 0xFF), push(back >> 8);
+    pc_ = std::uint16_t(address);
+    spent_ = clocks_[0x12]; // the LCALL that called it
+    while (pc_ != back)
+        if (spent_ > bound || !step())
+            return -1;
+    return spent_;
+}
+
+void Core8051::jumpRelative(bool taken) {
+    const auto offset = std::int8_t(fetch());
+    if (taken)
+        pc_ = std::uint16_t(pc_ + offset);
+}
+
+void Core8051::add(std::uint8_t value, bool carry) {
+    std::uint8_t& a = ram_[0xE0];
+    const int c = carry && (ram_[0xD0] & 0x80) ? 1 : 0, sum = a + value + c;
+    const bool overflow = ((a ^ sum) & (value ^ sum) & 0x80) != 0;
+    const bool half = ((a & 0x0F) + (value & 0x0F) + c) > 0x0F;
+    ram_[0xD0] = std::uint8_t((ram_[0xD0] & 0x3B) | (sum > 0xFF ? 0x80 : 0) | (half ? 0x40 : 0) |
+                              (overflow ? 0x04 : 0));
+    a = std::uint8_t(sum);
+}
+
+// The instructions a delay's code uses, as Intel's MCS-51 manual defines them.
+bool Core8051::step() {
+    const std::uint8_t op = fetch();
+    if (clocks_[op] == 0)
+        return false;
+    spent_ += clocks_[op];
+    std::uint8_t& a = ram_[0xE0];
+    const int r = op & 7;
+    if (op == 0x00) {        // NOP
+    } else if (op == 0x22) { // RET
+        const int high = pop();
+        pc_ = std::uint16_t(high << 8 | pop());
+    } else if (op == 0x12 || op == 0x02) { // LCALL, LJMP
+        const int high = fetch(), low = fetch();
+        if (op == 0x12)
+            push(pc_ & 0xFF), push(pc_ >> 8);
+        pc_ = std::uint16_t(high << 8 | low);
+    } else if (op == 0x80 || op == 0x60 || op == 0x70) { // SJMP, JZ, JNZ
+        jumpRelative(op == 0x80 || (op == 0x60) == (a == 0));
+    } else if ((op & 0xF8) == 0xD8) { // DJNZ Rn,rel
+        jumpRelative(--reg(r) != 0);
+    } else if ((op & 0xF8) == 0x78) { // MOV Rn,#data
+        reg(r) = fetch();
+    } else if ((op & 0xF8) == 0xA8) { // MOV Rn,direct
+        reg(r) = direct(fetch());
+    } else if ((op & 0xF8) == 0xE8 || (op & 0xF8) == 0xF8) { // MOV A,Rn / MOV Rn,A
+        (op & 0x10 ? reg(r) : a) = op & 0x10 ? a : reg(r);
+    } else if ((op & 0xF8) == 0x48) { // ORL A,Rn
+        a |= reg(r);
+    } else if (op == 0x24 || op == 0x34) { // ADD, ADDC A,#data
+        add(fetch(), op == 0x34);
+    } else {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,38 @@
+// A small 8051 written here, for timing code on a 1T core by its vendor's table: it runs an
+// image's instructions as the 8051 defines them and adds up each one's clocks, read by opcode
+// from the vendor's CSV (../shared/vendor-timing), not from the code under test.
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class Core8051 {
+public:
+    // The clocks of each opcode from a vendor table's CSV; 0 for an opcode it lacks or leaves
+    // blank, which stops a run.
+    static std::array<int, 256> clocksFromCsv(const QString& path);
+
+    Core8051(const QMap<int, int>& image, const std::array<int, 256>& clocks);
+    std::uint8_t& direct(int address) { return ram_[address & 0xFF]; } // RAM, or an SFR from 80H
+    std::uint8_t& reg(int r) { return ram_[(ram_[0xD0] & 0x18) + r]; }
+    // Calls the routine at address as LCALL does (its clocks counted) and runs it to its RET;
+    // the clocks, or -1 for an instruction it does not know or more than `bound` clocks.
+    qint64 call(int address, qint64 bound);
+
+private:
+    bool step(); // false: an instruction this 8051 does not know
+    std::uint8_t fetch() { return code_[pc_++]; }
+    void jumpRelative(bool taken);
+    void push(std::uint8_t byte) { ram_[++ram_[0x81]] = byte; }
+    std::uint8_t pop() { return ram_[ram_[0x81]--]; }
+    void add(std::uint8_t value, bool carry);
+
+    std::array<std::uint8_t, 65536> code_{};
+    std::array<std::uint8_t, 256> ram_{};
+    std::array<int, 256> clocks_;
+    std::uint16_t pc_ = 0;
+    qint64 spent_ = 0;
+};
