@@ -89,6 +89,33 @@ bool Core8051::step() {
         a |= reg(r);
     } else if (op == 0x24 || op == 0x34) { // ADD, ADDC A,#data
         add(fetch(), op == 0x34);
+    } else if (op == 0x94) { // SUBB A,#data: A + ~data + !borrow, the borrow the carry's inverse
+        ram_[0xD0] ^= 0x80;
+        add(std::uint8_t(~fetch()), true);
+        ram_[0xD0] ^= 0xC0;
+    } else if (op == 0x32) { // RETI, as RET: no interrupt is in progress here
+        const int high = pop();
+        pc_ = std::uint16_t(high << 8 | pop());
+    } else if (op == 0xC0 || op == 0xD0) { // PUSH, POP direct
+        const std::uint8_t address = fetch();
+        op == 0xC0 ? push(direct(address)) : void(direct(address) = pop());
+    } else if (op == 0xE5 || op == 0x45) { // MOV A,direct; ORL A,direct
+        const std::uint8_t value = direct(fetch());
+        a = op == 0xE5 ? value : std::uint8_t(a | value);
+    } else if (op == 0xF5) { // MOV direct,A
+        direct(fetch()) = a;
+    } else if (op == 0x75) { // MOV direct,#data
+        const std::uint8_t address = fetch();
+        direct(address) = fetch();
+    } else if (op == 0x54 || op == 0x44) { // ANL, ORL A,#data
+        const std::uint8_t value = fetch();
+        a = op == 0x54 ? a & value : a | value;
+    } else if (op == 0xC3) { // CLR C
+        ram_[0xD0] &= 0x7F;
+    } else if (op == 0xC2 || op == 0xD2) { // CLR, SETB bit
+        const std::uint8_t bit = fetch();
+        std::uint8_t& byte = direct(bit < 0x80 ? 0x20 + bit / 8 : bit & 0xF8);
+        byte = op == 0xD2 ? byte | 1 << (bit & 7) : byte & ~(1 << (bit & 7));
     } else {
         return false;
     }

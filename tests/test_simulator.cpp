@@ -6,6 +6,7 @@
 #include "calculator.h"
 #include "chipfamily.h"
 #include "codelanguage.h"
+#include "interpreter.h"
 #include "plan.h"
 #include "registers.h"
 #include "simulation.h"
@@ -374,6 +375,51 @@ private slots:
                        plan.timer->timer, family, request.clock, plan.timer->kind,
                        int(plan.countsPerTick), plan.ticks, row.section('|', 1), {}, language);
     }
+    // An assembly unit's tick counter holds every byte of its ticks: its init loads all four,
+    // its routine counts down across each byte's edge (2^8, 2^16, 2^24 ticks left) and, at the
+    // last tick, reloads all four; run on the test's own 8051 (s51 would take 2^32 periods).
+    void assemblyTickCountersHoldEveryByte_data() {
+        QTest::addColumn<qint64>("ticks");
+        for (const qint64 ticks : {qint64(65536), (qint64(1) << 24) + 5, qint64(4294967295)})
+            QTest::addRow("%lld ticks", ticks) << ticks;
+    }
+    void assemblyTickCountersHoldEveryByte() {
+        QFETCH(qint64, ticks);
+        const PlanRequest request{Exact(ticks * 250), 12, classicFamily(), 12}; // 250 us ticks
+        const auto plans = planInterval(request);
+        const auto plan = std::find_if(plans.begin(), plans.end(),
+                                       [](const TickPlan& p) { return p.timer->id == "t0-mode2"; });
+        QVERIFY(plan != plans.end() && plan->ticks == ticks);
+        const QTemporaryDir dir;
+        const QString unit =
+            QString::fromStdString(*tickPlanCode(*plan, request, CodeLanguage::Sdas));
+        QVERIFY(assembledAlone(dir, unit).isEmpty());
+        const int bytes = QRegularExpression("\\.ds (\\d+)").match(unit).captured(1).toInt();
+        QCOMPARE(bytes, ticks >> 24 ? 4 : 3); // the fewest that hold the ticks
+        const auto image = imageBytes(dir.filePath("main.ihx"));
+        Core8051 cpu(image, Core8051::clocksFromCsv(TICKORA_VENDOR_TIMING "/n76e003.csv"));
+        const auto counter = [&cpu, bytes] { // at 30H, where the unit's only variable is linked
+            qint64 value = 0;
+            for (int i = 0; i < bytes; ++i)
+                value |= qint64(cpu.direct(0x30 + i)) << (8 * i);
+            return value;
+        };
+        const auto setCounter = [&cpu](qint64 value) {
+            for (int i = 0; i < 4; ++i)
+                cpu.direct(0x30 + i) = std::uint8_t(value >> (8 * i));
+        };
+        setCounter(0xA5A5A5A5);                                      // dirty RAM
+        QVERIFY(cpu.call(0x0100, 10'000) > 0 && counter() == ticks); // the init
+        const int isr = image.value(0x0C) << 8 | image.value(0x0D);  // the LJMP at 000BH
+        for (const qint64 left : {qint64(1) << 8, qint64(1) << 16, qint64(1) << 24, qint64(1)}) {
+            if (left >> (8 * bytes) != 0)
+                continue;
+            setCounter(left);
+            QVERIFY(cpu.call(isr, 10'000) > 0);
+            QCOMPARE(counter(), left == 1 ? ticks : left - 1);
+        }
+    }
+
     // Rows: family, generator, baud, crystal, clock, what s51 runs it as (8051, 8052, or only
     // its registers where s51 has no model of the generator) | registers after uart_init(), by
     // hand from the vendors' formulas, from a dirty chip.
