@@ -66,7 +66,7 @@ const SubCommand subCommands[] = {
      runTimer},
     {QStringLiteral("code"),
      {QStringLiteral("timer"), QStringLiteral("crystal"), QStringLiteral("interval"),
-      QStringLiteral("mode"), QStringLiteral("family?"), QStringLiteral("clock?"),
+      QStringLiteral("mode?"), QStringLiteral("family?"), QStringLiteral("clock?"),
       QStringLiteral("lang?")},
      QStringLiteral("窗口复制的定时器初始化代码，C 或汇编"),
      runCode},

@@ -118,24 +118,50 @@ int codeTimer(const Invocation& in, const ChipFamily& family) {
                              .arg(known.join(QStringLiteral("、")))};
 }
 
-// Exactly the unit the window copies for the same values: timers 2 to 4 time the interval with
-// their one mode, whatever --mode says.
-Result runCode(const Invocation& in, bool json) {
-    const int timer = codeTimer(in, in.family());
-    const CodeLanguage language = codeLanguage(in, true);
-    const TimerRun run = calculateTimer(in);
-    const auto setup = timer < 2 ? std::optional(run.setup) : reloadTimerSetup(run.setup);
+// What timer 2, 3 or 4 times of the interval asked, in its one mode whatever --mode says; the
+// window's words where a text is no number or the crystal not above zero.
+TimerSetup oneModeSetup(const Invocation& in, const ChipFamily& family, int timer) {
+    const Exact us = in.numbers().parseExact(in.text(QStringLiteral("interval")));
+    const Exact mhz = in.numbers().parseExact(in.text(QStringLiteral("crystal")));
+    if (!us.valid() || !mhz.valid())
+        throw Refusal{Refused, messages::fault};
+    if (!(mhz > Exact(0)))
+        throw Refusal{Refused, messages::badCrystal};
+    const TimerSetup asked{0, 0, us, mhz, in.clock(family), &family};
+    const auto setup = us > Exact(0) ? reloadTimerSetup(asked, timer) : std::nullopt;
     if (!setup)
-        throw Refusal{Refused, oneModeTooLong(timer, run.setup)};
-    const auto code = timerInitCode(timer, *setup, language);
+        throw Refusal{Refused, oneModeTooLong(timer, asked)};
+    return *setup;
+}
+
+// Exactly the unit the window copies for the same values: timers 2 to 4 time the interval with
+// their one mode and need no --mode.
+Result runCode(const Invocation& in, bool json) {
+    const ChipFamily& family = in.family();
+    const int timer = codeTimer(in, family);
+    const CodeLanguage language = codeLanguage(in, true);
+    if (in.has(QStringLiteral("mode")))
+        in.choice(QStringLiteral("mode"), 3); // checked even where it does not count
+    const std::optional<TimerRun> run =
+        timer < 2 ? std::optional(calculateTimer(in)) : std::nullopt;
+    const TimerSetup setup = run ? run->setup : oneModeSetup(in, family, timer);
+    const auto code = timerInitCode(timer, setup, language);
     if (!code)
-        throw Refusal{Refused, routineTooShort(*setup)};
+        throw Refusal{Refused, routineTooShort(setup)};
     if (!json)
         return {QByteArray::fromStdString(*code), {}};
-    QJsonObject object = timerJson(run);
+    QJsonObject object =
+        run ? timerJson(*run)
+            : QJsonObject{{QStringLiteral("family"), fromUtf8(family.id)},
+                          {QStringLiteral("clock"), setup.timerClock},
+                          {QStringLiteral("crystalMhz"), setup.crystalMhz.toDouble()},
+                          {QStringLiteral("intervalUs"), setup.timeUs.toDouble()},
+                          {QStringLiteral("prescale"), setup.prescale},
+                          {QStringLiteral("achievedUs"), setup.achievedUs().toDouble()},
+                          {QStringLiteral("errorUs"), setup.errorUs().toDouble()}};
     object.insert(QStringLiteral("timer"), timer);
-    object.insert(QStringLiteral("codeValue"), setup->initValue);
-    object.insert(QStringLiteral("uses"), usesJson(timerUses(*run.setup.family, timer)));
+    object.insert(QStringLiteral("codeValue"), setup.initValue);
+    object.insert(QStringLiteral("uses"), usesJson(timerUses(family, timer)));
     object.insert(QStringLiteral("code"), QString::fromStdString(*code));
     return {jsonLine(object), {}};
 }

@@ -81,6 +81,17 @@ std::string operandText(const AsmOperand& operand, CodeLanguage language) {
             return keil ? operand.name + "+" + std::to_string(operand.value)
                         : "(_" + operand.name + " + " + std::to_string(operand.value) + ")";
         break;
+    case AsmOperand::Kind::Dptr:
+        return keil ? "DPTR" : "dptr";
+    case AsmOperand::Kind::AtDptr:
+        return keil ? "@DPTR" : "@dptr";
+    case AsmOperand::Kind::AtADptr:
+        return keil ? "@A+DPTR" : "@a+dptr";
+    case AsmOperand::Kind::Immediate16:
+        if (!operand.name.empty())
+            return "#" + (keil ? operand.name : "_" + operand.name);
+        return "#" + (keil ? a51Hex(unsigned(operand.value), 4)
+                           : hexText("0x%04X", unsigned(operand.value)));
     case AsmOperand::Kind::Sfr:
     case AsmOperand::Kind::Bit:
     case AsmOperand::Kind::Label:
@@ -175,7 +186,7 @@ std::string sdasLine(const AsmLine& line) {
 std::string shapeOf(const AsmLine& line) {
     std::string shape;
     for (const AsmOperand& operand : line.operands)
-        shape += "ACdb#dlr"[static_cast<int>(operand.kind)];
+        shape += "ACdb#dlrp@jw"[static_cast<int>(operand.kind)];
     return shape;
 }
 
@@ -195,7 +206,7 @@ constexpr InstructionTiming classicTiming[] = {
     {"PUSH", "d", 2},  {"POP", "d", 2},  {"RET", "", 2},    {"RETI", "", 2},   {"JNZ", "l", 2},
     {"JZ", "l", 2},    {"SJMP", "l", 2}, {"LCALL", "l", 2}, {"ACALL", "l", 2}, {"NOP", "", 1},
     {"DJNZ", "rl", 2}, {"MOV", "r#", 1}, {"MOV", "rd", 2},  {"MOV", "Ar", 1},  {"MOV", "rA", 1},
-    {"ORL", "Ar", 1},
+    {"ORL", "Ar", 1},  {"MOV", "pw", 2}, {"MOVX", "@A", 2}, {"JMP", "j", 2},
 };
 
 } // namespace
@@ -210,6 +221,13 @@ AsmOperand var(std::string name, int byteOffset) {
 }
 AsmOperand label(std::string name) { return {AsmOperand::Kind::Label, std::move(name)}; }
 AsmOperand reg(int number) { return {AsmOperand::Kind::Register, "R" + std::to_string(number)}; }
+AsmOperand dptr() { return {AsmOperand::Kind::Dptr, {}}; }
+AsmOperand atDptr() { return {AsmOperand::Kind::AtDptr, {}}; }
+AsmOperand atADptr() { return {AsmOperand::Kind::AtADptr, {}}; }
+AsmOperand imm16(int value) { return {AsmOperand::Kind::Immediate16, {}, value & 0xFFFF}; }
+AsmOperand addressOf(std::string labelName) {
+    return {AsmOperand::Kind::Immediate16, std::move(labelName)};
+}
 
 void AsmUnit::op(std::string mnemonic, std::vector<AsmOperand> operands, std::string comment) {
     lines.push_back({AsmLine::Kind::Instruction, std::move(mnemonic), std::move(operands), 0,
@@ -228,11 +246,13 @@ int codeBytes(const AsmLine& line) {
         return 0;
     const bool long_ = line.text == "LCALL" || line.text == "LJMP";
     int bytes = 1;
+    using Kind = AsmOperand::Kind;
     for (const AsmOperand& operand : line.operands)
-        bytes += operand.kind == AsmOperand::Kind::Label ? (long_ ? 2 : 1)
-                 : operand.kind == AsmOperand::Kind::Acc ||
-                         operand.kind == AsmOperand::Kind::Carry ||
-                         operand.kind == AsmOperand::Kind::Register
+        bytes += operand.kind == Kind::Label         ? (long_ ? 2 : 1)
+                 : operand.kind == Kind::Immediate16 ? 2
+                 : operand.kind == Kind::Acc || operand.kind == Kind::Carry ||
+                         operand.kind == Kind::Register || operand.kind == Kind::Dptr ||
+                         operand.kind == Kind::AtDptr || operand.kind == Kind::AtADptr
                      ? 0
                      : 1;
     return bytes;
@@ -256,7 +276,8 @@ std::string vendorOperands(const AsmLine& line) {
         const std::string_view address = line.text == "LCALL" || line.text == "LJMP"   ? "addr16"
                                          : line.text == "ACALL" || line.text == "AJMP" ? "addr11"
                                                                                        : "rel";
-        const std::string_view kinds[] = {"A", "C", "direct", "bit", "#data", "direct", "", "Rn"};
+        const std::string_view kinds[] = {"A", "C",  "direct", "bit",   "#data",   "direct",
+                                          "",  "Rn", "DPTR",   "@DPTR", "@A+DPTR", "#data16"};
         text += (text.empty() ? "" : ",") +
                 std::string(operand.kind == Kind::Label ? address : kinds[int(operand.kind)]);
     }
@@ -319,11 +340,13 @@ std::string renderInlineAssembly(const AsmUnit& unit) {
         text += "\t" + lower(line.text);
         for (std::size_t i = 0; i < line.operands.size(); ++i) {
             const AsmOperand& operand = line.operands[i];
-            text += (i == 0 ? "\t" : ",") + (operand.kind == AsmOperand::Kind::Label
-                                                 ? local(operand.name)
-                                             : operand.kind == AsmOperand::Kind::Sfr
-                                                 ? lower(operand.name)
-                                                 : operandText(operand, CodeLanguage::Sdas));
+            text += (i == 0 ? "\t" : ",") +
+                    (operand.kind == AsmOperand::Kind::Label ? local(operand.name)
+                     : operand.kind == AsmOperand::Kind::Immediate16 && !operand.name.empty()
+                         ? "#" + local(operand.name)
+                     : operand.kind == AsmOperand::Kind::Sfr
+                         ? lower(operand.name)
+                         : operandText(operand, CodeLanguage::Sdas));
         }
         text += (line.comment.empty() ? "" : "\t; " + line.comment) + "\n";
     }

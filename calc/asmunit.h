@@ -14,10 +14,23 @@
 namespace tickora {
 
 struct AsmOperand {
-    enum class Kind { Acc, Carry, Sfr, Bit, Immediate, Variable, Label, Register };
+    enum class Kind {
+        Acc,
+        Carry,
+        Sfr,
+        Bit,
+        Immediate,
+        Variable,
+        Label,
+        Register,
+        Dptr,        // DPTR
+        AtDptr,      // @DPTR, the external or extended RAM MOVX reaches
+        AtADptr,     // @A+DPTR, where JMP jumps
+        Immediate16, // #data16: a 16-bit value, or a label's address where name is set
+    };
     Kind kind;
     std::string name; // of a register, bit, variable or label; "R7" for register R7
-    int value = 0;    // an immediate byte, or a variable's byte offset
+    int value = 0;    // an immediate byte or word, or a variable's byte offset
 };
 
 AsmOperand acc();
@@ -28,6 +41,11 @@ AsmOperand imm(int value); // its low byte
 AsmOperand var(std::string name, int byteOffset = 0);
 AsmOperand label(std::string name);
 AsmOperand reg(int number); // R0 to R7 of the bank in use
+AsmOperand dptr();
+AsmOperand atDptr();
+AsmOperand atADptr();
+AsmOperand imm16(int value);                 // its low 16 bits
+AsmOperand addressOf(std::string labelName); // #label, a label's 16-bit address
 
 struct AsmLine {
     enum class Kind {

@@ -186,6 +186,29 @@ void write(AsmUnit& unit, const std::vector<RegisterWrite>& writes) {
         unit.op(mnemonics[static_cast<int>(each.op)], {sfr(each.reg), imm(each.value)}, each.why);
 }
 
+// A prescaled timer's TMxPS, as prescalerLines() writes it in C.
+void prescaler(AsmUnit& unit, const ReloadTimer& timer, std::int32_t prescale) {
+    if (timer.prescaler == 0)
+        return;
+    const std::string name(timer.prescalerName);
+    unit.op("PUSH", {sfr("P_SW2")}, "EAXFR put back below");
+    unit.op("ORL", {sfr("P_SW2"), imm(0x80)}, "EAXFR: " + name + " is in extended RAM");
+    unit.op("MOV", {dptr(), imm16(timer.prescaler)}, name);
+    unit.op("MOV", {acc(), imm(prescale)},
+            "one count every " + std::to_string(prescale + 1) + " timer clocks");
+    unit.op("MOVX", {atDptr(), acc()});
+    unit.op("POP", {sfr("P_SW2")});
+}
+
+// A timer of one mode clocking a serial port: portClockWrites() with the prescaler at 1/1
+// before it starts.
+void portClock(AsmUnit& unit, const ReloadTimer& timer, std::int32_t reload, std::int32_t clock) {
+    const std::vector<RegisterWrite> writes = portClockWrites(timer, reload, clock);
+    write(unit, {writes.begin(), writes.end() - 1});
+    prescaler(unit, timer, 0);
+    write(unit, {writes.back()});
+}
+
 // A C line "    REG &= 0xNN;  ..." of the family's rows as the same write in assembly.
 void cAndLine(AsmUnit& unit, std::string_view line) {
     const auto reg = line.find_first_not_of(' '), and_ = line.find(" &= 0x");
@@ -258,6 +281,7 @@ void stcTimer2(AsmUnit& unit, const BaudGeneratorCode& code) {
     unit.op("MOV", {sfr("T2L"), imm(code.reload)});
     unit.op("MOV", {sfr("T2H"), imm(code.reload >> 8)});
     write(unit, {timerInterruptEnable(*reloadTimer(code.family, 2), false)});
+    prescaler(unit, *reloadTimer(code.family, 2), 0);
     unit.op("ORL", {sfr("AUXR"), imm(fast ? 0x15 : 0x11)},
             fast ? "T2R, T2x12 = 1: 1T, S1ST2: UART1 from timer 2"
                  : "T2R, S1ST2: UART1 from timer 2");
@@ -352,6 +376,7 @@ std::optional<std::string> reloadTimerInitAssembly(int timer, const TimerSetup& 
     AsmUnit unit = opening(prefix, setup, timerInterrupt(*setup.family, timer));
     if (row) {
         write(unit, stopAndLoad(*row, setup.initValue));
+        prescaler(unit, *row, setup.prescale);
         write(unit, {startTimer(*row, setup.timerClock)});
         if (setup.ticks > 1)
             loadCounter(unit, prefix + "_ticks", setup.ticks);
@@ -393,8 +418,8 @@ std::optional<std::string> baudInitAssembly(const BaudRequest& request, const Ba
                                  setting.reload};
     if (const SerialPort* port = serialPort(request.family, request.generator.uart)) {
         write(unit, {portControl(*port, request.generator)});
-        write(unit, portClockWrites(*reloadTimer(request.family, request.generator.timer),
-                                    setting.reload, request.timerClock));
+        portClock(unit, *reloadTimer(request.family, request.generator.timer), setting.reload,
+                  request.timerClock);
     } else {
         uartSetup(unit, request.family);
         unit.op("MOV", {sfr("SCON"), imm(0x50)}, "mode 1: 8 bits, receiver on");

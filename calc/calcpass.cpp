@@ -125,11 +125,18 @@ QString workingQText(const Working& working, const NumberText& numbers) {
     }));
 }
 
-QString oneModeTooLong(int timer, const TimerSetup& shown) {
-    const Exact longestUs = Exact(65536) * Exact(shown.timerClock) / shown.crystalMhz;
-    return QStringLiteral("定时器 %1 只有 16 位自动重装方式，最长 %2 uS，超出定时范围")
+QString oneModeTooLong(int timer, const TimerSetup& asked) {
+    const Exact countUs = Exact(asked.timerClock) / asked.crystalMhz;
+    if (asked.timeUs * Exact(2) < countUs)
+        return QStringLiteral("定时器 %1 的一个计数就要 %2 uS，定时时间不到半个计数")
+            .arg(timer)
+            .arg(QString::fromStdString(countUs.fixed(3)));
+    const ReloadTimer* row = reloadTimer(*asked.family, timer);
+    const int divisor = row && row->prescaler != 0 ? mostPrescale + 1 : 1;
+    return QStringLiteral("定时器 %1 只有 16 位自动重装方式，最长 %2 uS%3，超出定时范围")
         .arg(timer)
-        .arg(QString::fromStdString(longestUs.fixed(3)));
+        .arg(QString::fromStdString((Exact(65536) * Exact(divisor) * countUs).fixed(3)),
+             divisor > 1 ? QStringLiteral("（预分频 256 时）") : QString());
 }
 
 } // namespace tickora

@@ -44,8 +44,9 @@ struct TimerSetup;
 // Why a timer's value gets no routine: its interval is shorter than the routine takes, with the
 // fewest counts it needs. Empty when the routine keeps up.
 QString routineTooShort(const TimerSetup& setup);
-// Why timer 2, 3 or 4, of one mode, cannot time the shown interval: longer than its 65536 counts.
-QString oneModeTooLong(int timer, const TimerSetup& shown);
+// Why timer 2, 3 or 4, of one mode, cannot time the interval asked: longer than its 65536 counts
+// (of its clock divided by 256 at most where it has a prescaler), or shorter than half of one.
+QString oneModeTooLong(int timer, const TimerSetup& asked);
 
 // Parses both texts into state, calculates, and either returns the results or shows exactly one
 // message through dialogs and returns nothing. The classic 8051 at 12T runs the single-precision

@@ -12,6 +12,10 @@ std::string byteText(std::int32_t value) {
     return registerByteText(static_cast<std::uint8_t>(value));
 }
 
+std::string wordText(std::uint16_t value) {
+    return byteText(value >> 8) + byteText(value).substr(2);
+}
+
 // Sets or clears a bit with |= or &=, so the register's other bits stay as they are.
 std::string bitLine(std::string_view reg, std::uint8_t mask, bool set, std::string_view why) {
     return "    " + std::string(reg) + (set ? " |= " : " &= ") +
@@ -54,7 +58,8 @@ std::string stcTimer2(const BaudGeneratorCode& code) {
     return "    AUXR &= 0xE2;  /* timer 2 stopped, counting clocks at 12T; UART1 from timer 1 */\n"
            "    T2L = " +
            byteText(code.reload) + ";\n    T2H = " + byteText(code.reload >> 8) + ";\n" +
-           cStatement(timerInterruptEnable(*reloadTimer(code.family, 2), false)) + "    AUXR |= " +
+           cStatement(timerInterruptEnable(*reloadTimer(code.family, 2), false)) +
+           prescalerLines(*reloadTimer(code.family, 2), 0) + "    AUXR |= " +
            (fast ? "0x15;  /* T2R, T2x12 = 1: 1T, S1ST2: UART1 from timer 2 */\n"
                  : "0x11;  /* T2R, S1ST2: UART1 from timer 2 */\n");
 }
@@ -117,11 +122,18 @@ constexpr BaudGenerator n76Generators[] = {
 constexpr ReloadTimer stcReloadTimers[] = {{2, "AUXR", 0x10, 0x08, 0x04, "T2H", "T2L", 0x04, 12},
                                            {3, "T4T3M", 0x08, 0x04, 0x02, "T3H", "T3L", 0x20, 19},
                                            {4, "T4T3M", 0x80, 0x40, 0x20, "T4H", "T4L", 0x40, 20}};
+// STC8G/STC8H: timers 2 to 4 count once every TMxPS + 1 of their clocks: STC's STC8G/STC8H
+// peripheral library (STC8G_H_Timer.h, TIM_PS "8位预分频器(n+1), 0~255"; STC8G_H_Timer.c writes
+// it to TM2PS-TM4PS), XFR FEA2h-FEA4h behind P_SW2.EAXFR (STC8H.h). Not every part has them.
+constexpr ReloadTimer stcPrescaledTimers[] = {
+    {2, "AUXR", 0x10, 0x08, 0x04, "T2H", "T2L", 0x04, 12, 0xFEA2, "TM2PS"},
+    {3, "T4T3M", 0x08, 0x04, 0x02, "T3H", "T3L", 0x20, 19, 0xFEA3, "TM3PS"},
+    {4, "T4T3M", 0x80, 0x40, 0x20, "T4H", "T4L", 0x40, 20, 0xFEA4, "TM4PS"}};
 
 // UART2 to UART4 from a one-mode timer.
 std::string portTimerLines(const BaudGeneratorCode& code) {
-    return cStatements(portClockWrites(*reloadTimer(code.family, code.generator.timer), code.reload,
-                                       code.timerClock));
+    return portClockLines(*reloadTimer(code.family, code.generator.timer), code.reload,
+                          code.timerClock);
 }
 
 // Overflow rate / 4, no SMOD, as UART1 from timer 2 (STC8Hxxx.h: "波特率 = 定时器2的溢出率 / 4").
@@ -177,6 +189,12 @@ constexpr SfrAddress stc15Lacks[] = {
     {"AUXR", 0x8E},  {"IE2", 0xAF},   {"T2H", 0xD6},   {"T2L", 0xD7},   {"T4T3M", 0xD1},
     {"T4H", 0xD2},   {"T4L", 0xD3},   {"T3H", 0xD4},   {"T3L", 0xD5},   {"S2CON", 0x9A},
     {"S2BUF", 0x9B}, {"S3CON", 0xAC}, {"S3BUF", 0xAD}, {"S4CON", 0x84}, {"S4BUF", 0x85}};
+// The STC8G/STC8H's too: P_SW2, whose EAXFR opens the prescalers (STC8H.H).
+constexpr SfrAddress stc8PrescaledLacks[] = {
+    {"AUXR", 0x8E},  {"IE2", 0xAF},   {"T2H", 0xD6},   {"T2L", 0xD7},
+    {"T4T3M", 0xD1}, {"T4H", 0xD2},   {"T4L", 0xD3},   {"T3H", 0xD4},
+    {"T3L", 0xD5},   {"S2CON", 0x9A}, {"S2BUF", 0x9B}, {"S3CON", 0xAC},
+    {"S3BUF", 0xAD}, {"S4CON", 0x84}, {"S4BUF", 0x85}, {"P_SW2", 0xBA}};
 // Beyond SDCC's 8051.h (N76E003.h); T3CON to RH3, P0M1 and P0M2 are page 0's only.
 constexpr SfrAddress n76Lacks[] = {{"CKCON", 0x8E}, {"SFRS", 0x91}, {"P0M1", 0xB1}, {"P0M2", 0xB2},
                                    {"T3CON", 0xC4}, {"RL3", 0xC5},  {"RH3", 0xC6},  {"TA", 0xC7}};
@@ -301,6 +319,49 @@ const ChipFamily families[] = {
      unknownCore,
      {},
      stcReloadTimers,
+     stcPorts},
+    // The STC8G and STC8H series: the STC8's, with prescalers on timers 2 to 4.
+    {"stc8g",
+     "STC8G 系列",
+     {12, 1},
+     auxrSwitch,
+     {stc15Mode0, classicModes[1], stc15Mode2},
+     stc15Generators,
+     "STC8G.H",
+     "",
+     "8051.h",
+     stc8PrescaledLacks,
+     "",
+     stcUartFromTimer1,
+     "",
+     stc15Ticks,
+     false,
+     Timer2Kind::Stc,
+     nullptr,
+     unknownCore,
+     {},
+     stcPrescaledTimers,
+     stcPorts},
+    {"stc8h",
+     "STC8H 系列",
+     {12, 1},
+     auxrSwitch,
+     {stc15Mode0, classicModes[1], stc15Mode2},
+     stc15Generators,
+     "STC8H.H",
+     "",
+     "8051.h",
+     stc8PrescaledLacks,
+     "",
+     stcUartFromTimer1,
+     "",
+     stc15Ticks,
+     false,
+     Timer2Kind::Stc,
+     nullptr,
+     unknownCore,
+     {},
+     stcPrescaledTimers,
      stcPorts},
     // The STC8's timers and UART1 on an 80251 core, programmed with Keil C251 and A251.
     {"stc32g",
@@ -473,6 +534,10 @@ std::string sfrHeaderLines(const ChipFamily& family, std::string_view code) {
     for (const SfrAddress& sfr : family.sdccLacks)
         if (namesWord(code, sfr.name))
             lines += "__sfr __at(" + byteText(sfr.address) + ") " + std::string(sfr.name) + ";\n";
+    for (const ReloadTimer& timer : family.reloadTimers) // in extended RAM, not an SFR
+        if (timer.prescaler != 0 && namesWord(code, timer.prescalerName))
+            lines += "#define " + std::string(timer.prescalerName) +
+                     " (*(__xdata volatile unsigned char *)" + wordText(timer.prescaler) + ")\n";
     return lines + "#else /* Keil C51 */\n#include <" + std::string(family.header) + ">" + note +
            "\n#endif\n\n";
 }

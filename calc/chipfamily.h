@@ -90,7 +90,14 @@ struct ReloadTimer {
     std::string_view high, low;      // "T3H", "T3L"
     std::uint8_t enable;             // its bit in IE2, which is not bit-addressable
     int interrupt;
+    // The XFR address of its prescaler TMxPS, behind P_SW2.EAXFR: the timer counts once every
+    // TMxPS + 1 of its clocks. 0 where the family has none.
+    std::uint16_t prescaler = 0;
+    std::string_view prescalerName = {};
 };
+
+// The most a prescaled timer divides its clock by: TMxPS + 1, TMxPS from 0 to 255.
+inline constexpr int mostPrescale = 255;
 
 // A serial port beside UART1 with a control register of its own: the STC15/STC8 UART2 to
 // UART4, each clocked by timer 2 or by its own timer, always at overflow rate / 4.

@@ -282,25 +282,74 @@ std::string of8052Init(const TimerSetup& setup) {
            ";\n    ET2 = 1;\n    EA = 1;\n    TR2 = 1;  /* start */\n";
 }
 
-// The STC15/STC8 timers through their TxH/TxL and control bits (STC8H.H).
+// The STC15/STC8 timers through their TxH/TxL and control bits (STC8H.H), a prescaled one's
+// TMxPS set while it is stopped (STC8G_H_Timer.c: after the load, before it runs).
 std::string reloadTimerInit(const ReloadTimer& timer, const TimerSetup& setup) {
     return cStatements(stopAndLoad(timer, setup.initValue)) +
-           cStatement(startTimer(timer, setup.timerClock)) +
+           prescalerLines(timer, setup.prescale) + cStatement(startTimer(timer, setup.timerClock)) +
            cStatement(timerInterruptEnable(timer, true)) + "    EA = 1;\n";
 }
 
 } // namespace
 
-std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown) {
-    Timing timing{shown.timeUs, shown.crystalMhz, shown.timerClock, 65536};
-    if (timeExactly(timing) != CalcOutcome::Ok)
+namespace {
+
+// The counts of a division nearest the interval's, a tie to the even one, with how far from it
+// they are in clocks: |nearest x divisor - counts| x D, counts given undivided.
+struct Divided {
+    std::int64_t counts;
+    Exact miss;
+};
+std::optional<Divided> divided(const Exact& counts, std::int32_t divisor) {
+    const auto nearest = (counts / Exact(divisor)).roundedToEven();
+    if (!nearest || *nearest < 1 || *nearest > 65536)
+        return std::nullopt;
+    const Exact miss = Exact(*nearest) * Exact(divisor) - counts;
+    return Divided{*nearest, miss.sign() < 0 ? -miss : miss};
+}
+
+} // namespace
+
+std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown, int timer) {
+    const ReloadTimer* row = reloadTimer(*shown.family, timer);
+    const Exact counts = shown.timeUs * shown.crystalMhz / Exact(shown.timerClock);
+    if (!counts.valid() || !(counts > Exact(0)))
+        return std::nullopt;
+    std::optional<std::int32_t> chosen;
+    std::optional<Divided> best;
+    // Undivided first, as a timer without a prescaler counts; then each division in turn.
+    const int most =
+        row && row->prescaler != 0 && divided(counts, 1) == std::nullopt ? mostPrescale : 0;
+    for (std::int32_t prescale = 0; prescale <= most; ++prescale) {
+        const auto each = divided(counts, prescale + 1);
+        if (each && (!best || each->miss < best->miss))
+            best = each, chosen = prescale;
+        if (each && each->miss.sign() == 0)
+            break; // the smallest exact division
+    }
+    if (!best)
         return std::nullopt;
     TimerSetup setup = shown;
-    setup.initValue = timing.initValue();
+    setup.initValue = static_cast<std::int32_t>(65536 - best->counts);
     setup.ticks = 1;
     setup.range = 65536;
+    setup.prescale = *chosen;
     return setup;
 }
+
+namespace {
+
+// Where the prescaler's rate comes from, and that a part may lack it.
+std::string prescaleNote(const ReloadTimer* row, const TimerSetup& setup) {
+    if (row == nullptr || row->prescaler == 0)
+        return {};
+    return " * " + std::string(row->prescalerName) + " = " + std::to_string(setup.prescale) +
+           ": one count every " + std::to_string(setup.prescale + 1) +
+           " timer clocks, TIM_PS + 1 as STC's\n"
+           " * STC8G/STC8H library has it. Not every part has the register: see its manual.\n";
+}
+
+} // namespace
 
 std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setup,
                                                CodeLanguage language) {
@@ -308,7 +357,8 @@ std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setu
         return reloadTimerInitAssembly(timer, setup, language);
     const ReloadTimer* row = reloadTimer(*setup.family, timer);
     if (!hasReloadTimer(*setup.family, timer) || setup.initValue < 0 || setup.initValue > 0xFFFF ||
-        !keepsUp(setup, TimerKind::Reload16, 65536 - setup.initValue))
+        !keepsUp(setup, TimerKind::Reload16,
+                 std::int64_t{65536 - setup.initValue} * (setup.prescale + 1)))
         return std::nullopt;
     const std::string x = std::to_string(timer);
     // No flag cleared for STC: its library's routines rely on the interrupt clearing T2IF to
@@ -324,7 +374,7 @@ std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setu
                              flag + userCode(x, setup) + "}\n";
     return headerComment("Timer " + x, setup, "16-bit auto-reload",
                          timerUses(*setup.family, timer).headerLine() + clockNote(timer, setup) +
-                             portNote(*setup.family, timer)) +
+                             prescaleNote(row, setup) + portNote(*setup.family, timer)) +
            sfrHeaderLines(*setup.family, code) + code;
 }
 

@@ -39,14 +39,17 @@ struct TimerSetup {
     Exact crystalMhz;
     std::int32_t timerClock; // D: 12, 6 or 1
     const ChipFamily* family = &classicFamily();
-    std::int64_t ticks = 1; // the routine's runs that make one run of the user's code
-    std::int32_t range = 0; // the counts the timer holds when not the mode's: a timer 2's
+    std::int64_t ticks = 1;    // the routine's runs that make one run of the user's code
+    std::int32_t range = 0;    // the counts the timer holds when not the mode's: a timer 2's
+    std::int32_t prescale = 0; // a prescaled timer's TMxPS: one count every prescale + 1 D clocks
 
     const TimerMode& timerMode() const { return family->modes[mode]; }
     std::int32_t counts() const {
         return (range != 0 ? range : countsOf(timerMode().kind)) - initValue;
     }
-    Exact tickUs() const { return Exact(counts()) * Exact(timerClock) / crystalMhz; }
+    Exact tickUs() const {
+        return Exact(counts()) * Exact(timerClock) * Exact(prescale + 1) / crystalMhz;
+    }
     Exact achievedUs() const { return tickUs() * Exact(ticks); }
     Exact errorUs() const { return timeUs - achievedUs(); } // asked for less achieved
 };
@@ -74,9 +77,12 @@ const char* kindName(TimerKind kind);
 std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
                                          CodeLanguage language = CodeLanguage::C);
 
-// The same interval as a one-mode timer times it: the counts of 65536 nearest it, worked from
-// the typed decimals whatever the shown mode. Nothing where it takes more than 65536 counts.
-std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown);
+// The same interval as timer 2, 3 or 4 of one mode times it: the counts of 65536 nearest it,
+// worked from the typed decimals whatever the shown mode. Beyond 65536 counts a prescaled timer
+// divides its clock by the smallest TMxPS + 1 that makes the interval a whole number of counts
+// in range, else by the one that comes nearest (the smaller of two as near). Nothing where no
+// division reaches it.
+std::optional<TimerSetup> reloadTimerSetup(const TimerSetup& shown, int timer);
 // The same for such a timer, reloading by itself; the setup's range is its 65536 counts.
 std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setup,
                                                CodeLanguage language = CodeLanguage::C);

@@ -60,6 +60,27 @@ RegisterWrite portControl(const SerialPort& port, const BaudGenerator& generator
             "8 bits, variable rate, receiver on; " + clock};
 }
 
+std::string prescalerLines(const ReloadTimer& timer, std::int32_t prescale) {
+    if (timer.prescaler == 0)
+        return {};
+    const std::string name(timer.prescalerName);
+    return "    {   /* " + name +
+           " is in extended RAM: P_SW2's EAXFR opens it, then is put back */\n"
+           "        unsigned char eaxfr = P_SW2;\n"
+           "        P_SW2 = eaxfr | 0x80;\n"
+           "        " +
+           name + " = " + registerByteText(static_cast<std::uint8_t>(prescale)) +
+           ";  /* one count every " + std::to_string(prescale + 1) +
+           " timer clocks */\n"
+           "        P_SW2 = eaxfr;\n    }\n";
+}
+
+std::string portClockLines(const ReloadTimer& timer, std::int32_t reload, std::int32_t timerClock) {
+    const std::vector<RegisterWrite> writes = portClockWrites(timer, reload, timerClock);
+    return cStatements({writes.begin(), writes.end() - 1}) + prescalerLines(timer, 0) +
+           cStatement(writes.back());
+}
+
 std::string cStatement(const RegisterWrite& write) {
     static constexpr const char* operators[] = {" = ", " |= ", " &= "};
     return "    " + write.reg + operators[static_cast<int>(write.op)] +

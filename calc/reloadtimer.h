@@ -30,9 +30,16 @@ RegisterWrite timerInterruptEnable(const ReloadTimer& timer, bool enable);
 // Clocking a serial port: stopped and loaded, its interrupt off, started.
 std::vector<RegisterWrite> portClockWrites(const ReloadTimer& timer, std::int32_t reload,
                                            std::int32_t timerClock);
+// The same as C, a prescaler set to 1/1 before it starts.
+std::string portClockLines(const ReloadTimer& timer, std::int32_t reload, std::int32_t timerClock);
 // A UART2 to UART4 control register: 8 bits, variable rate, receiver on, clocked by the
 // generator's timer; the flags cleared.
 RegisterWrite portControl(const SerialPort& port, const BaudGenerator& generator);
+
+// A prescaled timer's TMxPS, in extended RAM: P_SW2's EAXFR set for the write, then put back
+// as it was. Written whatever its value, since a boot loader may have left another. Empty for a
+// timer without one.
+std::string prescalerLines(const ReloadTimer& timer, std::int32_t prescale);
 
 // "    T4T3M |= 0x0A;  /* T3R, T3x12 = 1: 1T */\n"
 std::string cStatement(const RegisterWrite& write);

@@ -541,7 +541,8 @@ private slots:
                      QList<int>({value, value}));
             QCOMPARE(model.sfr["IE2"], enabled ? dirt | row.enable : dirt & ~row.enable);
         };
-        const auto setup = *reloadTimerSetup({0, 1, exact("1000"), exact("22.1184"), clock, &chip});
+        const auto setup =
+            *reloadTimerSetup({0, 1, exact("1000"), exact("22.1184"), clock, &chip}, 2);
         QCOMPARE(setup.initValue, clock == 1 ? 65536 - 22118 : 65536 - 1843); // 22118.4, 1843.2
         for (const int timer : {2, 3, 4})
             for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::A51}) {

@@ -936,7 +936,7 @@ private slots:
         timer3->trigger();
         const TimerSetup shown{0x10, 2, Exact(10), Exact(24), 1, findFamily("stc8")};
         QCOMPARE(QGuiApplication::clipboard()->text().toStdString(),
-                 *timerInitCode(3, *reloadTimerSetup(shown)));
+                 *timerInitCode(3, *reloadTimerSetup(shown, 3)));
         QCOMPARE(fx.copyNote(), "1已复制定时器 3 初始化代码");
         fx.box("Text1")->setText("1000");
         fx.click("Option1"); // mode 0 reloads 16 bits too: the same value, nothing to say

@@ -416,12 +416,16 @@ void Form1::cal() {
     refreshWorking(); // before a refusal's message, which waits for the user
     const auto result =
         tickora::cal(Text1->text(), Text2->text(), state_, *family_, numbers_, dialogs_);
-    if (!result)
-        return;
-    showResults(result->texts);
-    Text6->setToolTip(achievedIntervalText(result->timing));
-    initCodeMenu_->showSetup({state_.initValue, mode_, result->timing.intervalUs,
-                              result->timing.crystalMhz, state_.timerClock, family_});
+    if (result) {
+        showResults(result->texts);
+        Text6->setToolTip(achievedIntervalText(result->timing));
+        initCodeMenu_->showSetup({state_.initValue, mode_, result->timing.intervalUs,
+                                  result->timing.crystalMhz, state_.timerClock, family_});
+    }
+    // Timers 2 to 4 have one mode: they time what was asked whatever the mode buttons say.
+    const Exact us = numbers_.parseExact(Text1->text()), mhz = numbers_.parseExact(Text2->text());
+    if (us > Exact(0) && mhz > Exact(0))
+        initCodeMenu_->showAsked({0, 0, us, mhz, state_.timerClock, family_});
 }
 
 // "实际定时 1000.434 uS，误差（要求 − 实际）-0.043%": what the value really times, against what

@@ -48,7 +48,7 @@ InitCodeMenu::InitCodeMenu(QLineEdit* box)
     box_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(box_, &QLineEdit::customContextMenuRequested, this, &InitCodeMenu::openMenu);
     connect(&CodeLanguageChoice::instance(), &CodeLanguageChoice::chosen, this, [this] {
-        if (shown_)
+        if (shown_ || asked_)
             describeCopies();
     });
 }
@@ -73,9 +73,9 @@ void InitCodeMenu::showFamily(const ChipFamily& family) {
 }
 
 std::optional<TimerSetup> InitCodeMenu::setupFor(int timer) const {
-    if (!shown_)
-        return std::nullopt;
-    return timer < 2 ? shown_ : reloadTimerSetup(*shown_);
+    if (timer < 2)
+        return shown_;
+    return asked_ ? reloadTimerSetup(*asked_, timer) : std::nullopt;
 }
 
 void InitCodeMenu::showSetup(const TimerSetup& setup) {
@@ -85,27 +85,34 @@ void InitCodeMenu::showSetup(const TimerSetup& setup) {
     const QString description = registerDescription(*registers, setup);
     box_->setToolTip(description);
     box_->setAccessibleDescription(description);
-    if (const QString tooShort = routineTooShort(setup); !tooShort.isEmpty())
-        return withdraw(tooShort); // the routine could not keep up
-    shown_ = setup;
+    unshown_ = routineTooShort(setup); // the routine could not keep up
+    shown_ = unshown_.isEmpty() ? std::optional(setup) : std::nullopt;
+    describeCopies();
+}
+
+void InitCodeMenu::showAsked(const TimerSetup& asked) {
+    asked_ = asked;
     describeCopies();
 }
 
 // What an entry copies, in the language it copies in; greyed where the chip is not written in
-// that language, and why.
+// that language, or timer 0 or 1 where no value is shown (why: unshown), and why.
 void InitCodeMenu::describeCopies() {
     const CodeLanguage language = CodeLanguageChoice::language();
-    const QString problem = toQString(languageProblem(*shown_->family, language));
+    const TimerSetup* any = shown_ ? &*shown_ : asked_ ? &*asked_ : nullptr;
+    const QString problem = any ? toQString(languageProblem(*any->family, language)) : unshown_;
     const QString inLanguage = language == CodeLanguage::C ? QStringLiteral("C 代码")
                                                            : toQString(languageRow(language).label);
     for (int timer = 0; timer <= 4; ++timer) {
-        copyActions_[timer]->setEnabled(problem.isEmpty());
+        const bool shown = timer < 2 ? shown_.has_value() : asked_.has_value();
+        copyActions_[timer]->setEnabled(problem.isEmpty() && shown);
         copyActions_[timer]->setToolTip(
             !problem.isEmpty() ? problem
-                               : QStringLiteral("定时器 %1 的初始化函数和中断服务程序，%2")
-                                     .arg(timer)
-                                     .arg(inLanguage));
-        if (timer >= 2 && problem.isEmpty())
+            : !shown           ? unshown_
+                     : QStringLiteral("定时器 %1 的初始化函数和中断服务程序，%2")
+                           .arg(timer)
+                           .arg(inLanguage));
+        if (timer >= 2 && problem.isEmpty() && shown)
             describeOneMode(timer, inLanguage);
     }
 }
@@ -115,24 +122,33 @@ void InitCodeMenu::describeCopies() {
 void InitCodeMenu::describeOneMode(int timer, const QString& inLanguage) {
     QAction* action = copyActions_[timer];
     const auto setup = setupFor(timer);
-    const QString problem = !setup ? oneModeTooLong(timer, *shown_) : routineTooShort(*setup);
+    const QString problem = !setup ? oneModeTooLong(timer, *asked_) : routineTooShort(*setup);
     if (!problem.isEmpty()) {
         action->setEnabled(false);
         action->setToolTip(problem);
         return;
     }
-    if (setup->initValue == shown_->initValue) // a 13- or 8-bit value never equals a 16-bit one
+    // A 13- or 8-bit value never equals a 16-bit one.
+    if (shown_ && setup->initValue == shown_->initValue && setup->prescale == 0)
         return;
+    const QString divided =
+        setup->prescale == 0
+            ? QString()
+            : QStringLiteral("，预分频 %1 = %2（每 %3 个时钟一个计数）")
+                  .arg(toQString(reloadTimer(*setup->family, timer)->prescalerName))
+                  .arg(setup->prescale)
+                  .arg(setup->prescale + 1);
     action->setToolTip(
-        QStringLiteral("定时器 %1 按 16 位自动重装计时，初始值 %2，"
-                       "不是上面的值\n%3")
+        QStringLiteral("定时器 %1 按 16 位自动重装计时，初始值 %2%3，不是上面的值\n%4")
             .arg(timer)
             .arg(QStringLiteral("%1").arg(setup->initValue, 4, 16, QLatin1Char('0')).toUpper())
-            .arg(inLanguage));
+            .arg(divided, inLanguage));
 }
 
 void InitCodeMenu::withdraw(const QString& reason) {
     shown_.reset();
+    asked_.reset();
+    unshown_ = reason;
     for (QAction* action : copyActions()) {
         action->setEnabled(false);
         action->setToolTip(reason);

@@ -2,7 +2,7 @@
 // context menu and the menu bar) that copy initialisation code for each timer the chip has, in
 // the language chosen for all windows, offered only while the box holds a value calculated from
 // what the window shows. Timers 2 to 4 have one mode, 16-bit auto-reload: theirs times the same
-// interval in it, and says so where that is not the shown value.
+// interval in it whatever the mode buttons say, and says so where that is not the shown value.
 #pragma once
 
 #include "registers.h"
@@ -26,6 +26,9 @@ public:
 
     // Describes the value a successful pass has just shown in the box.
     void showSetup(const TimerSetup& setup);
+    // The interval and crystal the pass was asked for, whatever the mode buttons say: timers 2
+    // to 4, of one mode, time it in theirs.
+    void showAsked(const TimerSetup& asked);
     // The shown value no longer belongs to what the window shows: no copying, and why.
     void withdraw(const QString& reason);
     // Only the timers the chip has are offered.
@@ -45,7 +48,8 @@ private:
 
     QLineEdit* box_;
     QList<QAction*> copyActions_;
-    std::optional<TimerSetup> shown_;
+    std::optional<TimerSetup> shown_, asked_;
+    QString unshown_;   // why timers 0 and 1 have no value to copy
     QLabel* note_;      // what was copied, beside the box
     QTimer* noteTimer_; // hides the note a while after it shows
 };
