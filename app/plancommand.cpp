@@ -22,6 +22,7 @@ QJsonObject planJson(const TickPlan& plan, const ChipFamily& family) {
     return {{QStringLiteral("timer"), fromUtf8(plan.timer->id)},
             {QStringLiteral("uses"), usesJson(timerUses(family, plan.timer->timer))},
             {QStringLiteral("countsPerTick"), qint64(plan.countsPerTick)},
+            {QStringLiteral("prescale"), plan.prescale},
             {QStringLiteral("ticks"), qint64(plan.ticks)},
             {QStringLiteral("reload"), QStringLiteral("0x") + reloadOf(plan)},
             {QStringLiteral("tickUs"), plan.tickUs.toDouble()},
@@ -39,7 +40,7 @@ QByteArray planTable(const std::vector<TickPlan>& plans, const NumberText& numbe
                                      "误差(uS，要求−实际)\t精确")};
     for (const TickPlan& plan : plans)
         lines << QStringList{fromUtf8(plan.timer->label),
-                             QString::number(plan.countsPerTick),
+                             fromUtf8(countsText(plan)),
                              reloadOf(plan),
                              QString::number(plan.ticks),
                              numbers.localized(plan.achievedUs.fixed(3), false),

@@ -83,6 +83,11 @@ bool searchable(const Exact& total) {
 
 } // namespace
 
+std::string countsText(const TickPlan& plan) {
+    return std::to_string(plan.countsPerTick) +
+           (plan.prescale == 0 ? "" : "×" + std::to_string(plan.prescale + 1));
+}
+
 bool roundTick(const Exact& tickUs) {
     const Exact ns = tickUs * Exact(1000);
     if (!ns.valid() || ns.denominator() != 1 || ns.sign() <= 0)
@@ -93,6 +98,29 @@ bool roundTick(const Exact& tickUs) {
     return whole == 1 || whole == 2 || whole == 25 || whole == 5;
 }
 
+namespace {
+
+// The interval as one tick of a prescaled timer, the division as the timer's unit makes it
+// (reloadTimerSetup); nothing where the timer has no prescaler or needs none.
+std::optional<TickPlan> prescaledPlan(const PlanRequest& request, const TickTimer& timer,
+                                      const Exact& total) {
+    const ReloadTimer* row = reloadTimer(request.family, timer.timer);
+    if (row == nullptr || row->prescaler == 0 || !(total > Exact(countsOf(timer.kind))))
+        return std::nullopt;
+    const auto setup = reloadTimerSetup(
+        {0, 0, request.intervalUs, request.crystalMhz, request.clock, &request.family},
+        timer.timer);
+    if (!setup)
+        return std::nullopt;
+    const Exact tick = setup->tickUs();
+    const bool exact = tick == request.intervalUs;
+    return TickPlan{
+        &timer, setup->counts(), 1, setup->initValue, tick, tick, request.intervalUs - tick, false,
+        exact,  setup->prescale};
+}
+
+} // namespace
+
 std::vector<TickPlan> planInterval(const PlanRequest& request) {
     const Exact total = request.intervalUs * request.crystalMhz / Exact(request.clock);
     if (request.clock <= 0 || !(request.crystalMhz > Exact(0)) || !(total > Exact(0)) ||
@@ -100,9 +128,12 @@ std::vector<TickPlan> planInterval(const PlanRequest& request) {
         return {};
     const Search search{total.numerator(), total.denominator()};
     std::vector<TickPlan> plans;
-    for (const TickTimer& timer : request.family.tickTimers)
+    for (const TickTimer& timer : request.family.tickTimers) {
         if (const Best best = bestTick(request, search, timer); best.counts != 0)
             plans.push_back(planOf(request, timer, best));
+        if (const auto prescaled = prescaledPlan(request, timer, total))
+            plans.push_back(*prescaled);
+    }
     std::stable_sort(plans.begin(), plans.end(),
                      [](const TickPlan& a, const TickPlan& b) { return rank(a) < rank(b); });
     return plans;
@@ -132,7 +163,8 @@ std::optional<std::string> tickPlanCode(const TickPlan& plan, const PlanRequest&
     const TimerSetup setup{plan.reload,        std::max(plan.timer->mode, 0),
                            request.intervalUs, request.crystalMhz,
                            request.clock,      &request.family,
-                           plan.ticks,         oneMode ? countsOf(plan.timer->kind) : 0};
+                           plan.ticks,         oneMode ? countsOf(plan.timer->kind) : 0,
+                           plan.prescale};
     return oneMode ? reloadTimerInitCode(plan.timer->timer, setup, language)
                    : timerInitCode(0, setup, language);
 }

@@ -25,6 +25,10 @@ struct TickPlan {
     // counts: every tick runs a few clocks longer than its counts, by an amount not known here.
     bool lateReload;
     bool exact; // no error at all: the counts make the interval and the period keeps to them
+    // A prescaled timer's TMxPS: each count takes prescale + 1 of its clocks, and c x D above
+    // is c x (prescale + 1) x D. One tick of the whole interval, where it takes more counts
+    // than the timer holds.
+    std::int32_t prescale = 0;
 };
 
 struct PlanRequest {
@@ -34,10 +38,15 @@ struct PlanRequest {
     std::int32_t clock; // D
 };
 
+// A tick's counts as the tables show them: "50000", or a prescaled timer's "62500×32", UTF-8.
+std::string countsText(const TickPlan& plan);
+
 // 1, 2, 2.5 or 5 times a power of ten µs, to the ns: ticks people count in.
 bool roundTick(const Exact& tickUs);
 
-// One plan for each of the family's tick timers that can time the interval. Plans whose period
+// One plan for each of the family's tick timers that can time the interval, and one more of a
+// single tick for a prescaled timer where the interval takes more counts than it holds. Plans
+// whose period
 // keeps to their counts come first; of them exact ones, then by error; among exact ones a timer
 // that reloads by itself, then a tick of a round length (1, 2, 2.5 or 5 times a power of ten
 // µs), before another. Empty for an interval of less than one tick or a crystal not above zero.

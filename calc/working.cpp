@@ -477,12 +477,16 @@ Working planWorking(const PlanRequest& request, const TickPlan& plan, int rank, 
                     {}};
     const Exact total = request.intervalUs * request.crystalMhz / Exact(request.clock);
     working.steps.push_back(decimalStep("总计数 = t × f ÷ D", {us, "×", f, "÷", d}, total, 9));
-    working.steps.push_back({"次数 k = t × f ÷ D ÷ c",
-                             {us, "×", f, "÷", d, "÷", c},
-                             total / Exact(plan.countsPerTick) == Exact(plan.ticks)
-                                 ? Rounding::Exact
-                                 : Rounding::HalfAway,
-                             k});
+    std::vector<std::string> ticks{us, "×", f, "÷", d, "÷", c};
+    if (plan.prescale > 0)
+        ticks.insert(ticks.end(), {"÷", num(plan.prescale + 1)});
+    working.steps.push_back(
+        {plan.prescale > 0 ? "次数 k = t × f ÷ D ÷ c ÷ (TMxPS + 1)" : "次数 k = t × f ÷ D ÷ c",
+         ticks,
+         total / Exact(plan.countsPerTick) / Exact(plan.prescale + 1) == Exact(plan.ticks)
+             ? Rounding::Exact
+             : Rounding::HalfAway,
+         k});
     working.steps.push_back({"重装值 = " + num(range) + " − c",
                              {num(range), "−", c},
                              Rounding::Exact,
@@ -491,11 +495,25 @@ Working planWorking(const PlanRequest& request, const TickPlan& plan, int rank, 
                              {num(plan.reload)},
                              Rounding::Exact,
                              hexText(plan.reload, range > 256 ? 4 : 2)});
+    // A prescaled timer's count takes TMxPS + 1 of its clocks.
+    const std::string divisor = num(plan.prescale + 1);
+    std::vector<std::string> tick{c, "×", d, "÷", f};
+    if (plan.prescale > 0) {
+        working.given.push_back(
+            "预分频：" +
+            std::string(reloadTimer(request.family, plan.timer->timer)->prescalerName) +
+            " = TMxPS = " + num(plan.prescale) + "，每个计数 TMxPS + 1 = " + divisor +
+            " 个定时器时钟");
+        tick = {c, "×", divisor, "×", d, "÷", f};
+    }
+    working.steps.push_back(decimalStep(plan.prescale > 0 ? "每次定时 = c × (TMxPS + 1) × D ÷ f"
+                                                          : "每次定时 = c × D ÷ f",
+                                        tick, plan.tickUs, 9, "µs"));
+    std::vector<std::string> achieved{k, "×"};
+    achieved.insert(achieved.end(), tick.begin(), tick.end());
     working.steps.push_back(
-        decimalStep("每次定时 = c × D ÷ f", {c, "×", d, "÷", f}, plan.tickUs, 9, "µs"));
-    const std::vector<std::string> achieved{k, "×", c, "×", d, "÷", f};
-    working.steps.push_back(
-        {"实际定时 = k × c × D ÷ f", achieved, Rounding::HalfAway, plan.achievedUs.fixed(3), "µs"});
+        {plan.prescale > 0 ? "实际定时 = k × c × (TMxPS + 1) × D ÷ f" : "实际定时 = k × c × D ÷ f",
+         achieved, Rounding::HalfAway, plan.achievedUs.fixed(3), "µs"});
     std::vector<std::string> error{us, "−"};
     error.insert(error.end(), achieved.begin(), achieved.end());
     working.steps.push_back(

@@ -27,9 +27,13 @@ QString text(const Exact& value) { return QString::fromStdString(value.fixed(3))
 // The STC15/STC8 registers as STC's manual and headers lay them out (STC8H.H, STC15.H,
 // STC8A8K64D4 manual: timer 2 and 4): written here, not read from the code under test.
 const QHash<QString, int> stcAddress{
-    {"AUXR", 0x8E},  {"T4T3M", 0xD1}, {"T4H", 0xD2},   {"T4L", 0xD3},   {"T3H", 0xD4},
-    {"T3L", 0xD5},   {"T2H", 0xD6},   {"T2L", 0xD7},   {"IE2", 0xAF},   {"S2CON", 0x9A},
-    {"S2BUF", 0x9B}, {"S3CON", 0xAC}, {"S3BUF", 0xAD}, {"S4CON", 0x84}, {"S4BUF", 0x85}};
+    {"AUXR", 0x8E},  {"T4T3M", 0xD1}, {"T4H", 0xD2},   {"T4L", 0xD3},
+    {"T3H", 0xD4},   {"T3L", 0xD5},   {"T2H", 0xD6},   {"T2L", 0xD7},
+    {"IE2", 0xAF},   {"S2CON", 0x9A}, {"S2BUF", 0x9B}, {"S3CON", 0xAC},
+    {"S3BUF", 0xAD}, {"S4CON", 0x84}, {"S4BUF", 0x85}, {"P_SW2", 0xBA}};
+// STC8G/STC8H: TM2PS to TM4PS in extended RAM, written only while P_SW2's EAXFR (bit 7) is set
+// (STC8H.h).
+const QHash<int, QString> stcPrescalers{{0xFEA2, "TM2PS"}, {0xFEA3, "TM3PS"}, {0xFEA4, "TM4PS"}};
 struct ManualTimer {
     QString control;
     int run, counter, fast; // TxR, Tx_C/T, Txx12
@@ -47,12 +51,50 @@ const QHash<int, ManualTimer> manualTimers{
 // The registers after a unit's writes, from a chip whose registers all hold dirt. Written while
 // its timer runs, TxH/TxL reach only the hidden reload (manual): count and reload then differ.
 struct StcModel {
-    QHash<QString, int> sfr, reload;
-    QStringList unknown; // registers written that the table lacks
+    QHash<QString, int> sfr, reload, xfr;
+    QStringList unknown; // registers written that the table lacks, or a prescaler with EAXFR clear
+    int acc = 0, dptr = 0;
+    QList<int> stack;
     StcModel(int dirt, const QString& unit) {
         for (auto at = stcAddress.begin(); at != stcAddress.end(); ++at)
             sfr[at.key()] = reload[at.key()] = dirt;
+        for (const QString& name : stcPrescalers)
+            xfr[name] = dirt;
         apply(unit);
+    }
+    // The prescaler's writes: C's block that sets EAXFR, writes TMxPS and puts P_SW2 back; A51's
+    // PUSH, ORL, MOV DPTR, MOV A, MOVX, POP.
+    bool prescaler(const QString& line) {
+        static const QRegularExpression c(R"(^        (TM\dPS) = 0x([0-9A-F]{2});)"),
+            pointer(R"(^\tMOV\tDPTR,#0?([0-9A-F]{4})H)"),
+            immediate(R"(^\tMOV\tA,#0?([0-9A-F]{2})H)");
+        const auto write = [this](const QString& name, int value) {
+            if (sfr["P_SW2"] & 0x80)
+                xfr[name] = value;
+            else
+                unknown << name + " with EAXFR clear";
+        };
+        if (line == "        unsigned char eaxfr = P_SW2;")
+            stack << sfr["P_SW2"];
+        else if (line == "        P_SW2 = eaxfr | 0x80;")
+            sfr["P_SW2"] = stack.last() | 0x80;
+        else if (line == "        P_SW2 = eaxfr;" && !stack.isEmpty())
+            sfr["P_SW2"] = stack.takeLast();
+        else if (const auto m = c.match(line); m.hasMatch())
+            write(m.captured(1), m.captured(2).toInt(nullptr, 16));
+        else if (line.startsWith("\tPUSH\tP_SW2"))
+            stack << sfr["P_SW2"];
+        else if (line.startsWith("\tPOP\tP_SW2") && !stack.isEmpty())
+            sfr["P_SW2"] = stack.takeLast();
+        else if (const auto m = pointer.match(line); m.hasMatch())
+            dptr = m.captured(1).toInt(nullptr, 16);
+        else if (const auto m = immediate.match(line); m.hasMatch())
+            acc = m.captured(1).toInt(nullptr, 16);
+        else if (line.startsWith("\tMOVX\t@DPTR,A"))
+            write(stcPrescalers.value(dptr, "xdata"), acc);
+        else
+            return false;
+        return true;
     }
     bool running(const QString& reg) const {
         for (const ManualTimer& timer : manualTimers)
@@ -65,6 +107,8 @@ struct StcModel {
         static const QRegularExpression c(R"(^    (\w+) (=|\|=|&=) 0x([0-9A-F]{2});)"),
             a51(R"(^\t(MOV|ORL|ANL)\t(\w+),#0?([0-9A-F]{2})H)");
         for (const QString& line : unit.split('\n')) {
+            if (prescaler(line))
+                continue;
             auto m = c.match(line);
             const bool isC = m.hasMatch();
             if (!isC && !(m = a51.match(line)).hasMatch())
@@ -472,10 +516,13 @@ private slots:
                 const std::int64_t range = countsOf(plan.timer->kind),
                                    fewest = minimumRoutineCounts(family, clock, plan.timer->kind);
                 QVERIFY(plan.countsPerTick >= fewest && plan.reload == range - plan.countsPerTick);
-                const Exact::Int counts = Exact::Int(plan.ticks) * plan.countsPerTick;
+                const Exact::Int counts =
+                    Exact::Int(plan.ticks) * plan.countsPerTick * (plan.prescale + 1);
                 QCOMPARE(plan.achievedUs, Exact::ratio(counts * clock * 10'000, hundredHz));
                 QCOMPARE(plan.errorUs,
                          Exact::ratio(total - counts * perCount, Exact::Int(hundredHz) * 1000));
+                if (plan.prescale > 0) // one tick of a divided clock: its own rows below
+                    continue;
                 bool divisible = false;
                 for (std::int64_t c = fewest; c <= range && total % perCount == 0 && !divisible;
                      ++c)
@@ -521,7 +568,7 @@ private slots:
         QTest::addColumn<QString>("family");
         QTest::addColumn<int>("clock");
         QTest::addColumn<int>("dirt");
-        for (const char* family : {"stc15", "stc8"})
+        for (const char* family : {"stc15", "stc8", "stc8h"})
             for (const int clock : {12, 1})
                 for (const int dirt : {0x00, 0xFF})
                     QTest::addRow("%s %dT from %02X", family, clock, dirt)
@@ -540,6 +587,9 @@ private slots:
             QCOMPARE(QList<int>({model.count(row), model.reloads(row)}),
                      QList<int>({value, value}));
             QCOMPARE(model.sfr["IE2"], enabled ? dirt | row.enable : dirt & ~row.enable);
+            // A prescaler left by a boot loader set to 1/1, EAXFR as it was.
+            QCOMPARE(QList<int>({model.xfr[QString("TM%1PS").arg(timer)], model.sfr["P_SW2"]}),
+                     QList<int>({family == "stc8h" ? 0 : dirt, dirt}));
         };
         const auto setup =
             *reloadTimerSetup({0, 1, exact("1000"), exact("22.1184"), clock, &chip}, 2);
@@ -600,6 +650,45 @@ private slots:
                                                    (65536 - (clock == 1 ? 0xFFD0 : 0xFFFC)),
                                                0, 'f', 1)));
                 }
+    }
+
+    // Beyond 65536 counts a prescaled timer divides its clock: by the smallest TMxPS + 1 that
+    // makes the interval a whole number of counts, else the nearest (the smaller of two as
+    // near); too long for any division, under half a count, or on a timer without a prescaler,
+    // refused. Timer 3 at 24 MHz, 12T: a count is 0.5 us.
+    void prescalerReachesBeyondTheRange_data() {
+        QTest::addColumn<QString>("input"); // family, us
+        QTest::addColumn<QString>("shown"); // TMxPS, counts, error; or the refusal
+        // clang-format off
+        QTest::newRow("1 s") << "stc8h 1000000" << "31 62500 0.000";
+        QTest::newRow("the longest undivided") << "stc8h 32768" << "0 65536 0.000";
+        QTest::newRow("half a count more, a tie to the even") << "stc8h 32768.25" << "0 65536 0.250";
+        QTest::newRow("a count more: the nearest") << "stc8g 32768.5" << "1 32768 0.500";
+        QTest::newRow("the longest divided") << "stc8h 8388608" << "255 65536 0.000";
+        QTest::newRow("beyond every division") << "stc8h 8388736.5" << "定时器 3 只有 16 位自动重装方式，最长 8388608.000 uS（预分频 256 时）";
+        QTest::newRow("under half a count") << "stc8h 0.2" << "定时器 3 的一个计数就要 0.500 uS，定时时间不到半个计数";
+        QTest::newRow("no prescaler on the STC8") << "stc8 1000000" << "定时器 3 只有 16 位自动重装方式，最长 32768.000 uS，超出定时范围";
+        // clang-format on
+    }
+    void prescalerReachesBeyondTheRange() {
+        QFETCH(QString, input);
+        QFETCH(QString, shown);
+        const ChipFamily& family = *findFamily(input.section(' ', 0, 0).toStdString());
+        const TimerSetup asked{0, 0, exact(input.section(' ', 1)), 24, 12, &family};
+        const auto setup = reloadTimerSetup(asked, 3);
+        QCOMPARE(setup ? QString("%1 %2 %3")
+                             .arg(setup->prescale)
+                             .arg(setup->counts())
+                             .arg(text(setup->errorUs()))
+                       : oneModeTooLong(3, asked).left(shown.size()),
+                 shown);
+        if (setup) // what the unit writes, and says
+            QVERIFY(QString::fromStdString(*timerInitCode(3, *setup))
+                        .contains(QString("TM3PS = 0x%1;  /* one count every %2 timer clocks */")
+                                      .arg(QString::number(setup->prescale, 16)
+                                               .rightJustified(2, '0')
+                                               .toUpper())
+                                      .arg(setup->prescale + 1)));
     }
 
     // The working of each figure: every step redone from its printed operands gives its printed

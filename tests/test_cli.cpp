@@ -135,7 +135,7 @@ private slots:
         QTest::newRow("plan") << "plan --interval 1s --crystal 12" << 0 << "定时器 2 (8052)\t50000\t3CB0\t20\t1000000.000\t0.000\t是\n定时器 0 方式 2\t250\t06\t4000" << "";
         QTest::newRow("plan code") << "plan --interval 1000ms --crystal 11.0592 --family stc8 --clock 1T --code --plan 2" << 0 << "    T2L = 0x00;\n    T2H = 0x28;\n" << "";
         QTest::newRow("inexact plans are no later") << "plan --interval 300 --crystal 11.0592" << 0 << "\t299.479\t+0.521\t否\n定时器 0 方式 1" << "";
-        QTest::newRow("plan json") << "plan --interval 300 --crystal 11.0592 --json" << 0 << "\"exact\":false,\"lateReload\":false,\"reload\":\"0x76\",\"reloadsItself\":true,\"tickUs\":149.7" << "";
+        QTest::newRow("plan json") << "plan --interval 300 --crystal 11.0592 --json" << 0 << "\"exact\":false,\"lateReload\":false,\"prescale\":0,\"reload\":\"0x76\",\"reloadsItself\":true,\"tickUs\":149.7" << "";
         QTest::newRow("plan too short") << "plan --interval 5us --crystal 12" << 1 << "" << "定时时间太短，请用主窗口";
         QTest::newRow("plan beyond the list") << "plan --interval 1s --crystal 12 --code --plan 4" << 2 << "" << "--plan 只能是 1 到 3";
         QTest::newRow("mistyped sub-command") << "timers --crystal 12" << 2 << "" << "未知的子命令：timers\n用法：tickora\n      tickora timer --crystal MHZ";

@@ -244,7 +244,7 @@ void PlanWindow::showPlan(int row, const TickPlan& plan) {
                            : plan.lateReload               ? QStringLiteral("每次略长")
                                                            : QStringLiteral("补偿重装");
     const QStringList cells{toQString(plan.timer->label),
-                            QString::number(plan.countsPerTick),
+                            toQString(countsText(plan)),
                             hexText(plan.reload, plan.timer->kind == TimerKind::Reload8 ? 2 : 4),
                             QString::number(plan.ticks),
                             atMost + numbers_.localizedSigned(plan.errorUs.fixed(3)),
