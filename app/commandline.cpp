@@ -84,8 +84,8 @@ const SubCommand subCommands[] = {
      runPlan},
     {QStringLiteral("delay"),
      {QStringLiteral("delay"), QStringLiteral("crystal"), QStringLiteral("family?"),
-      QStringLiteral("clock?"), QStringLiteral("argument?"), QStringLiteral("lang?"),
-      QStringLiteral("explain?")},
+      QStringLiteral("clock?"), QStringLiteral("timer?"), QStringLiteral("argument?"),
+      QStringLiteral("lang?"), QStringLiteral("explain?")},
      QStringLiteral("软件延时：精确到时钟的延时函数，C 或汇编，头部写明计算过程"),
      runDelay},
 };

@@ -40,6 +40,23 @@ QJsonObject delayJson(const DelayRequest& request, const DelayResult& result,
     return object;
 }
 
+// The timer a delay counts the overflows of, one the family offers.
+int delayTimer(const Invocation& in, const ChipFamily& family) {
+    const int timer = in.choice(QStringLiteral("timer"), 3);
+    QStringList known;
+    for (const int each : delayTimers(family))
+        if (each == timer)
+            return timer;
+        else
+            known << QString::number(each);
+    throw Refusal{Usage, known.isEmpty()
+                             ? fromUtf8(family.noAssembly)
+                             : QStringLiteral("%1 没有可用来延时的定时器 %2（可用：%3）")
+                                   .arg(fromUtf8(family.name))
+                                   .arg(timer)
+                                   .arg(known.join(QStringLiteral("、")))};
+}
+
 } // namespace
 
 // The unit the delay window copies, in the language of --lang, or its figures.
@@ -51,9 +68,13 @@ Result runDelay(const Invocation& in, bool json) {
         in.numbers().parseCrystal(in.text(QStringLiteral("crystal")));
     if (!crystal.problem.isEmpty())
         throw Refusal{Refused, crystal.problem};
-    const DelayRequest request{
-        timeWithUnit(in, QStringLiteral("delay")), crystal.value, family, clock,
-        in.has(QStringLiteral("argument")) ? DelayKind::PerStep : DelayKind::Fixed};
+    const DelayRequest request{timeWithUnit(in, QStringLiteral("delay")),
+                               crystal.value,
+                               family,
+                               clock,
+                               in.has(QStringLiteral("argument")) ? DelayKind::PerStep
+                                                                  : DelayKind::Fixed,
+                               in.has(QStringLiteral("timer")) ? delayTimer(in, family) : -1};
     const auto result = planDelay(request);
     if (!result)
         throw Refusal{Refused, fromUtf8(delayProblem(request))};

@@ -92,8 +92,11 @@ std::string operandText(const AsmOperand& operand, CodeLanguage language) {
             return "#" + (keil ? operand.name : "_" + operand.name);
         return "#" + (keil ? a51Hex(unsigned(operand.value), 4)
                            : hexText("0x%04X", unsigned(operand.value)));
-    case AsmOperand::Kind::Sfr:
     case AsmOperand::Kind::Bit:
+        if (operand.name.find('.') != std::string::npos) // a register's bit both know: ACC.0
+            return keil ? operand.name : lower(operand.name);
+        break;
+    case AsmOperand::Kind::Sfr:
     case AsmOperand::Kind::Label:
         break;
     }
@@ -206,7 +209,8 @@ constexpr InstructionTiming classicTiming[] = {
     {"PUSH", "d", 2},  {"POP", "d", 2},  {"RET", "", 2},    {"RETI", "", 2},   {"JNZ", "l", 2},
     {"JZ", "l", 2},    {"SJMP", "l", 2}, {"LCALL", "l", 2}, {"ACALL", "l", 2}, {"NOP", "", 1},
     {"DJNZ", "rl", 2}, {"MOV", "r#", 1}, {"MOV", "rd", 2},  {"MOV", "Ar", 1},  {"MOV", "rA", 1},
-    {"ORL", "Ar", 1},  {"MOV", "pw", 2}, {"MOVX", "@A", 2}, {"JMP", "j", 2},
+    {"ORL", "Ar", 1},  {"MOV", "pw", 2}, {"MOVX", "@A", 2}, {"JMP", "j", 2},   {"JNB", "bl", 2},
+    {"JB", "bl", 2},
 };
 
 } // namespace
@@ -319,6 +323,18 @@ std::string renderAssembly(const AsmUnit& unit, CodeLanguage language) {
     return text + (keil ? "\n\tEND\n" : "");
 }
 
+namespace {
+
+// sdas8051 knows the core's own registers by name (dpl, dph); any other is the C symbol its
+// header declares for SDCC (_TMOD, _AUXR).
+std::string inlineSfr(const std::string& name) {
+    constexpr std::string_view core[] = {"ACC", "B", "DPL", "DPH", "PSW", "SP"};
+    return std::find(std::begin(core), std::end(core), name) != std::end(core) ? lower(name)
+                                                                               : "_" + name;
+}
+
+} // namespace
+
 // SDCC's inline assembly knows the 8051's own registers by sdas8051's names (dpl, dph), not by a
 // C header's (_DPL), and its labels are local ones, numbered.
 std::string renderInlineAssembly(const AsmUnit& unit) {
@@ -345,7 +361,7 @@ std::string renderInlineAssembly(const AsmUnit& unit) {
                      : operand.kind == AsmOperand::Kind::Immediate16 && !operand.name.empty()
                          ? "#" + local(operand.name)
                      : operand.kind == AsmOperand::Kind::Sfr
-                         ? lower(operand.name)
+                         ? inlineSfr(operand.name)
                          : operandText(operand, CodeLanguage::Sdas));
         }
         text += (line.comment.empty() ? "" : "\t; " + line.comment) + "\n";

@@ -2,6 +2,8 @@
 
 #include "asmunit.h"
 #include "bounds.h"
+#include "delayparts.h"
+#include "timerdelay.h"
 #include "uses.h"
 
 #include <algorithm>
@@ -20,30 +22,14 @@ constexpr int padRegister = 0;
 // NOPs kept few, so that the argument form's jumps stay within a relative jump's reach.
 constexpr int mostNops = 16;
 
-AsmLine instruction(std::string mnemonic, std::vector<AsmOperand> operands = {}) {
-    return {Kind::Instruction, std::move(mnemonic), std::move(operands)};
-}
+using delayparts::argumentMoves;
+using delayparts::countDown;
+using delayparts::entryTest;
+using delayparts::instruction;
 
 // The lines whose times make the delays, as the units print them.
 AsmLine loadLine(int r, std::int32_t count) { return instruction("MOV", {reg(r), imm(count)}); }
 AsmLine djnzLine(int r, const std::string& to) { return instruction("DJNZ", {reg(r), label(to)}); }
-std::vector<AsmLine> entryTest() {
-    return {instruction("MOV", {acc(), reg(7)}), instruction("ORL", {acc(), reg(6)})};
-}
-// SDCC passes a 2-byte first argument in DPL (low) and DPH (high) (SDCC manual, interfacing with
-// assembly routines); Keil C51 an int's in R7 (low) and R6 (high) (Cx51 User's Guide, parameters
-// and registers). SDCC's forms move it to where Keil's finds it, so the rest is the same code.
-std::vector<AsmLine> argumentMoves() {
-    return {instruction("MOV", {reg(7), sfr("DPL")}), instruction("MOV", {reg(6), sfr("DPH")})};
-}
-// n - 1 into R7:R6 by adding 0FFFFH, the same instructions every step whatever the bytes hold,
-// and A = R6 | R7 for the JNZ after it.
-std::vector<AsmLine> countDown() {
-    return {instruction("MOV", {acc(), reg(7)}),     instruction("ADD", {acc(), imm(0xFF)}),
-            instruction("MOV", {reg(7), acc()}),     instruction("MOV", {acc(), reg(6)}),
-            instruction("ADDC", {acc(), imm(0xFF)}), instruction("MOV", {reg(6), acc()}),
-            instruction("ORL", {acc(), reg(7)})};
-}
 
 // A branch's time when it jumps and when it falls through.
 struct Branch {
@@ -59,8 +45,7 @@ struct Costs {
     int levelBytes, nopBytes; // a level's or short loop's MOV and DJNZ; a NOP
 };
 
-// Times of the core's instructions: a classic core's machine cycles from Intel's table, a 1T
-// core's clocks from its vendor's, which gives one time for a branch whether it jumps or not.
+// Times of the core's instructions, in its units; known() false once one is not known.
 class Timer {
 public:
     explicit Timer(const ChipFamily& family)
@@ -71,15 +56,11 @@ public:
             time += branch(line).jumps;
         return time;
     }
+    // One time for a jump and a fall-through: Intel's table and the vendors' alike give one.
     Branch branch(const AsmLine& line) {
-        if (family_.classicCycle) {
-            const InstructionTiming* row = timingOf(classicTimingTable(), line);
-            known_ = known_ && row && row->time > 0 && row->fallThrough() > 0;
-            return row ? Branch{row->time, row->fallThrough()} : Branch{};
-        }
-        const auto clocks = coreClocks(family_, line);
-        known_ = known_ && clocks;
-        return Branch{clocks.value_or(0), clocks.value_or(0)};
+        const auto time = delayparts::timeOf(family_, line);
+        known_ = known_ && time;
+        return Branch{time.value_or(0), time.value_or(0)};
     }
     bool known() const { return known_; }
 
@@ -238,27 +219,6 @@ DelayLoops loopsOf(const Body& body, std::span<const int> chain) {
     return loops;
 }
 
-// "delay_10ms", "delay_250us", "delay_ms" for a step of 1 ms: the largest unit the time is a
-// whole number of, its count left out for a step of one.
-std::string nameOf(const Exact& us, DelayKind kind) {
-    struct Unit {
-        const char* name;
-        std::int64_t perUs; // of the unit in a µs, or µs in it, negated
-    };
-    constexpr Unit units[] = {{"s", -1'000'000}, {"ms", -1000}, {"us", 1}, {"ns", 1000}};
-    for (const Unit& unit : units) {
-        const Exact count = unit.perUs < 0 ? us / Exact(-unit.perUs) : us * Exact(unit.perUs);
-        if (count.denominator() != 1)
-            continue;
-        const std::string digits =
-            count == Exact(1) && kind == DelayKind::PerStep ? "" : count.text(0);
-        return "delay_" + digits + unit.name;
-    }
-    std::string digits = (us * Exact(1000)).text(9);
-    std::replace(digits.begin(), digits.end(), '.', 'p');
-    return "delay_" + digits + "ns";
-}
-
 std::string usOf(const Costs& costs, std::int64_t units, const Exact& crystalMhz) {
     return (Exact(units * costs.unitClocks) / crystalMhz).text(3);
 }
@@ -303,6 +263,10 @@ Planned plan(const DelayRequest& request) {
         return refused("请输入有效的延时时间");
     if (!offersClock(request.family, request.clock))
         return refused("该芯片没有这种时钟");
+    if (request.timer >= 0) {
+        TimerDelayPlan paced = planTimerDelay(request);
+        return {std::move(paced.result), std::move(paced.problem)};
+    }
     const auto costs = costsOf(request.family, request.clock);
     if (!costs)
         return refused("该芯片的 1T 内核指令时间未知（厂商手册未给出）：请改用定时器延时");
@@ -324,7 +288,7 @@ Planned plan(const DelayRequest& request) {
     if (!body)
         return refused(tooLong(*costs, int(chain.size()), request));
     DelayResult result;
-    result.name = nameOf(request.delayUs, request.kind);
+    result.name = delayparts::nameOf(request.delayUs, request.kind == DelayKind::PerStep);
     result.askedClocks = asked;
     result.clocks = *target * costs->unitClocks;
     result.achievedUs = Exact(result.clocks) / request.crystalMhz;
@@ -378,6 +342,8 @@ namespace {
 
 // The routine's body from its first instruction to RET, labels named after it.
 AsmUnit bodyUnit(const DelayRequest& request, const DelayResult& result, bool sdcc) {
+    if (request.timer >= 0)
+        return timerDelayBody(request, result, sdcc);
     const DelayLoops& loops = result.loops;
     const std::string loop = result.name + "_loop", step = result.name + "_step",
                       done = result.name + "_done", pad = result.name + "_pad";
@@ -481,15 +447,20 @@ std::vector<std::string> headerLines(const DelayRequest& request, const DelayRes
                   std::to_string(result.loops.padLoop) + " (a short loop of its own)";
     if (!counts.empty())
         lines.push_back("Counts: " + counts + "; a count of 256 is loaded as 0.");
-    lines.push_back("Times from " + std::string(timingSource(request.family)) + ".");
-    if (!request.family.classicCycle) // what the vendor's figures leave open
+    const bool paced = request.timer >= 0;
+    if (paced)
+        for (const std::string& note : timerDelayNotes(request, result))
+            lines.push_back(note);
+    if (const std::string_view source = timingSource(request.family); !source.empty())
+        lines.push_back("Times from " + std::string(source) + ".");
+    if (!request.family.classicCycle && request.family.core) // what the vendor's figures leave open
         lines.push_back("The vendor gives one time for a branch whether it jumps or not; the "
                         "clocks are the vendor's figures, not measured here.");
     lines.push_back(
         std::to_string(bytesOf(bodyUnit(request, result, language != CodeLanguage::A51))) +
         " bytes of code. Changes " + listed(result.registers) +
-        ". An interrupt taken during the delay lengthens it.");
-    lines.push_back(UnitUses{}.text());
+        (paced ? "." : ". An interrupt taken during the delay lengthens it."));
+    lines.push_back((paced ? UnitUses{request.timer, -1, {}} : UnitUses{}).text());
     return lines;
 }
 
@@ -507,9 +478,12 @@ std::string cUnit(const DelayRequest& request, const DelayResult& result) {
         request.kind == DelayKind::PerStep
             ? "#pragma save\n#pragma disable_warning 85  /* n is read below */\n"
             : "";
-    return text + " */\n#ifdef __SDCC\n" + quiet + prototype(request, result) +
-           " __naked\n{\n    __asm\n" + renderInlineAssembly(bodyUnit(request, result, true)) +
-           "    __endasm;\n}\n" + (quiet.empty() ? "" : "#pragma restore\n") +
+    const std::string body = renderInlineAssembly(bodyUnit(request, result, true));
+    // A timer's delay names the timer's registers: SDCC's header declares them.
+    const std::string headers = request.timer >= 0 ? sfrHeaderLines(request.family, body) : "";
+    return text + " */\n" + headers + "#ifdef __SDCC\n" + quiet + prototype(request, result) +
+           " __naked\n{\n    __asm\n" + body + "    __endasm;\n}\n" +
+           (quiet.empty() ? "" : "#pragma restore\n") +
            "#else /* Keil C51 */\n"
            "/* Save Tickora's Keil A51 form of this delay (language Keil A51, or --lang a51) as "
            "an\n"

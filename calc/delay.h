@@ -26,6 +26,32 @@ struct DelayRequest {
     const ChipFamily& family;
     std::int32_t clock; // the family's timer clock as chosen (12, 6, 1): a classic core's cycle
     DelayKind kind;
+    // -1: loops, timed by the core's instruction table; 0, 1 or 2: the overflows of that timer
+    // in an auto-reload mode, its flag polled (delayTimers()).
+    int timer = -1;
+};
+
+// The timers a delay can count the overflows of: 0 and 1 in their auto-reload mode of the
+// widest range, and the 8052's timer 2; none on a core no 8051 assembly is written for.
+std::vector<int> delayTimers(const ChipFamily& family);
+
+// How a timer paces a delay: its period in counts, how many overflows (a fixed delay's) or how
+// many a step (by argument), the first period's counts, and where the total rests.
+struct DelayPacing {
+    std::int32_t period = 0;    // counts from one overflow to the next
+    std::int64_t overflows = 0; // a fixed delay's in all, or a step's
+    std::int32_t first = 0;     // counts from the start to the first overflow
+    // The clocks it may run past the total: none where the instructions' times are known and
+    // the timer counts as they run; the poll and the timer's clock divider's phase where it
+    // counts slower; and the entry and exit where the core's times are not known.
+    std::int64_t slackClocks = 0;
+    std::string slackReason; // why, for the header; empty where there is no slack
+    // After the last overflow: the timer's low byte read, less base, is one more than how many
+    // counts late the poll saw it; a JB on each of its lateBits bits skips as many NOPs, so that
+    // every exit takes as long. None where the timer does not count as the instructions run.
+    std::uint8_t base = 0;
+    int lateBits = 0;
+    int counters = 1; // the DJNZ counters that count the overflows, an outer one counting 1 or more
 };
 
 // The loops that make up the time: a chain of DJNZ counters all jumping back to the innermost,
@@ -72,6 +98,7 @@ struct DelayResult {
     std::vector<std::pair<std::string, std::int64_t>> times;
     std::vector<std::string> registers; // what the routine changes: "A", "PSW", "R7" ...
     DelayLoops loops;
+    DelayPacing pacing; // a timer's delay: how its timer paces it
     DelayCall keilCall; // PerStep: Keil C51 passes n in R6:R7 (the A51 form)
     DelayCall sdccCall; // PerStep: SDCC passes it in DPH:DPL (the C and sdas8051 forms)
 

@@ -66,9 +66,16 @@ std::pair<QString, qint64> called(const DelayResult& result, int n) {
 // and main() calling each with each n, as C and as sdas8051, each call from a chip left dirty
 // (carry, AC, F0, OV and F1 set, A and R0 to R7 junk), takes the clocks expected from its LCALL to
 // the instruction after it.
+// A timer's delay: as the first in a program that, before each call, leaves the chip dirtier
+// (prelude), and has an interrupt routine of its own (routine).
+struct Harness {
+    QString chip = "8051", prelude, routine;
+};
+
 void runsExactly(const std::vector<DelayRequest>& requests, const QList<int>& ns, double hz,
-                 const QString& seed) {
-    QString cUnits, sdasUnits, program = "void main(void)\n{\n";
+                 const QString& seed, const Harness& harness = {}) {
+    QString cUnits, sdasUnits,
+        program = "#include <8052.h>\n" + harness.routine + "void main(void)\n{\n";
     QStringList prototypes, breaks, calls;
     QList<qint64> expected;
     for (const DelayRequest& request : requests) {
@@ -99,7 +106,7 @@ void runsExactly(const std::vector<DelayRequest>& requests, const QList<int>& ns
                 .contains("\tPUBLIC\t" + QString(skip ? "_" : "") + result.name.c_str() + "\n"));
     }
     for (int i = 0; i < calls.size(); ++i) {
-        program += "    __asm\n    mov psw,#0xE6\n    mov a,#0x5A\n";
+        program += harness.prelude + "    __asm\n    mov psw,#0xE6\n    mov a,#0x5A\n";
         for (int r = 0; r < 8; ++r)
             program +=
                 QString("    mov r%1,#0x%2 ; call %3\n").arg(r).arg(0x81 + 17 * r, 0, 16).arg(i);
@@ -112,7 +119,7 @@ void runsExactly(const std::vector<DelayRequest>& requests, const QList<int>& ns
     for (const QString& units : {cUnits, QString()}) {
         const auto stops =
             simulate((units.isEmpty() ? prototypes.join('\n') + "\n" : units) + program, breaks,
-                     "8051", hz, int(breaks.size()), {}, units.isEmpty() ? sdasUnits : "");
+                     harness.chip, hz, int(breaks.size()), {}, units.isEmpty() ? sdasUnits : "");
         QList<qint64> cycles;
         for (int i = 0; i + 1 < stops.size(); i += 2)
             cycles << stops[i + 1]["cycle"] - stops[i]["cycle"];
@@ -166,6 +173,68 @@ private slots:
         runsExactly(requests, step.isEmpty() ? QList<int>{-1} : QList<int>{0, 1, 2, 255, 256, 1000},
                     row.section(' ', 0, 0).toDouble() * 12e6 / clock,
                     QString("seed %1").arg(20261208 + clock));
+    }
+
+    // A timer's delays on the classic 8051 and the STC89 at 6T, run in s51 as loops' are, each
+    // call from a chip whose timers were left running, counting external pulses under their
+    // gates, flags set: every one takes the clocks its unit states. An interrupt of the other
+    // timer, taken and returned within a period, lengthens none of them: the last overflow's
+    // lateness is read from the timer and made up.
+    void timerDelaysRunExactly_data() {
+        QTest::addColumn<QString>("row"); // crystal, family, clock, timer, a step's us
+        for (const char* row :
+             {"12 classic 12 0", "11.0592 stc89 6 1", "12 classic 12 2", "12 classic 12 0 1000",
+              "11.0592 stc89 6 2 250", "12 classic 12 1 interrupted",
+              "12 classic 12 0 1000 interrupted", "12 classic 12 2 interrupted"})
+            QTest::newRow(row) << row;
+    }
+    void timerDelaysRunExactly() {
+        QFETCH(QString, row);
+        const QStringList f = row.split(' ');
+        const int clock = f[2].toInt(), timer = f[3].toInt();
+        const bool interrupted = row.endsWith("interrupted");
+        const QString step = f.value(4) == "interrupted" ? QString() : f.value(4);
+        std::mt19937 random(20261208 + timer);
+        // 2 s, a period's edges (one overflow or two, at timer 0's 256 counts and at 65536),
+        // then random ones.
+        QStringList lengths = interrupted ? QStringList{"2000000", "6500", "65536"}
+                                          : QStringList{"2000000", "255", "256",   "257",
+                                                        "285",     "286", "65565", "65566"};
+        for (int i = 0; i < (interrupted ? 2 : 6); ++i)
+            lengths << QString::number(
+                std::exp(std::uniform_real_distribution(interrupted ? 8.9 : 3.5, 11.0)(random)));
+        std::vector<DelayRequest> requests;
+        for (const QString& us : step.isEmpty() ? lengths : QStringList{step}) {
+            DelayRequest request =
+                ask(us + " " + f.mid(0, 3).join(' ') + (step.isEmpty() ? "" : " s"));
+            request.timer = timer;
+            requests.push_back(request);
+        }
+        // The other timer interrupts 3000 cycles into each call (a 2 ms delay or longer), its
+        // routine 40 cycles long, returning within a period.
+        const int other = timer == 0 ? 1 : 0;
+        Harness harness{timer == 2 ? "8052" : "8051",
+                        QString("    TMOD = 0xDD;\n    TCON = 0xF0;\n    T2CON = 0x0F;\n"),
+                        {}};
+        if (interrupted) {
+            harness.prelude +=
+                QString("    TMOD = (TMOD & %1) | %2;\n    TH%3 = 0xF4;\n    TL%3 = 0x48;\n"
+                        "    TF%3 = 0;\n    ET%3 = 1;\n    EA = 1;\n    TR%3 = 1;\n")
+                    .arg(other == 0 ? "0xF0" : "0x0F", other == 0 ? "0x01" : "0x10")
+                    .arg(other);
+            harness.routine = QString("void other(void) __interrupt(%1)\n{\n    TR%2 = 0;\n"
+                                      "    __asm\n    mov r0,#12\n00001$:\n    djnz r0,00001$\n"
+                                      "    __endasm;\n}\n")
+                                  .arg(other * 2 + 1)
+                                  .arg(other);
+            for (const DelayRequest& request : requests)
+                QVERIFY(planDelay(request)->clocks / clock >= (step.isEmpty() ? 6000 : 1000));
+        }
+        runsExactly(requests,
+                    step.isEmpty() ? QList<int>{-1}
+                    : interrupted  ? QList<int>{5, 1000}
+                                   : QList<int>{0, 1, 2, 255, 256, 1000},
+                    f[0].toDouble() * 12e6 / clock, row, harness);
     }
 
     // The vendors' tables as the project carries them, row for row as the shared CSVs; the MS51's
