@@ -366,6 +366,12 @@ TimerDelayPlan planTimerDelay(const DelayRequest& request) {
             (perStep ? number(choice->overflows) + " x " + number(choice->period) + " counts"
                      : number(counts) + " counts") +
             (unitsACount == 1 ? "" : " x " + number(unitsACount));
+        // The working's parts: the entry and exit, and the counts the timer counts.
+        result.fixed = {core.known && !perStep ? number(entryUnits) + " (LCALL to the start) + " +
+                                                     number(exit) + " (last overflow to RET)"
+                                               : std::string(),
+                        core.known && !perStep ? entryUnits + exit : 0};
+        result.chain = {countsText, stepCounts};
         result.units = perStep || !core.known ? timed : entryUnits + timed + exit;
         result.clocks = result.units * core.unitClocks;
         result.working =

@@ -580,7 +580,113 @@ std::string padChoice(const DelayLoops& loops) {
 
 } // namespace
 
+namespace {
+
+// A delay paced by a timer: the clocks asked, what the entry and exit take, the counts the timer
+// is left to count, and how they are made of its overflows.
+Working timerDelayWorking(const DelayRequest& request, const DelayResult& result) {
+    const std::string us = request.delayUs.text(9), f = request.crystalMhz.text(9),
+                      d = num(request.clock);
+    const DelayPacing& p = result.pacing;
+    const bool perStep = request.kind == DelayKind::PerStep;
+    Working working{
+        "计算过程：定时器延时",
+        {chipLine(request.family, request.clock),
+         (perStep ? "每一步 t = " : "延时 t = ") + us + " µs，晶体频率 f = " + f + " MHz",
+         "方法：数定时器 " + num(request.timer) + " 的溢出，每个计数 D = " + d + " 个时钟"},
+        {},
+        {}};
+    const std::vector<std::string> parts = sumTerms(result.fixed.terms);
+    if (parts.size() == 3) // the entry and exit, from the instructions' times in the header
+        working.given.push_back("调用到定时器启动 " + parts[0] + "，最后一次溢出到 RET " +
+                                parts[2] + (result.unitClocks > 1 ? " 个机器周期" : " 个时钟"));
+    working.steps.push_back(decimalStep("要的时钟数 = t × f", {us, "×", f}, result.askedClocks, 9));
+    const std::string asked = result.askedClocks.text(9);
+    const std::string counts = num(result.chain.units);
+    if (result.fixed.units > 0 && p.lateBits == 0) { // counted in clocks, the timer slower
+        working.steps.push_back({"调用、设置和返回", sumTerms(result.fixed.terms), Rounding::Exact,
+                                 num(result.fixed.units)});
+        working.steps.push_back({"定时器要数的计数 K = (时钟数 − 调用、设置和返回) ÷ D",
+                                 {"(", asked, "−", num(result.fixed.units), ")", "÷", d},
+                                 Rounding::ToEven,
+                                 counts});
+    } else if (result.fixed.units > 0) { // the entry and exit counted, in the core's units
+        const std::string units = num(result.units);
+        std::string whole = asked;
+        if (result.unitClocks > 1) {
+            const Exact cycles = result.askedClocks / Exact(result.unitClocks);
+            working.steps.push_back(
+                decimalStep("要的机器周期数 = 时钟数 ÷ D", {asked, "÷", d}, cycles, 9));
+            whole = cycles.text(9);
+        }
+        if (Exact::parse(whole) != Exact(result.units))
+            working.steps.push_back({"取整", {whole}, Rounding::ToEven, units});
+        working.steps.push_back({"调用、设置和返回", sumTerms(result.fixed.terms), Rounding::Exact,
+                                 num(result.fixed.units)});
+        working.steps.push_back(
+            {"定时器要数的计数 K", {units, "−", num(result.fixed.units)}, Rounding::Exact, counts});
+    } else {
+        const Exact exact = result.askedClocks / Exact(request.clock);
+        working.steps.push_back(
+            decimalStep(perStep ? "每步的计数 = 时钟数 ÷ D" : "定时器要数的计数 = 时钟数 ÷ D",
+                        {asked, "÷", d}, exact, 9));
+        if (exact.denominator() != 1 || Exact(result.chain.units) != exact)
+            working.steps.push_back(
+                {"取整", {exact.text(9)}, Rounding::ToEven, num(*exact.roundedToEven())});
+    }
+    if (perStep) {
+        working.steps.push_back({"每步的溢出（能整除的最长周期）",
+                                 {},
+                                 Rounding::Exact,
+                                 num(p.overflows) + " 次，每次 " + num(p.period) + " 个计数"});
+        working.steps.push_back({"每步的计数 = 次数 × 周期",
+                                 {num(p.overflows), "×", num(p.period)},
+                                 Rounding::Exact,
+                                 counts});
+    } else {
+        working.steps.push_back({"溢出",
+                                 {},
+                                 Rounding::Exact,
+                                 num(p.overflows) + " 次，第一次 " + num(p.first) +
+                                     " 个计数，其后每次 " + num(p.period) + " 个"});
+        working.steps.push_back(
+            {"K = 第一次 + (次数 − 1) × 周期",
+             {num(p.first), "+", "(", num(p.overflows), "−", "1", ")", "×", num(p.period)},
+             Rounding::Exact,
+             counts});
+    }
+    // The clocks: the machine cycles' or clocks' whole where the entry and exit are counted,
+    // else the counts' alone.
+    const std::string fixed = num(result.fixed.units);
+    const bool counted = result.fixed.units > 0;
+    std::vector<std::string> clocks{counts, "×", d};
+    if (counted && result.unitClocks > 1)
+        clocks = {num(result.units), "×", num(result.unitClocks)};
+    else if (counted)
+        clocks = result.units == result.fixed.units + result.chain.units
+                     ? std::vector<std::string>{fixed, "+", counts}
+                     : std::vector<std::string>{fixed, "+", counts, "×", d};
+    working.steps.push_back({"时钟数", clocks, Rounding::Exact, num(result.clocks)});
+    working.steps.push_back(decimalStep("实际延时 = 时钟数 ÷ f", {num(result.clocks), "÷", f},
+                                        result.achievedUs, 3, "µs"));
+    working.steps.push_back(decimalStep(
+        "误差 = t − 时钟数 ÷ f", {us, "−", num(result.clocks), "÷", f}, result.errorUs, 3, "µs"));
+    working.notes.push_back("各部分：" + result.working);
+    if (perStep)
+        working.notes.push_back("每次调用另加：" + result.sdccCall.working + "（SDCC）；" +
+                                result.keilCall.working + "（Keil C51）");
+    if (p.slackClocks > 0)
+        working.notes.push_back("最多还可能多 " + num(p.slackClocks) + " 个时钟（见代码的头部）。");
+    if (const std::string_view source = timingSource(request.family); !source.empty())
+        working.notes.push_back("时间取自 " + std::string(source) + "。");
+    return working;
+}
+
+} // namespace
+
 Working delayWorking(const DelayRequest& request, const DelayResult& result) {
+    if (request.timer >= 0)
+        return timerDelayWorking(request, result);
     const std::string us = request.delayUs.text(9), f = request.crystalMhz.text(9),
                       d = num(result.unitClocks), units = num(result.units);
     const bool cycles = result.unitClocks > 1; // a classic core's sums count machine cycles

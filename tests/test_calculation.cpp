@@ -721,6 +721,10 @@ private slots:
         QTest::newRow("delay 10 ms") << "delay" << "classic 12 fixed 10000 12" << "10000 0";
         QTest::newRow("delay steps at 6T") << "delay" << "stc89 6 step 1000 11.0592" << "999.891 0.109";
         QTest::newRow("delay: 921.6 cycles make 922") << "delay" << "classic 12 fixed 1000 11.0592" << "1000.434 -0.434 11064";
+        QTest::newRow("delay by timer 0") << "delay" << "classic 12 fixed 1000.5 11.0592 0" << "1000.434 0.066 11064";
+        QTest::newRow("delay steps by timer 2 at 6T") << "delay" << "stc89 6 step 1000 11.0592 2" << "999.891 0.109 11058";
+        QTest::newRow("delay by timer 1, 1T at 12T") << "delay" << "stc12 12 fixed 2000 24 1" << "1999.958 0.042 47999";
+        QTest::newRow("delay by timer 0, times unknown") << "delay" << "stc8 1 fixed 77.7 22.1184 0" << "77.718 -0.018 1719";
         QTest::newRow("baud: the nearer rate, not count") << "baud" << "classic 12 t1 9600 12" << "FD 10416.7 +8.51";
         // clang-format on
     }
@@ -771,8 +775,12 @@ private slots:
             labels = {"十六进制", "次数", "误差"};
             QCOMPARE(working.notes.back(), "按这些比较排在第 " + in[2].toStdString() + " 个。");
         } else {
-            const DelayRequest request{exact(in[3]), exact(in[4]), family, clock,
-                                       in[2] == "fixed" ? DelayKind::Fixed : DelayKind::PerStep};
+            const DelayRequest request{exact(in[3]),
+                                       exact(in[4]),
+                                       family,
+                                       clock,
+                                       in[2] == "fixed" ? DelayKind::Fixed : DelayKind::PerStep,
+                                       in.value(5, "-1").toInt()};
             const auto result = planDelay(request);
             working = delayWorking(request, *result);
             shown = {QString::fromStdString(result->achievedUs.text(3)),

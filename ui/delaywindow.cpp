@@ -39,6 +39,8 @@ void DelayWindow::createInputs() {
     kindBox->addItem(QStringLiteral("固定延时"), int(DelayKind::Fixed));
     kindBox->addItem(QStringLiteral("按参数 n，每步这么长"), int(DelayKind::PerStep));
     createLabel("kindLabel", QStringLiteral("形式(&S):"), at::kindLabel, kindBox);
+    methodBox = layout::place(new QComboBox(client()), "methodBox", at::method);
+    createLabel("methodLabel", QStringLiteral("方法(&D):"), at::methodLabel, methodBox);
     workingLabel = layout::place(new QLabel(client()), "workingLabel", at::working);
     workingLabel->setWordWrap(true);
     workingLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -54,12 +56,13 @@ void DelayWindow::createButtons() {
                                "copyButton", at::copy);
     closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
                                 "closeButton", at::close);
+    clashLabel = layout::place(new QLabel(client()), "clashLabel", at::clash);
 }
 
 void DelayWindow::connectEvents() {
     for (QLineEdit* box : {delayBox, crystalBox})
         connect(box, &QLineEdit::textChanged, this, &DelayWindow::recalculate);
-    for (QComboBox* box : {unitBox, kindBox})
+    for (QComboBox* box : {unitBox, kindBox, methodBox})
         connect(box, &QComboBox::currentIndexChanged, this, &DelayWindow::recalculate);
     // The cost of a call by argument is the calling convention's: the language's.
     connect(&CodeLanguageChoice::instance(), &CodeLanguageChoice::chosen, this,
@@ -68,10 +71,19 @@ void DelayWindow::connectEvents() {
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
+// Loops and each timer the chip can pace a delay with, side by side; the one chosen stays where
+// the new chip has it.
 void DelayWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {
     if (numbers_.parseSingle(crystalText))
         crystalBox->setText(crystalText);
     showChip(family, clock);
+    const QSignalBlocker quiet(methodBox);
+    const QVariant before = methodBox->currentData();
+    methodBox->clear();
+    methodBox->addItem(QStringLiteral("循环"), -1);
+    for (const int timer : delayTimers(family))
+        methodBox->addItem(QStringLiteral("定时器 %1").arg(timer), timer);
+    methodBox->setCurrentIndex(std::max(0, methodBox->findData(before)));
     recalculate();
 }
 
@@ -82,8 +94,11 @@ std::optional<DelayRequest> DelayWindow::request() const {
     if (!crystal.problem.isEmpty())
         return std::nullopt;
     return DelayRequest{numbers_.parseTime(delayBox->text(), unitBox->currentData().toLongLong()),
-                        crystal.value, family(), timerClock(),
-                        DelayKind(kindBox->currentData().toInt())};
+                        crystal.value,
+                        family(),
+                        timerClock(),
+                        DelayKind(kindBox->currentData().toInt()),
+                        methodBox->currentData().toInt()};
 }
 
 // Each figure as the unit's header prints it, the sums word for word.
@@ -115,17 +130,32 @@ QString DelayWindow::workingText(const DelayRequest& asked, const DelayResult& r
 }
 
 void DelayWindow::recalculate() {
-    if (kindBox == nullptr || copyAction_ == nullptr)
+    if (kindBox == nullptr || copyAction_ == nullptr || methodBox->count() == 0)
         return; // still being made
-    const auto asked = request();
+    auto asked = request();
+    // Where the core's times are not known loops cannot be made: the first timer serves, said.
+    QString instead;
+    if (asked && asked->timer < 0 && methodBox->count() > 1 && !asked->family.classicCycle &&
+        asked->family.core == nullptr) {
+        const QSignalBlocker quiet(methodBox);
+        methodBox->setCurrentIndex(1);
+        instead = QStringLiteral("该芯片的 1T 内核指令时间未知，不能用循环：已改用%1")
+                      .arg(methodBox->currentText());
+        asked.emplace(*request()); // the same inputs, by the timer
+    }
     const auto result = asked ? planDelay(*asked) : std::nullopt;
     workingLabel->setText(result ? workingText(*asked, *result) : QString());
-    noteLabel->setText(result  ? QString()
+    noteLabel->setText(result  ? instead
                        : asked ? toQString(delayProblem(*asked))
                                : numbers_.parseCrystal(crystalBox->text()).problem);
     copyButton->setEnabled(result.has_value());
     copyAction_->setEnabled(result.has_value());
+    claimTimer(result ? asked->timer : -1);
     refreshWorking();
+}
+
+void DelayWindow::claimsChanged() {
+    clashLabel->setText(clashWith(methodBox->currentData().toInt()));
 }
 
 // The loop sum and the figures that follow from it, or why there is no delay.

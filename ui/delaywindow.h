@@ -1,5 +1,5 @@
-// The delay window: a busy-wait delay exact to the clock, fixed or by argument, what it achieves
-// and the sum that makes it, and the code that waits it.
+// The delay window: a busy-wait delay exact to the clock, fixed or by argument, made of loops or
+// of a timer's overflows, what it achieves and the sum that makes it, and the code that waits it.
 #pragma once
 
 #include "delay.h"
@@ -26,6 +26,7 @@ public:
 
 protected:
     QString currentWorking() const override;
+    void claimsChanged() override;
 
 private:
     void createInputs();
@@ -41,6 +42,8 @@ private:
     QComboBox* unitBox = nullptr;
     QLineEdit* crystalBox = nullptr;
     QComboBox* kindBox = nullptr;
+    QComboBox* methodBox = nullptr; // loops, or a timer's overflows: -1, or the timer
+    QLabel* clashLabel = nullptr;
     QLabel* workingLabel = nullptr;
     QLabel* noteLabel = nullptr;
     QPushButton* copyButton = nullptr;

@@ -137,15 +137,18 @@ inline constexpr int columnTwips[] = {1500, 780, 660, 900, 1000};
 // The delay window: the delay, crystal, chip and form above what the delay achieves and how,
 // the buttons below.
 namespace delay {
-inline constexpr QSize client = clientSize(7200, 4980);
+inline constexpr QSize client = clientSize(7200, 5280);
 inline constexpr Twips kindLabel{120, 1140, 1380, 255};
-inline constexpr Twips kind{1560, 1080, 3000, 375};
+inline constexpr Twips kind{1560, 1080, 2700, 375};
+inline constexpr Twips methodLabel{4380, 1140, 1140, 255}; // loops or a timer's overflows
+inline constexpr Twips method{5580, 1080, 1500, 375};
 inline constexpr Twips working{120, 1560, 6960, 2370}; // achieved, error and the sum, wrapped
 inline constexpr Twips note{120, 4020, 6960, 255};     // what was copied, or why nothing is
 inline constexpr Twips languageLabel{120, 4500, 900, 255};
 inline constexpr Twips language{1050, 4440, 2640, 375};
 inline constexpr Twips copy{3810, 4440, 1860, 375};
 inline constexpr Twips close{5790, 4440, 1290, 375};
+inline constexpr Twips clash{120, 4920, 6960, 255}; // another window's code on the same timer
 } // namespace delay
 
 // The working behind a figure: the text, then its buttons.
