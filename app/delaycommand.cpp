@@ -29,7 +29,9 @@ QJsonObject delayJson(const DelayRequest& request, const DelayResult& result,
         {QStringLiteral("errorClocks"), (result.askedClocks - Exact(result.clocks)).toDouble()},
         {QStringLiteral("working"), fromUtf8(result.working)},
         {QStringLiteral("registers"), registers},
-        {QStringLiteral("uses"), usesJson(UnitUses{})},
+        {QStringLiteral("timer"), request.timer >= 0 ? QJsonValue(request.timer) : QJsonValue()},
+        {QStringLiteral("uses"),
+         usesJson(request.timer >= 0 ? UnitUses{request.timer, -1, {}} : UnitUses{})},
         {QStringLiteral("bytes"), delayBytes(request, result, language)}};
     if (perStep) {
         const DelayCall& call = result.call(language);

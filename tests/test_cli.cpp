@@ -146,6 +146,10 @@ private slots:
         QTest::newRow("delay by argument") << "delay --delay 1ms --crystal 11.0592 --argument --lang a51" << 0 << "\n_delay_ms:\n" << "";
         QTest::newRow("delay on a 1T core") << "delay --delay 1ms --crystal 12 --family stc8 --clock 1T" << 1 << "" << "1T 内核指令时间未知";
         QTest::newRow("delay needs a delay") << "delay --crystal 12" << 2 << "" << "缺少选项：--delay";
+        QTest::newRow("a timer's delay") << "delay --delay 10ms --crystal 12 --timer 1 --json" << 0 << "\"timer\":1,\"uses\":[\"timer 1\"]" << "";
+        QTest::newRow("a timer's delay where loops are refused") << "delay --delay 10ms --crystal 12 --family stc8 --clock 1T --timer 0" << 0 << " * uses: timer 0.\n" << "";
+        QTest::newRow("a timer the chip has none of") << "delay --delay 10ms --crystal 12 --family stc12 --timer 2" << 2 << "" << "没有可用来延时的定时器 2（可用：0、1）";
+        QTest::newRow("no timer's delay on a 251 core") << "delay --delay 10ms --crystal 12 --family stc32g --timer 0" << 2 << "" << "STC32G 是 251 内核";
         for (const char* command : {"timer", "code", "baud", "plan", "delay"}) // as --help --version
             QTest::addRow("%s help and more", command) << QString("%1 --help --bogus").arg(command) << 2 << "" << "--help 不带其他参数：--help --bogus\n用法：tickora " + QString(command);
         QTest::newRow("help is no option's value") << "baud --crystal --help" << 2 << "" << "--help 不带其他参数";

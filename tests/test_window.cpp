@@ -953,6 +953,20 @@ private slots:
         fx.box("Text1")->setText("1000");
         fx.click("Option1"); // mode 0 reloads 16 bits too: the same value, nothing to say
         QCOMPARE(timer3->toolTip(), "定时器 3 的初始化函数和中断服务程序，C 代码");
+        // One mode: timers 2 to 4 time what was asked whatever the mode buttons say, here 1 s,
+        // beyond mode 2's range and timer 3's own at 1T; on an STC8H its prescaler reaches it.
+        fx.child<QAction>("chip_stc8h_12T")->trigger();
+        fx.type("1000000", "24");
+        fx.click("Option3");
+        QCOMPARE(fx.dialogs.messages.last(), outOfRange);
+        QVERIFY(!fx.child<QAction>("copyTimer0Code")->isEnabled() && timer3->isEnabled());
+        QCOMPARE(timer3->toolTip(),
+                 "定时器 3 按 16 位自动重装计时，初始值 0BDC，预分频 TM3PS = 31（每 "
+                 "32 个时钟一个计数），不是上面的值\nC 代码");
+        fx.child<QAction>("chip_stc8_12T")->trigger(); // no prescaler: refused, and why
+        fx.click("Command1");
+        QCOMPARE(QString::number(timer3->isEnabled()) + timer3->toolTip(),
+                 "0定时器 3 只有 16 位自动重装方式，最长 32768.000 uS，超出定时范围");
     }
 
     // The working follows what each window shows: the boxes' mode and chip, the chosen rate,
