@@ -179,6 +179,28 @@ private slots:
         QCOMPARE(stdErr.contains("用法："), status == 2);
     }
 
+    // Each sub-command's help lists each of its options once, with its own placeholder and
+    // words: plan's --interval takes a unit, baud's --code is uart_init()'s, plan's a plan's.
+    void eachHelpListsItsOwnOptionsOnce() {
+        QStringList seen;
+        for (const char* command : {"timer", "code", "baud", "plan", "delay"}) {
+            const auto [status, out, err] = launch(QString(command) + " --help");
+            QStringList names;
+            for (const QString& line : QString::fromUtf8(out).split('\n'))
+                if (line.startsWith("  --"))
+                    names << line.section(' ', 2, 2), seen << command + line.simplified();
+            QVERIFY2(status == 0 && names.removeDuplicates() == 0, command);
+        }
+        for (const QString line :
+             {"plan--interval TIME 定时时间：", "baud--code 只输出这个波特率的 uart_init()",
+              "plan--code 输出所选方案的代码", "delay--timer 0-2 按定时器"})
+            QVERIFY2(
+                !seen.filter(QRegularExpression("^" + QRegularExpression::escape(line))).isEmpty(),
+                qPrintable(line));
+        QVERIFY(seen.filter(QRegularExpression("^(plan--interval US|baud.*方案|plan.*uart_init)"))
+                    .isEmpty());
+    }
+
     // Each unit's header names the timer and interrupt it takes, as its JSON lists them, and
     // its routine answers that interrupt; a baud or delay unit has no routine.
     void unitsSayWhatTheyTake_data() {
