@@ -88,6 +88,12 @@ const SubCommand subCommands[] = {
       QStringLiteral("lang?"), QStringLiteral("explain?")},
      QStringLiteral("软件延时：精确到时钟的延时函数，C 或汇编，头部写明计算过程"),
      runDelay},
+    {QStringLiteral("wave"),
+     {QStringLiteral("frequency"), QStringLiteral("crystal"), QStringLiteral("family?"),
+      QStringLiteral("clock?"), QStringLiteral("timer?"), QStringLiteral("code?"),
+      QStringLiteral("lang?"), QStringLiteral("explain?")},
+     QStringLiteral("方波：每种输出这个频率的方法、重装值、实际频率和误差；--code 输出代码"),
+     runWave},
 };
 
 const SubCommand* findCommand(const QString& name) {

@@ -48,5 +48,6 @@ Result runCode(const Invocation& in, bool json);
 Result runBaud(const Invocation& in, bool json);
 Result runPlan(const Invocation& in, bool json);
 Result runDelay(const Invocation& in, bool json);
+Result runWave(const Invocation& in, bool json);
 
 } // namespace tickora::cli

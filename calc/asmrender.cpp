@@ -33,7 +33,11 @@ constexpr Symbol symbols[] = {
     {"BRT", 0x9C, false, false},   {"DPL", 0x82, false, true},     {"DPH", 0x83, false, true},
 };
 
-std::optional<Symbol> findSymbol(const ChipFamily& family, std::string_view name) {
+std::optional<Symbol> findSymbol(const AsmUnit& unit, std::string_view name) {
+    for (const SfrAddress& sfr : unit.symbols)
+        if (sfr.name == name)
+            return Symbol{sfr.name, sfr.address, false, false};
+    const ChipFamily& family = *unit.family;
     for (const SfrAddress& sfr : family.sdccLacks)
         if (sfr.name == name)
             return Symbol{sfr.name, sfr.address, false, false};
@@ -120,7 +124,7 @@ std::string declarations(const AsmUnit& unit, CodeLanguage language) {
             if ((!reg && operand.kind != AsmOperand::Kind::Bit) ||
                 !named.insert(operand.name).second)
                 continue;
-            const auto symbol = findSymbol(*unit.family, operand.name);
+            const auto symbol = findSymbol(unit, operand.name);
             if (!symbol || (a51(language) && symbol->a51Knows))
                 continue;
             text += a51(language)
@@ -210,7 +214,7 @@ constexpr InstructionTiming classicTiming[] = {
     {"JZ", "l", 2},    {"SJMP", "l", 2}, {"LCALL", "l", 2}, {"ACALL", "l", 2}, {"NOP", "", 1},
     {"DJNZ", "rl", 2}, {"MOV", "r#", 1}, {"MOV", "rd", 2},  {"MOV", "Ar", 1},  {"MOV", "rA", 1},
     {"ORL", "Ar", 1},  {"MOV", "pw", 2}, {"MOVX", "@A", 2}, {"JMP", "j", 2},   {"JNB", "bl", 2},
-    {"JB", "bl", 2},
+    {"JB", "bl", 2},   {"CPL", "b", 1},
 };
 
 } // namespace

@@ -71,6 +71,7 @@ struct AsmUnit {
     std::string header; // comment lines, each "; ..."
     const ChipFamily* family;
     std::vector<AsmLine> lines;
+    std::vector<SfrAddress> symbols = {}; // registers of its own, beyond the family's
 
     void op(std::string mnemonic, std::vector<AsmOperand> operands = {}, std::string comment = {});
     void add(AsmLine::Kind kind, std::string text = {}, int value = 0);

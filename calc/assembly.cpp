@@ -109,6 +109,9 @@ void loadCounter(AsmUnit& unit, const std::string& name, std::int64_t ticks) {
 // one to four bytes that is reloaded where it reaches zero.
 void userCode(AsmUnit& unit, const std::string& prefix, const TimerSetup& setup) {
     const std::string every = "your code, every " + setup.achievedUs().text(3) + " us";
+    if (setup.toggles)
+        return unit.op("CPL", {bit("P1.0")},
+                       "an edge of the wave every " + setup.achievedUs().text(3) + " us");
     if (setup.ticks <= 1)
         return unit.add(Kind::Note, every);
     const std::string name = prefix + "_ticks", done = prefix + "_counting";

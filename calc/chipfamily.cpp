@@ -153,6 +153,45 @@ constexpr SerialPort stcPorts[] = {
     {3, "S3CON", "S3BUF", 0x40, "S3ST3", "RxD3 P0.0, TxD3 P0.1", uart3Generators},
     {4, "S4CON", "S4BUF", 0x40, "S4ST4", "RxD4 P0.2, TxD4 P0.3", uart4Generators}};
 
+// Timer 2's clock-out on P1.0: T2MOD (C9h) T2OE, C/T2 clear; Fosc / (4 x (65536 - RCAP2)):
+// Atmel AT89S52 data sheet, section 12 (not on an 8052 without T2MOD, as Intel's).
+constexpr ClockOutput t2ClockOut{2,       TimerKind::Reload16,
+                                 "T2MOD", 0xC9,
+                                 0x02,    "P1.0",
+                                 2,       "Atmel's AT89S52 data sheet, programmable clock out"};
+constexpr ClockOutput classicClockOutputs[] = {t2ClockOut};
+// The same on the STC89 at 12T (STC's STC89-90xx clock output demo); its 6T rate is not given.
+constexpr ClockOutput stc89ClockOutputs[] = {
+    {2, TimerKind::Reload16, "T2MOD", 0xC9, 0x02, "P1.0", 2,
+     "STC's STC89-90xx programmable clock output demo, Fosc / 4 / (65536 - RCAP2) at 12T"}};
+// WAKE_CLKO (8Fh) T0CLKO on P3.4, T1CLKO on P3.5: half the overflow rate (STC12C5A60S2.H).
+constexpr ClockOutput stc12ClockOutputs[] = {
+    {0, TimerKind::Reload8, "WAKE_CLKO", 0x8F, 0x01, "P3.4", 0,
+     "STC12C5A60S2.H: WAKE_CLKO's T0CLKO, half the overflow rate"},
+    {1, TimerKind::Reload8, "WAKE_CLKO", 0x8F, 0x02, "P3.5", 0,
+     "STC12C5A60S2.H: WAKE_CLKO's T1CLKO, half the overflow rate"}};
+// INT_CLKO (8Fh) T0CLKO P3.5, T1CLKO P3.4, T2CLKO P3.0; T4T3M T3CLKO P0.4, T4CLKO P0.6: half the
+// overflow rate, timers 0 and 1 in mode 0 (STC15Fxxxx.H).
+constexpr std::string_view stc15Clko = "STC15Fxxxx.H (STC's STC15 library): half the overflow rate";
+constexpr ClockOutput stc15ClockOutputs[] = {
+    {0, TimerKind::Reload16, "INT_CLKO", 0x8F, 0x01, "P3.5", 0, stc15Clko},
+    {1, TimerKind::Reload16, "INT_CLKO", 0x8F, 0x02, "P3.4", 0, stc15Clko},
+    {2, TimerKind::Reload16, "INT_CLKO", 0x8F, 0x04, "P3.0", 0, stc15Clko},
+    {3, TimerKind::Reload16, "T4T3M", 0xD1, 0x01, "P0.4", 0, stc15Clko},
+    {4, TimerKind::Reload16, "T4T3M", 0xD1, 0x10, "P0.6", 0, stc15Clko}};
+// STC8A8K64D4 manual 13.2.3: T0CLKO on P3.5, SYSclk / 12 or 1 / (65536 - reload) / 2. No vendor
+// text reached gives the STC8's other clock-output pins.
+constexpr ClockOutput stc8ClockOutputs[] = {
+    {0, TimerKind::Reload16, "INT_CLKO", 0x8F, 0x01, "P3.5", 0,
+     "STC8A8K64D4 manual 13.2.3: T0CLKO, half the overflow rate"}};
+// P2S (B5h) T0OE toggles T0 (P0.5), T1OE T1 (P0.0) at each overflow (N76E003 data sheet Rev
+// 1.09, section 8); mode 2 reloads by itself.
+constexpr ClockOutput n76ClockOutputs[] = {
+    {0, TimerKind::Reload8, "P2S", 0xB5, 0x04, "P0.5", 0,
+     "Nuvoton's N76E003 data sheet Rev 1.09 section 8: T0OE toggles T0 at each overflow"},
+    {1, TimerKind::Reload8, "P2S", 0xB5, 0x08, "P0.0", 0,
+     "Nuvoton's N76E003 data sheet Rev 1.09 section 8: T1OE toggles T1 at each overflow"}};
+
 constexpr TimerMode classicModes[] = {
     {TimerKind::Count13, 0, "方式 0：13 位定时器", "方式 0：TL 只用低 5 位"},
     {TimerKind::Count16, 1, "方式 1：16 位定时器", "方式 1：16 位"},
@@ -236,7 +275,11 @@ const ChipFamily families[] = {
      true,
      Timer2Kind::Of8052,
      nullptr,
-     intelCycles},
+     intelCycles,
+     {},
+     {},
+     {},
+     classicClockOutputs},
     // 6T is an option chosen when the chip is programmed: STC89C5xRC.H declares no register
     // for it (its AUXR line is commented out).
     {"stc89",
@@ -256,7 +299,12 @@ const ChipFamily families[] = {
      true,
      Timer2Kind::Of8052,
      nullptr,
-     intelCycles},
+     intelCycles,
+     {},
+     {},
+     {},
+     stc89ClockOutputs,
+     12},
     // SDCC's stc12.h declares AUXR and BRT. The chip has no timer 2.
     {"stc12",
      "STC12C5A60S2 系列",
@@ -275,7 +323,11 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::None,
      &stc12Core(),
-     unknownCore},
+     unknownCore,
+     {},
+     {},
+     {},
+     stc12ClockOutputs},
     // STC15W4K32S4 and STC15F2K60S2 alike: STC15.H.
     {"stc15",
      "STC15 系列",
@@ -297,7 +349,8 @@ const ChipFamily families[] = {
      unknownCore,
      {},
      stcReloadTimers,
-     stcPorts},
+     stcPorts,
+     stc15ClockOutputs},
     // STC8A8K64D4 manual: the timers and UART1 as the STC15's.
     {"stc8",
      "STC8 系列",
@@ -319,7 +372,8 @@ const ChipFamily families[] = {
      unknownCore,
      {},
      stcReloadTimers,
-     stcPorts},
+     stcPorts,
+     stc8ClockOutputs},
     // The STC8G and STC8H series: the STC8's, with prescalers on timers 2 to 4.
     {"stc8g",
      "STC8G 系列",
@@ -341,7 +395,8 @@ const ChipFamily families[] = {
      unknownCore,
      {},
      stcPrescaledTimers,
-     stcPorts},
+     stcPorts,
+     stc8ClockOutputs},
     {"stc8h",
      "STC8H 系列",
      {12, 1},
@@ -362,7 +417,8 @@ const ChipFamily families[] = {
      unknownCore,
      {},
      stcPrescaledTimers,
-     stcPorts},
+     stcPorts,
+     stc8ClockOutputs},
     // The STC8's timers and UART1 on an 80251 core, programmed with Keil C251 and A251.
     {"stc32g",
      "STC32G 系列",
@@ -404,7 +460,11 @@ const ChipFamily families[] = {
      false,
      Timer2Kind::None,
      &n76e003Core(),
-     unknownCore},
+     unknownCore,
+     {},
+     {},
+     {},
+     n76ClockOutputs},
 };
 
 } // namespace

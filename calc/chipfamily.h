@@ -99,6 +99,19 @@ struct ReloadTimer {
 // The most a prescaled timer divides its clock by: TMxPS + 1, TMxPS from 0 to 255.
 inline constexpr int mostPrescale = 255;
 
+// A timer that drives a pin by itself, toggling it at each overflow: STC's TxCLKO, Nuvoton's
+// TxOE, the 8052's timer 2 clock-out. The wave is the count rate / (range - reload) / 2.
+struct ClockOutput {
+    int timer;
+    TimerKind kind;              // the mode it runs in: 16-bit or 8-bit auto-reload
+    std::string_view reg;        // the register of its enable bit: "INT_CLKO", "P2S", "T2MOD"
+    std::uint8_t address;        // the register's, for a compiler whose header lacks it
+    std::uint8_t enable;         // the bit
+    std::string_view pin;        // "P3.5"
+    std::int32_t clocksACount;   // 0: the timer clock D; else its own (the 8052's: Fosc / 2)
+    std::string_view source;     // where this comes from, as a unit's header names it
+};
+
 // A serial port beside UART1 with a control register of its own: the STC15/STC8 UART2 to
 // UART4, each clocked by timer 2 or by its own timer, always at overflow rate / 4.
 struct SerialPort {
@@ -170,6 +183,8 @@ struct ChipFamily {
     std::string_view noAssembly = {};
     std::span<const ReloadTimer> reloadTimers = {}; // by timer number, from 2
     std::span<const SerialPort> ports = {};         // beyond UART1, by number
+    std::span<const ClockOutput> clockOutputs = {}; // at the timer clocks it offers them
+    std::int32_t clockOutputsAt = 0; // the one timer clock they are known at; 0: every one
 };
 
 // The family's row for timer 2, 3 or 4 of its one-mode kind, or null.

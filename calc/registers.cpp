@@ -205,11 +205,21 @@ std::string routineReload(int timer, const TimerSetup& setup, const TimerRegiste
 // The user's code, run every tick or, counted, every so many.
 std::string userCode(const std::string& x, const TimerSetup& setup) {
     const std::string every = setup.achievedUs().text(3);
+    if (setup.toggles)
+        return "    WAVE_PIN = !WAVE_PIN;  /* an edge of the wave every " + every + " us */\n";
     if (setup.ticks <= 1)
         return "    /* your code, every " + every + " us */\n";
     return "    if (++timer" + x + "_ticks == " + std::to_string(setup.ticks) +
            ") {\n        timer" + x + "_ticks = 0;\n        /* your code, every " + every +
            " us */\n    }\n";
+}
+
+// The wave's pin as each compiler names it: SDCC's header declares P1_0, Keil's reg52.h only P1.
+std::string wavePin(const TimerSetup& setup) {
+    return setup.toggles
+               ? "#ifdef __SDCC\n#define WAVE_PIN P1_0\n#else /* Keil */\nsbit WAVE_PIN = "
+                 "P1^0;\n#endif\n\n"
+               : "";
 }
 
 std::string counterVariable(const std::string& x, const TimerSetup& setup) {
@@ -243,7 +253,7 @@ std::optional<std::string> timerInitCode(int timer, const TimerSetup& setup,
         return std::nullopt;
     const std::string x = std::to_string(timer);
     const bool adds = compensated(setup);
-    const std::string code = isrMacros(*setup.family) + counterVariable(x, setup) +
+    const std::string code = isrMacros(*setup.family) + wavePin(setup) + counterVariable(x, setup) +
                              (adds ? reloadVariable(x, setup) : "") +
                              (adds || setup.ticks > 1 ? "\n" : "") + "void timer" + x +
                              "_init(void)\n{\n" + initBody(timer, setup, *registers) +
@@ -366,7 +376,7 @@ std::optional<std::string> reloadTimerInitCode(int timer, const TimerSetup& setu
     const std::string flag =
         row ? "    /* timer " + x + " reloads T" + x + "H:T" + x + "L by itself */\n"
             : "    TF2 = 0;  /* not cleared by the interrupt */\n";
-    const std::string code = isrMacros(*setup.family) + counterVariable(x, setup) +
+    const std::string code = isrMacros(*setup.family) + wavePin(setup) + counterVariable(x, setup) +
                              (setup.ticks > 1 ? "\n" : "") + "void timer" + x + "_init(void)\n{\n" +
                              (row ? reloadTimerInit(*row, setup) : of8052Init(setup)) +
                              "}\n\nvoid timer" + x + "_isr(void) TIMER_ISR(" +

@@ -42,6 +42,7 @@ struct TimerSetup {
     std::int64_t ticks = 1;    // the routine's runs that make one run of the user's code
     std::int32_t range = 0;    // the counts the timer holds when not the mode's: a timer 2's
     std::int32_t prescale = 0; // a prescaled timer's TMxPS: one count every prescale + 1 D clocks
+    bool toggles = false; // a square wave's: the routine toggles P1.0 in place of the user's code
 
     const TimerMode& timerMode() const { return family->modes[mode]; }
     std::int32_t counts() const {

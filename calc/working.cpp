@@ -350,8 +350,10 @@ std::string signedText(const Exact& value, int decimals) {
 
 // The whole counts on each side of the exact one, each with the rate it gives, then the one
 // whose rate is nearer the rate asked: rates go as 1 / counts, so not always the nearer count.
+// what: "波特率" or "频率"; formula: what one count's rate is, "f ÷ k ÷ ".
 void chooseCount(Working& working, const Exact& exact, std::int64_t chosen, std::int64_t range,
-                 const std::vector<std::string>& perCount, const std::string& rate) {
+                 const std::vector<std::string>& perCount, const std::string& rate,
+                 const std::string& what = "波特率", const std::string& formula = "f ÷ k ÷ ") {
     const std::int64_t below = std::clamp<std::int64_t>(exact.floor().value_or(0), 1, range);
     std::vector<std::int64_t> sides{below};
     if (below < range && exact > Exact(below))
@@ -370,13 +372,14 @@ void chooseCount(Working& working, const Exact& exact, std::int64_t chosen, std:
         std::vector<std::string> terms = perCount;
         terms.push_back(num(side));
         working.steps.push_back(
-            decimalStep("计数 " + num(side) + " 的波特率 = f ÷ k ÷ " + num(side), terms,
+            decimalStep("计数 " + num(side) + " 的" + what + " = " + formula + num(side), terms,
                         Evaluation(terms).value(), 3));
     }
-    working.steps.push_back({"计数取 " + num(chosen) + "（两者中波特率更接近 " + rate + " 的）",
-                             {num(chosen)},
-                             Rounding::Exact,
-                             num(chosen)});
+    working.steps.push_back(
+        {"计数取 " + num(chosen) + "（两者中" + what + "更接近 " + rate + " 的）",
+         {num(chosen)},
+         Rounding::Exact,
+         num(chosen)});
 }
 
 } // namespace
@@ -683,6 +686,58 @@ Working timerDelayWorking(const DelayRequest& request, const DelayResult& result
 }
 
 } // namespace
+
+Working waveWorking(const WaveRequest& request, const WaveWay& way) {
+    const std::string f = request.crystalMhz.text(9), asked = request.frequencyHz.text(9);
+    const std::int64_t range = countsOf(way.kind);
+    // The 8052's clock-out counts at Fosc / 2; every other way at the timer clock.
+    const ClockOutput* output = nullptr;
+    for (const ClockOutput& each : request.family.clockOutputs)
+        output = way.clockOutput && each.timer == way.timer ? &each : output;
+    const std::int32_t perCount =
+        output && output->clocksACount != 0 ? output->clocksACount : request.clock;
+    Working working{"计算过程：方波",
+                    {chipLine(request.family, request.clock),
+                     "方法：" + way.label + "，引脚 " + way.pin,
+                     "晶体频率 f = " + f + " MHz，要求的频率 " + asked + " Hz",
+                     "公式：频率 = 计数频率 ÷ 2 ÷ 半周期的计数，计数频率 = f ÷ 每个计数的时钟数 " +
+                         num(perCount)},
+                    {},
+                    {}};
+    const Exact rate = request.crystalMhz * Exact(1'000'000) / Exact(perCount);
+    const std::string r = rate.text(9);
+    working.steps.push_back(
+        decimalStep("计数频率", {f, "×", "1000000", "÷", num(perCount)}, rate, 9, "Hz"));
+    if (!way.problem.empty()) {
+        working.notes.push_back(way.problem + "。");
+        return working;
+    }
+    const Exact exact = rate / Exact(2) / request.frequencyHz;
+    working.steps.push_back(
+        decimalStep("半周期的计数 = 计数频率 ÷ 2 ÷ 频率", {r, "÷", "2", "÷", asked}, exact, 9));
+    chooseCount(working, exact, way.counts, range, {r, "÷", "2", "÷"}, asked, "频率",
+                "计数频率 ÷ 2 ÷ ");
+    working.steps.push_back({"重装值 = " + num(range) + " − 计数",
+                             {num(range), "−", num(way.counts)},
+                             Rounding::Exact,
+                             num(way.reload)});
+    working.steps.push_back(
+        {"十六进制", {num(way.reload)}, Rounding::Exact, hexText(way.reload, range > 256 ? 4 : 2)});
+    const std::vector<std::string> achieved{r, "÷", "2", "÷", num(way.counts)};
+    working.steps.push_back({"实际频率 = 计数频率 ÷ 2 ÷ 计数", achieved, Rounding::HalfAway,
+                             way.achievedHz.fixed(3), "Hz"});
+    std::vector<std::string> error{"("};
+    error.insert(error.end(), achieved.begin(), achieved.end());
+    error.insert(error.end(), {"−", asked, ")", "÷", asked, "×", "100"});
+    working.steps.push_back({"误差 = (实际 − 要求) ÷ 要求 × 100", error, Rounding::HalfAway,
+                             signedText(way.errorPercent, 3), "%"});
+    if (way.tie)
+        working.notes.push_back("两侧的计数得到的频率离要求一样近：取了较短的计数。");
+    if (way.drifts)
+        working.notes.push_back(
+            "中断里重装，1T 核上重装时定时器停下的几个时钟不计入：每半个周期略长。");
+    return working;
+}
 
 Working delayWorking(const DelayRequest& request, const DelayResult& result) {
     if (request.timer >= 0)

@@ -9,6 +9,7 @@
 #include "delay.h"
 #include "plan.h"
 #include "timing.h"
+#include "wave.h"
 
 #include <functional>
 #include <string>
@@ -69,5 +70,7 @@ Working baudWorking(const BaudRequest& request, const std::optional<BaudSetting>
 Working planWorking(const PlanRequest& request, const TickPlan& plan, int rank, bool held);
 
 Working delayWorking(const DelayRequest& request, const DelayResult& result);
+
+Working waveWorking(const WaveRequest& request, const WaveWay& way);
 
 } // namespace tickora

@@ -14,6 +14,7 @@
 #include "planwindow.h"
 #include "qtext.h"
 #include "selectinglineedit.h"
+#include "wavewindow.h"
 #include "workingwindow.h"
 
 #include <QActionGroup>
@@ -211,6 +212,7 @@ void Form1::createToolsMenu() {
     VbMenuBaud = createMenuItem(tools, "VbMenuBaud", QStringLiteral("波特率计算(&B)..."));
     planMenuItem = createMenuItem(tools, "planMenuItem", QStringLiteral("定时方案(&P)..."));
     delayMenuItem = createMenuItem(tools, "delayMenuItem", QStringLiteral("软件延时计算(&D)..."));
+    waveMenuItem = createMenuItem(tools, "waveMenuItem", QStringLiteral("方波输出(&Q)..."));
     tools->addSeparator();
     workingMenuItem = createMenuItem(tools, "workingMenuItem", QStringLiteral("计算过程(&W)..."));
 }
@@ -254,6 +256,7 @@ void Form1::connectEvents() {
     connect(VbMenuHelp, &QAction::triggered, this, &Form1::VbMenuHelp_Click);
     connect(VbMenuAbort, &QAction::triggered, this, &Form1::VbMenuAbort_Click);
     connect(VbMenuBaud, &QAction::triggered, this, &Form1::VbMenuBaud_Click);
+    connect(waveMenuItem, &QAction::triggered, this, &Form1::waveMenuItem_Click);
     connect(planMenuItem, &QAction::triggered, this, &Form1::planMenuItem_Click);
     connect(delayMenuItem, &QAction::triggered, this, &Form1::delayMenuItem_Click);
     connect(workingMenuItem, &QAction::triggered, this, &Form1::workingMenuItem_Click);
@@ -385,6 +388,7 @@ template <typename Tool> void Form1::openTool(QPointer<Tool>& tool) {
 void Form1::VbMenuBaud_Click() { openTool(baudWindow_); }
 void Form1::planMenuItem_Click() { openTool(planWindow_); }
 void Form1::delayMenuItem_Click() { openTool(delayWindow_); }
+void Form1::waveMenuItem_Click() { openTool(waveWindow_); }
 
 void Form1::workingMenuItem_Click() {
     if (workingWindow_ == nullptr)
@@ -403,7 +407,9 @@ void Form1::refreshWorking() {
         workingWindow_->showText(currentWorking());
 }
 
-QList<ToolWindow*> Form1::toolWindows() const { return {baudWindow_, planWindow_, delayWindow_}; }
+QList<ToolWindow*> Form1::toolWindows() const {
+    return {baudWindow_, planWindow_, delayWindow_, waveWindow_};
+}
 
 void Form1::followInToolWindows() {
     for (ToolWindow* tool : toolWindows())

@@ -25,6 +25,7 @@ class DialogServices;
 class BaudWindow;
 class PlanWindow;
 class DelayWindow;
+class WaveWindow;
 class WorkingWindow;
 class ToolWindow;
 class InitCodeMenu;
@@ -67,6 +68,7 @@ private:
     void VbMenuHelp_Click();
     void VbMenuAbort_Click();
     void VbMenuBaud_Click();
+    void waveMenuItem_Click();
     void planMenuItem_Click();
     void delayMenuItem_Click();
     void workingMenuItem_Click();
@@ -120,6 +122,7 @@ private:
     QAction* VbMenuHelp = nullptr;
     QAction* VbMenuAbort = nullptr;
     QAction* VbMenuBaud = nullptr;
+    QAction* waveMenuItem = nullptr;
     QAction* planMenuItem = nullptr;
     QAction* delayMenuItem = nullptr;
     QAction* workingMenuItem = nullptr;
@@ -130,6 +133,7 @@ private:
     QPointer<BaudWindow> baudWindow_; // made when first asked for
     QPointer<PlanWindow> planWindow_;
     QPointer<DelayWindow> delayWindow_;
+    QPointer<WaveWindow> waveWindow_;
     QPointer<WorkingWindow> workingWindow_;
     InitCodeMenu* initCodeMenu_ = nullptr;
 };

@@ -108,7 +108,7 @@ inline constexpr int columnTwips[] = {780, 660, 780, 780};
 // figures, the read-back below.
 namespace plan {
 inline constexpr QSize client = clientSize(7200, 6390);
-inline constexpr Twips note{120, 1080, 6960, 255}; // what was copied, or why nothing shows
+inline constexpr Twips note{120, 1080, 6960, 255};   // what was copied, or why nothing shows
 inline constexpr Twips table{120, 1440, 6960, 2160}; // five plans in view at least
 inline constexpr Twips detail{120, 3660, 6960, 255}; // the chosen plan's other figures
 inline constexpr Twips languageLabel{120, 4050, 900, 255};
@@ -150,6 +150,22 @@ inline constexpr Twips copy{3810, 4440, 1860, 375};
 inline constexpr Twips close{5790, 4440, 1290, 375};
 inline constexpr Twips clash{120, 4920, 6960, 255}; // another window's code on the same timer
 } // namespace delay
+
+// The square-wave window: the frequency, crystal and chip above the table of ways, the chosen
+// way's reason or figures, and the buttons.
+namespace wave {
+inline constexpr QSize client = clientSize(7200, 5160);
+inline constexpr Twips note{120, 1080, 6960, 255}; // the error's sign, what was copied
+inline constexpr Twips table{120, 1440, 6960, 2400};
+inline constexpr Twips detail{120, 3900, 6960, 255}; // the chosen way: its reason, or its figures
+inline constexpr Twips languageLabel{120, 4320, 900, 255};
+inline constexpr Twips language{1050, 4260, 2640, 375};
+inline constexpr Twips copy{3810, 4260, 1860, 375};
+inline constexpr Twips close{5790, 4260, 1290, 375};
+inline constexpr Twips clash{120, 4740, 6960, 255}; // another window's code on the same timer
+// Columns: the way, its reload, the frequency achieved, the error, the pin; then the remark.
+inline constexpr int columnTwips[] = {1800, 660, 1200, 900, 540};
+} // namespace wave
 
 // The working behind a figure: the text, then its buttons.
 namespace working {

@@ -112,14 +112,17 @@ QComboBox* ToolWindow::createChipBox(const layout::Twips& where) {
 
 // Created in tab order: each box, then the label that names it.
 ToolWindow::TimeInputs ToolWindow::createTimeInputs(const char* timeName,
-                                                    const QString& timeCaption) {
+                                                    const QString& timeCaption,
+                                                    const QList<QPair<QString, int>>& units) {
     namespace at = layout::timeRow;
     TimeInputs inputs{createInputBox(client_, timeName, at::time),
                       layout::place(new QComboBox(client_), "unitBox", at::unit), nullptr};
     createLabel(QByteArray(timeName).replace("Box", "Label").constData(), timeCaption,
                 at::timeLabel, inputs.time);
-    for (const auto& [unit, scale] : {std::pair{"uS", 1}, {"mS", 1000}, {"S", 1'000'000}})
-        inputs.unit->addItem(QString::fromLatin1(unit), scale);
+    const QList<QPair<QString, int>> times{
+        {QStringLiteral("uS"), 1}, {QStringLiteral("mS"), 1000}, {QStringLiteral("S"), 1'000'000}};
+    for (const auto& [unit, scale] : units.isEmpty() ? times : units)
+        inputs.unit->addItem(unit, scale);
     inputs.unit->setAccessibleName(QStringLiteral("单位"));
     inputs.crystal = createInputBox(client_, "crystalBox", at::crystal);
     createLabel("crystalLabel", QStringLiteral("晶体频率(MHz)(&M):"), at::crystalLabel,

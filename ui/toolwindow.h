@@ -47,7 +47,10 @@ protected:
         QComboBox* unit;
         QLineEdit* crystal;
     };
-    TimeInputs createTimeInputs(const char* timeName, const QString& timeCaption);
+    // A quantity of other units (a frequency: Hz, kHz, MHz) where given, each holding how many
+    // of the first it is.
+    TimeInputs createTimeInputs(const char* timeName, const QString& timeCaption,
+                                const QList<QPair<QString, int>>& units = {});
     // A text box whose whole text is selected when it gets the focus, as in the main window.
     QLineEdit* createInputBox(QWidget* parent, const char* name, const layout::Twips& where);
     // A table of rows chosen whole, one at a time, whose choice stays in sight when the focus

@@ -37,7 +37,7 @@ found=$(groff -man -k -Tutf8 -rLL=300n -P-cbou "$share/man/man1/tickora.1" |
 diff <(sort -u <<<"$items") <(sort -u <<<"$found")
 
 # Completion in a shell without the bash-completion package: bash's own variables, no errors.
-diff <(printf '%s\n' "timer code baud plan delay --help --version" "stc89 stc12 stc15 stc8 stc8g stc8h stc32g" \
+diff <(printf '%s\n' "timer code baud plan delay wave --help --version" "stc89 stc12 stc15 stc8 stc8g stc8h stc32g" \
   "c a51 asx" "t2 t3") \
   <(bash --norc --noprofile -c 'source "$1" && complete -p tickora >/dev/null
     COMP_WORDS=("$2" ""); COMP_CWORD=1; _tickora; echo "${COMPREPLY[*]}"
