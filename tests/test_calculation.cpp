@@ -691,6 +691,54 @@ private slots:
                                       .arg(setup->prescale + 1)));
     }
 
+    // Every way of a square wave at the edges of its counts, at 12 MHz: the 8052's clock-out
+    // counts at 6 MHz (one count its highest, 3 MHz; 65536 its lowest), a routine at 1 MHz (no
+    // fewer counts than it keeps up with). Between two counts the nearer frequency wins, a tie
+    // going to the shorter count and said; a 1T core's reloading routine drifts, ranked last.
+    void waveWaysAtTheirEdges_data() {
+        QTest::addColumn<QString>("input"); // family, clock, Hz
+        QTest::addColumn<QString>("ways");  // best first: counts, reload, Hz, %; or why none
+        // clang-format off
+        QTest::newRow("one count") << "classic 12 3000000" << "out2 1 FFFF 3000000.000 0.000, int2 半周期太短：中断程序至少要 48 个计数, int0m2 半周期太短：中断程序至少要 48 个计数, int0m1 半周期太短：中断程序至少要 80 个计数";
+        QTest::newRow("the whole range") << "classic 12 45.7763671875" << "out2 65536 0000 45.776 0.000, int2 10923 D555 45.775 -0.003, int0m1 10923 D555 45.775 -0.003, int0m2 频率太低：最低 1953.125 Hz";
+        QTest::newRow("below it") << "classic 12 45.77" << "int2 10924 D554 45.771 0.002, int0m1 10924 D554 45.771 0.002, out2 频率太低：最低 45.776 Hz, int0m2 频率太低：最低 1953.125 Hz";
+        QTest::newRow("a tie") << "classic 12 875000" << "out2 3 FFFD 1000000.000 14.286 tie, int2 半周期太短：中断程序至少要 48 个计数, int0m2 半周期太短：中断程序至少要 48 个计数, int0m1 半周期太短：中断程序至少要 80 个计数";
+        QTest::newRow("the nearer frequency, not count") << "classic 12 869565.2174" << "out2 4 FFFC 750000.000 -13.750, int2 半周期太短：中断程序至少要 48 个计数, int0m2 半周期太短：中断程序至少要 48 个计数, int0m1 半周期太短：中断程序至少要 80 个计数";
+        QTest::newRow("the routine's fewest counts") << "classic 12 10416.6666" << "out2 288 FEE0 10416.667 0.000, int2 48 FFD0 10416.667 0.000, int0m2 48 D0 10416.667 0.000, int0m1 半周期太短：中断程序至少要 80 个计数";
+        QTest::newRow("one fewer") << "classic 12 10638.3" << "out2 282 FEE6 10638.298 0.000, int2 半周期太短：中断程序至少要 48 个计数, int0m2 半周期太短：中断程序至少要 48 个计数, int0m1 半周期太短：中断程序至少要 80 个计数";
+        QTest::newRow("a 1T core's drift") << "stc12 1 1000" << "int0m1 6000 E890 1000.000 0.000 drifts, out0 频率太低：最低 23437.500 Hz, out1 频率太低：最低 23437.500 Hz, int0m2 频率太低：最低 23437.500 Hz";
+        QTest::newRow("no 6T clock-out rate") << "stc89 6 1000" << "int2 1000 FC18 1000.000 0.000, int0m1 1000 FC18 1000.000 0.000, int0m2 频率太低：最低 3906.250 Hz";
+        QTest::newRow("no frequency") << "classic 12 0" << "请输入有效的频率";
+        // clang-format on
+    }
+    void waveWaysAtTheirEdges() {
+        QFETCH(QString, input);
+        QFETCH(QString, ways);
+        const QStringList f = input.split(' ');
+        const WaveRequest request{exact(f[2]), exact("12"), *findFamily(f[0].toStdString()),
+                                  f[1].toInt()};
+        QStringList shown;
+        for (const WaveWay& way : waveWays(request)) {
+            const QString name = (way.clockOutput ? "out" : "int") + QString::number(way.timer) +
+                                 (way.mode >= 0 ? QString("m%1").arg(way.mode) : QString());
+            shown << name + ' ' +
+                         (way.problem.empty()
+                              ? QString("%1 %2 %3 %4%5%6")
+                                    .arg(way.counts)
+                                    .arg(way.reload, countsOf(way.kind) > 256 ? 4 : 2, 16,
+                                         QChar('0'))
+                                    .toUpper()
+                                    .arg(text(way.achievedHz), text(way.errorPercent),
+                                         way.tie ? " tie" : "", way.drifts ? " drifts" : "")
+                              : QString::fromStdString(way.problem));
+            // The achieved frequency is what the counts give; exact only where it is the asked.
+            QVERIFY(!way.problem.empty() ||
+                    (way.exact == (way.achievedHz == request.frequencyHz && !way.drifts)));
+        }
+        QCOMPARE(shown.isEmpty() ? QString::fromStdString(waveProblem(request)) : shown.join(", "),
+                 ways);
+    }
+
     // The working of each figure: every step redone from its printed operands gives its printed
     // result as its note says, and the results are the window's own figures.
     void workingRedoesEveryStep_data() {
@@ -721,6 +769,10 @@ private slots:
         QTest::newRow("delay 10 ms") << "delay" << "classic 12 fixed 10000 12" << "10000 0";
         QTest::newRow("delay steps at 6T") << "delay" << "stc89 6 step 1000 11.0592" << "999.891 0.109";
         QTest::newRow("delay: 921.6 cycles make 922") << "delay" << "classic 12 fixed 1000 11.0592" << "1000.434 -0.434 11064";
+        QTest::newRow("wave: the 8052's clock-out") << "wave" << "classic 12 0 1000 12" << "F448 1000.000 0.000";
+        QTest::newRow("wave: nearer by frequency") << "wave" << "classic 12 0 869565.2174 12" << "FFFC 750000.000 -13.750";
+        QTest::newRow("wave: 38 kHz on an STC8 at 1T") << "wave" << "stc8 1 0 38000 24" << "FEC4 37974.684 -0.067";
+        QTest::newRow("wave: a routine at 6T") << "wave" << "stc89 6 0 1000 11.0592" << "FC66 999.566 -0.043";
         QTest::newRow("delay by timer 0") << "delay" << "classic 12 fixed 1000.5 11.0592 0" << "1000.434 0.066 11064";
         QTest::newRow("delay steps by timer 2 at 6T") << "delay" << "stc89 6 step 1000 11.0592 2" << "999.891 0.109 11058";
         QTest::newRow("delay by timer 1, 1T at 12T") << "delay" << "stc12 12 fixed 2000 24 1" << "1999.958 0.042 47999";
@@ -774,6 +826,14 @@ private slots:
                      QString::number(plan.ticks), QString::fromStdString(plan.errorUs.fixed(3))};
             labels = {"十六进制", "次数", "误差"};
             QCOMPARE(working.notes.back(), "按这些比较排在第 " + in[2].toStdString() + " 个。");
+        } else if (kind == "wave") {
+            const WaveRequest request{exact(in[3]), exact(in[4]), family, clock};
+            const WaveWay way = waveWays(request)[in[2].toUInt()];
+            working = waveWorking(request, way);
+            shown = {hex(way.reload, countsOf(way.kind) > 256 ? 4 : 2),
+                     QString::fromStdString(way.achievedHz.fixed(3)),
+                     numbers.localizedSigned(way.errorPercent.fixed(3))};
+            labels = {"十六进制", "实际频率", "误差"};
         } else {
             const DelayRequest request{exact(in[3]),
                                        exact(in[4]),
