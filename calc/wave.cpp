@@ -30,7 +30,8 @@ std::optional<Nearest> nearestCounts(const Exact& rateHz, const Exact& frequency
                                      std::int64_t range) {
     const Exact exact = rateHz / (Exact(2) * frequencyHz);
     const auto below = exact.floor();
-    if (!below)
+    // Within half a count of the range: beyond, the wave is another's.
+    if (!below || exact * Exact(2) < Exact(1) || exact * Exact(2) > Exact(2 * range + 1))
         return std::nullopt;
     const auto waveOf = [&](std::int64_t counts) { return rateHz / Exact(2 * counts); };
     std::optional<Nearest> best;
@@ -148,19 +149,19 @@ std::string byteText(std::int64_t value) {
 
 // The unit's header, without comment marks: what was asked and achieved, how, and the pin.
 std::vector<std::string> headerLines(const WaveRequest& request, const WaveWay& way,
-                                     std::string_view source) {
+                                     std::string_view source, bool c) {
     const std::string error = way.errorPercent.fixed(3);
     std::vector<std::string> lines{
         "Square wave on " + way.pin + ": " + request.frequencyHz.text(6) + " Hz asked at " +
             request.crystalMhz.text(6) + " MHz, " + way.achievedHz.fixed(3) + " Hz achieved,",
         "error " + std::string(error[0] == '-' ? "" : "+") + error + " % (achieved - asked); " +
             number(way.counts) + " counts a half period.",
-        way.clockOutput ? "Timer " + number(way.timer) +
-                              " toggles the pin itself at each overflow: no CPU time (" +
-                              std::string(source) + ")."
-                        : "Timer " + number(way.timer) +
-                              "'s routine toggles the pin at each overflow (WAVE_PIN below; any "
-                              "pin will do).",
+        way.clockOutput
+            ? "Timer " + number(way.timer) +
+                  " toggles the pin itself at each overflow: no CPU time (" + std::string(source) +
+                  ")."
+            : "Timer " + number(way.timer) + "'s routine toggles the pin at each overflow (" +
+                  (c ? "WAVE_PIN" : "the CPL") + " below; any pin will do).",
         "The pin is left in the mode reset gives it; where that is an input (the N76E003, some "
         "STC8 parts), set it to push-pull first."};
     if (way.drifts)
@@ -276,7 +277,8 @@ std::string commented(const std::vector<std::string>& lines, bool c) {
 
 std::string clockOutputCode(const WaveRequest& request, const WaveWay& way, CodeLanguage language) {
     const Output out = outputOf(request.family, way.timer);
-    std::vector<std::string> header = headerLines(request, way, out.row->source);
+    std::vector<std::string> header =
+        headerLines(request, way, out.row->source, language == CodeLanguage::C);
     header.push_back(UnitUses{way.timer, -1, {}}.text());
     const std::uint8_t address = out.row->address;
     if (language == CodeLanguage::C) {
@@ -322,7 +324,8 @@ std::optional<std::string> waveCode(const WaveRequest& request, const WaveWay& w
     const auto unit = timerInitCode(way.timer, setup, language);
     if (!unit)
         return std::nullopt;
-    return commented(headerLines(request, way, {}), language == CodeLanguage::C) + *unit;
+    const bool c = language == CodeLanguage::C;
+    return commented(headerLines(request, way, {}, c), c) + *unit;
 }
 
 } // namespace tickora

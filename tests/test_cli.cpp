@@ -146,6 +146,14 @@ private slots:
         QTest::newRow("delay by argument") << "delay --delay 1ms --crystal 11.0592 --argument --lang a51" << 0 << "\n_delay_ms:\n" << "";
         QTest::newRow("delay on a 1T core") << "delay --delay 1ms --crystal 12 --family stc8 --clock 1T" << 1 << "" << "1T 内核指令时间未知";
         QTest::newRow("delay needs a delay") << "delay --crystal 12" << 2 << "" << "缺少选项：--delay";
+        QTest::newRow("wave") << "wave --frequency 38kHz --crystal 24 --family stc8 --clock 1T" << 0 << "方法\t重装值\t实际(Hz)\t误差(%，实际−要求)\t引脚\t说明\n定时器 0 时钟输出\tFEC4\t37974.684\t-0.067\tP3.5\t不占 CPU\n" << "";
+        QTest::newRow("wave code: the best way") << "wave --frequency 1kHz --crystal 12 --code" << 0 << "    RCAP2L = 0x48;\n    TH2 = 0xF4;\n    TL2 = 0x48;\n    T2CON = 0x04;  /* TR2: start */\n}\n" << "";
+        QTest::newRow("wave code on a timer") << "wave --frequency 1kHz --crystal 12 --timer 0 --code --lang a51" << 0 << "\tCPL\tP1.0\t; an edge of the wave every 500 us\n" << "";
+        QTest::newRow("wave json") << "wave --frequency 50Hz --crystal 12 --json" << 0 << "\"frequencyHz\":50,\"ways\":[{\"achievedHz\":50,\"clockOutput\":true,\"counts\":60000," << "";
+        QTest::newRow("wave working") << "wave --frequency 1kHz --crystal 12 --explain --timer 0" << 0 << "3. 计数取 500（正好是整数）" << "";
+        QTest::newRow("wave too fast for any way") << "wave --frequency 10MHz --crystal 12 --code" << 1 << "" << "频率太高：最高 3000000.000 Hz";
+        QTest::newRow("wave: no frequency") << "wave --frequency x --crystal 12" << 1 << "" << "请输入有效的频率";
+        QTest::newRow("wave: a timer with no way") << "wave --frequency 1kHz --crystal 12 --timer 3" << 2 << "" << "没有用定时器 3 的方波方法";
         QTest::newRow("a timer's delay") << "delay --delay 10ms --crystal 12 --timer 1 --json" << 0 << "\"timer\":1,\"uses\":[\"timer 1\"]" << "";
         QTest::newRow("a timer's delay where loops are refused") << "delay --delay 10ms --crystal 12 --family stc8 --clock 1T --timer 0" << 0 << " * uses: timer 0.\n" << "";
         QTest::newRow("a timer the chip has none of") << "delay --delay 10ms --crystal 12 --family stc12 --timer 2" << 2 << "" << "没有可用来延时的定时器 2（可用：0、1）";
