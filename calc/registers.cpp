@@ -216,10 +216,12 @@ std::string userCode(const std::string& x, const TimerSetup& setup) {
 
 // The wave's pin as each compiler names it: SDCC's header declares P1_0, Keil's reg52.h only P1.
 std::string wavePin(const TimerSetup& setup) {
-    return setup.toggles
-               ? "#ifdef __SDCC\n#define WAVE_PIN P1_0\n#else /* Keil */\nsbit WAVE_PIN = "
-                 "P1^0;\n#endif\n\n"
-               : "";
+    if (!setup.toggles)
+        return "";
+    if (setup.family->sdccHeader.empty()) // Keil's compiler alone
+        return "sbit WAVE_PIN = P1^0;\n\n";
+    return "#ifdef __SDCC\n#define WAVE_PIN P1_0\n#else /* Keil */\nsbit WAVE_PIN = "
+           "P1^0;\n#endif\n\n";
 }
 
 std::string counterVariable(const std::string& x, const TimerSetup& setup) {

@@ -10,6 +10,7 @@
 #include "plan.h"
 #include "registers.h"
 #include "simulation.h"
+#include "wave.h"
 
 #include <QtTest>
 
@@ -182,6 +183,13 @@ std::vector<std::string> unitsOf(const ChipFamily& family,
             if (timer >= 2)
                 units.push_back(
                     timerInitCode(timer, *reloadTimerSetup(shown, timer), language).value_or(""));
+        // Each way of a square wave: 38 kHz for the clock outputs, 1 kHz for the routines.
+        for (const char* hz : {"38000", "1000"}) {
+            const WaveRequest wave{Exact::parse(hz), Exact::parse("11.0592"), family, clock};
+            for (const WaveWay& way : waveWays(wave))
+                if (way.problem.empty() && way.clockOutput == (hz[0] == '3'))
+                    units.push_back(waveCode(wave, way, language).value_or(""));
+        }
     }
     return units;
 }
@@ -207,7 +215,8 @@ private slots:
                 const Ran ran = run("sdcc", {"-mmcs51", "-c", "unit.c"}, {}, dir.path());
                 QVERIFY2(ran.ok && (ran.output + ran.errors).isEmpty(),
                          qPrintable(name + ":\n" + ran.output + ran.errors));
-                oneModeUnits += unit.find("TIMER_ISR(1)") == std::string::npos &&
+                oneModeUnits += unit.find("Square wave") == std::string::npos &&
+                                unit.find("TIMER_ISR(1)") == std::string::npos &&
                                 unit.find("TIMER_ISR(3)") == std::string::npos &&
                                 unit.find("_isr(void)") != std::string::npos;
                 portUnits += unit.find("void uart_init") == std::string::npos &&
@@ -419,6 +428,52 @@ private slots:
             QVERIFY(cpu.call(isr, 10'000) > 0);
             QCOMPARE(counter(), left == 1 ? ticks : left - 1);
         }
+    }
+
+    // A routine's square wave in s51, on the classic 8051 at 12T and the STC89 at 6T, each way a
+    // routine makes 5 kHz, C and sdas8051, from a dirty chip: from one edge to the next but one,
+    // two half periods of its counts to the clock (two, as the interrupt's latency takes turns).
+    void waveRoutinesToggleEveryHalfPeriod_data() {
+        QTest::addColumn<QString>("row"); // crystal, family, clock
+        for (const char* row : {"12 classic 12", "11.0592 stc89 6"})
+            QTest::newRow(row) << row;
+    }
+    void waveRoutinesToggleEveryHalfPeriod() {
+        QFETCH(QString, row);
+        const QStringList f = row.split(' ');
+        const int clock = f[2].toInt();
+        const WaveRequest wave{5000, Exact::parse(f[0].toStdString()),
+                               *findFamily(f[1].toStdString()), clock};
+        int routines = 0;
+        for (const WaveWay& way : waveWays(wave)) {
+            if (way.clockOutput || !way.problem.empty())
+                continue;
+            ++routines;
+            const QString x = QString::number(way.timer);
+            for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::Sdas}) {
+                const QString unit = QString::fromStdString(*waveCode(wave, way, language));
+                const bool assembly = language == CodeLanguage::Sdas;
+                const int vector = way.timer == 2 ? 5 : 1;
+                const QString cSide =
+                    assembly ? QString("#include <8052.h>\nvoid timer%1_init(void);\nvoid "
+                                       "timer%1_isr(void) __interrupt(%2);\n")
+                                   .arg(x)
+                                   .arg(vector)
+                             : unit;
+                const auto stops = simulate(
+                    cSide + dirtyRegisters +
+                        QString("void main(void)\n{\n    TMOD = 0xDD;\n    TCON = 0xF0;\n"
+                                "    timer%1_init();\n    for (;;)\n        ;\n}\n")
+                            .arg(x),
+                    {assembly ? "cpl\tp1.0" : "cpl\t_P1_0"}, way.timer == 2 ? "8052" : "8051",
+                    f[0].toDouble() * 1e6 * 12 / clock, 4, {}, assembly ? unit : QString());
+                QCOMPARE(stops.size(), 4);
+                for (int edge = 0; edge < 2; ++edge)
+                    QVERIFY2(stops[edge + 2]["cycle"] - stops[edge]["cycle"] == 2 * way.counts,
+                             qPrintable(QString::fromStdString(way.label)));
+            }
+        }
+        QCOMPARE(routines, 3); // timer 2 and timer 0 in modes 1 and 2
     }
 
     // Rows: family, generator, baud, crystal, clock, what s51 runs it as (8051, 8052, or only
