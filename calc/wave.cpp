@@ -195,7 +195,9 @@ std::string outputInitC(const WaveRequest& request, const WaveWay& way, const Ou
                                std::string(out.row->reg) + ": " + way.pin +
                                " toggles at each overflow */\n";
     if (way.timer == 2 && !out.oneMode) // the 8052's timer 2: through T2MOD and RCAP2
-        return "    T2CON = 0x00;  /* stopped, 16-bit auto-reload, counting clocks */\n    " + reg +
+        return "    T2CON = 0x00;  /* stopped, 16-bit auto-reload, counting clocks */\n"
+               "    ET2 = 0;  /* no interrupt: the pin toggles by itself */\n    " +
+               reg +
                " = 0x02;  /* T2MOD: T2OE, P1.0 the clock output; DCEN clear */\n    RCAP2H = " +
                byteText(way.reload >> 8) + ";\n    RCAP2L = " + byteText(way.reload) +
                ";\n    TH2 = " + byteText(way.reload >> 8) +
@@ -234,7 +236,8 @@ void outputInitAsm(AsmUnit& unit, const WaveRequest& request, const WaveWay& way
     };
     if (way.timer == 2 && !out.oneMode) {
         unit.op("MOV", {sfr("T2CON"), imm(0)}, "stopped, 16-bit auto-reload, counting clocks");
-        unit.op("MOV", {sfr(reg), imm(0x02)}, "T2MOD: T2OE, P1.0 the clock output");
+        unit.op("CLR", {bit("ET2")}, "no interrupt: the pin toggles by itself");
+        unit.op("MOV", {sfr(reg), imm(0x02)}, "T2MOD: T2OE, P1.0 the clock output; DCEN clear");
         for (const auto& [name, value] :
              {std::pair{"RCAP2H", way.reload >> 8}, std::pair{"RCAP2L", way.reload},
               std::pair{"TH2", way.reload >> 8}, std::pair{"TL2", way.reload}})

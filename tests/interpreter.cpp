@@ -36,9 +36,12 @@ qint64 Core8051::call(int address, qint64 bound) {
     push(back & 0xFF), push(back >> 8);
     pc_ = std::uint16_t(address);
     spent_ = clocks_[0x12]; // the LCALL that called it
-    while (pc_ != back)
+    while (pc_ != back) {
         if (spent_ > bound || !step())
             return -1;
+        if (tracing)
+            states.push_back(ram_);
+    }
     return spent_;
 }
 
@@ -58,7 +61,7 @@ void Core8051::add(std::uint8_t value, bool carry) {
     a = std::uint8_t(sum);
 }
 
-// The instructions a delay's code uses, as Intel's MCS-51 manual defines them.
+// The instructions the units under test use, as Intel's MCS-51 manual defines them.
 bool Core8051::step() {
     const std::uint8_t op = fetch();
     if (clocks_[op] == 0)
@@ -99,9 +102,13 @@ bool Core8051::step() {
     } else if (op == 0xC0 || op == 0xD0) { // PUSH, POP direct
         const std::uint8_t address = fetch();
         op == 0xC0 ? push(direct(address)) : void(direct(address) = pop());
-    } else if (op == 0xE5 || op == 0x45) { // MOV A,direct; ORL A,direct
+    } else if (op == 0xE5 || op == 0x45 || op == 0x55) { // MOV, ORL, ANL A,direct
         const std::uint8_t value = direct(fetch());
-        a = op == 0xE5 ? value : std::uint8_t(a | value);
+        a = op == 0xE5 ? value : op == 0x45 ? a | value : a & value;
+    } else if (op == 0x43 || op == 0x53) { // ORL, ANL direct,#data
+        std::uint8_t& byte = direct(fetch());
+        const std::uint8_t value = fetch();
+        byte = op == 0x43 ? byte | value : byte & value;
     } else if (op == 0xF5) { // MOV direct,A
         direct(fetch()) = a;
     } else if (op == 0x75) { // MOV direct,#data

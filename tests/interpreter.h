@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class Core8051 {
 public:
@@ -21,6 +22,9 @@ public:
     // Calls the routine at address as LCALL does (its clocks counted) and runs it to its RET;
     // the clocks, or -1 for an instruction it does not know or more than `bound` clocks.
     qint64 call(int address, qint64 bound);
+    // When set, RAM and the SFRs as each instruction of a call leaves them, in order.
+    bool tracing = false;
+    std::vector<std::array<std::uint8_t, 256>> states;
 
 private:
     bool step(); // false: an instruction this 8051 does not know

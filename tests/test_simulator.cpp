@@ -476,6 +476,121 @@ private slots:
         QCOMPARE(routines, 3); // timer 2 and timer 0 in modes 1 and 2
     }
 
+    // Each clock output's unit, C as SDCC compiles it and sdas8051, run on the 8051 written here
+    // from a chip left all 0s or all 1s: it leaves the timer running at 50 kHz by the manual's
+    // formula, its output on, its interrupt off, its count loaded while it was stopped (a running
+    // STC timer takes a write as the next reload only), and every other bit as it found it.
+    // Rows: family, clock, timer | run bit | 1T bit | output enable | interrupt enable | mode
+    // bits ("=": their value; none: written, any value) | the count's registers, low first | the
+    // crystal's divisor for the count rate. Bits from the vendors' register maps.
+    void clockOutputsSetTheirRegisters_data() {
+        QTest::addColumn<QString>("row");
+        // clang-format off
+        for (const char* row : {
+             "classic 12 2|T2CON 04|-|T2MOD 02|IE 20|T2CON 3B=00,T2CON C0,T2MOD FD=00|TL2 TH2 RCAP2L RCAP2H|2",
+             "stc89 12 2|T2CON 04|-|T2MOD 02|IE 20|T2CON 3B=00,T2CON C0,T2MOD FD=00|TL2 TH2 RCAP2L RCAP2H|2",
+             "stc12 1 0|TCON 10|AUXR 80|WAKE_CLKO 01|IE 02|TMOD 0F=02|TL0 TH0|1",
+             "stc12 12 1|TCON 40|AUXR 40|WAKE_CLKO 02|IE 08|TMOD F0=20|TL1 TH1|12",
+             "stc15 1 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|1",
+             "stc15 12 1|TCON 40|AUXR 40|INT_CLKO 02|IE 08|TMOD F0=00|TL1 TH1|12",
+             "stc15 1 2|AUXR 10|AUXR 04|INT_CLKO 04|IE2 04|AUXR 08=00|T2L T2H|1",
+             "stc15 12 3|T4T3M 08|T4T3M 02|T4T3M 01|IE2 20|T4T3M 04=00|T3L T3H|12",
+             "stc15 1 4|T4T3M 80|T4T3M 20|T4T3M 10|IE2 40|T4T3M 40=00|T4L T4H|1",
+             "stc8 1 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|1",
+             "stc8h 12 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|12",
+             "n76e003 1 0|TCON 10|CKCON 08|P2S 04|IE 02|TMOD 0F=02|TL0 TH0|1",
+             "n76e003 12 1|TCON 40|CKCON 10|P2S 08|IE 08|TMOD F0=20|TL1 TH1|12"})
+            for (const int dirt : {0x00, 0xFF})
+                QTest::addRow("%s %02X", QString(row).section('|', 0, 0).toUtf8().data(), dirt)
+                    << QString("%1|%2").arg(row).arg(dirt);
+        // clang-format on
+    }
+    void clockOutputsSetTheirRegisters() {
+        QFETCH(QString, row);
+        static const QHash<QString, int> address{
+            {"TCON", 0x88},     {"TMOD", 0x89},      {"TL0", 0x8A},   {"TL1", 0x8B},
+            {"TH0", 0x8C},      {"TH1", 0x8D},       {"AUXR", 0x8E},  {"CKCON", 0x8E},
+            {"INT_CLKO", 0x8F}, {"WAKE_CLKO", 0x8F}, {"IE", 0xA8},    {"IE2", 0xAF},
+            {"P2S", 0xB5},      {"T2CON", 0xC8},     {"T2MOD", 0xC9}, {"RCAP2L", 0xCA},
+            {"RCAP2H", 0xCB},   {"TL2", 0xCC},       {"TH2", 0xCD},   {"T4T3M", 0xD1},
+            {"T4H", 0xD2},      {"T4L", 0xD3},       {"T3H", 0xD4},   {"T3L", 0xD5},
+            {"T2H", 0xD6},      {"T2L", 0xD7}};
+        const QStringList f = row.split('|'), chip = f[0].split(' '), counter = f[6].split(' ');
+        const int clock = chip[1].toInt(), timer = chip[2].toInt(), dirt = f[8].toInt();
+        struct Bits {
+            int at, mask, value; // value -1: any
+        };
+        const auto bits = [&](const QString& text) {
+            const QStringList p = text.split(QRegularExpression("[ =]"));
+            return Bits{address.value(p[0]), p[1].toInt(nullptr, 16),
+                        p.size() > 2 ? p[2].toInt(nullptr, 16) : -1};
+        };
+        QList<Bits> want{bits(f[1] + "=FF"), bits(f[3] + "=FF"), bits(f[4] + "=00")};
+        if (f[2] != "-")
+            want << bits(f[2] + (clock == 1 ? "=FF" : "=00"));
+        for (const QString& mode : f[5].split(','))
+            want << bits(mode);
+        QHash<int, int> touched; // the bits the unit may change
+        for (const Bits& b : want)
+            touched[b.at] |= b.mask;
+        for (const QString& name : counter)
+            touched[address.value(name)] = 0xFF;
+        const WaveRequest wave{50000, 24, *findFamily(chip[0].toStdString()), clock};
+        const auto ways = waveWays(wave);
+        const auto way = std::find_if(ways.begin(), ways.end(), [&](const WaveWay& w) {
+            return w.clockOutput && w.timer == timer && w.problem.empty();
+        });
+        QVERIFY(way != ways.end());
+        std::array<int, 256> anyClocks;
+        anyClocks.fill(1);
+        for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::Sdas}) {
+            const QTemporaryDir dir;
+            const QString unit = QString::fromStdString(*waveCode(wave, *way, language));
+            QString complaints;
+            if (language == CodeLanguage::Sdas) {
+                complaints = assembledAlone(dir, unit);
+            } else { // alone, wave_init() first at 0100H
+                written(dir.filePath("unit.c"), unit.toUtf8());
+                const Ran compiled = run("sdcc", {"-mmcs51", "-c", "unit.c"}, {}, dir.path());
+                const Ran linked =
+                    run("sdld", {"-n", "-i", "-b", "CSEG=0x0100", "main.ihx", "unit.rel"}, {},
+                        dir.path());
+                complaints = compiled.ok && linked.ok ? linked.output + linked.errors
+                                                      : compiled.errors + linked.errors;
+            }
+            QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+            Core8051 cpu(imageBytes(dir.filePath("main.ihx")), anyClocks);
+            for (int at = 0; at < 256; ++at)
+                cpu.direct(at) = std::uint8_t(dirt);
+            cpu.direct(0xD0) = 0, cpu.direct(0x81) = 0x07; // bank 0, as C code runs
+            cpu.tracing = true;
+            QVERIFY(cpu.call(0x0100, 1000) > 0);
+            const auto& end = cpu.states.back();
+            for (const Bits& b : want)
+                QVERIFY2(b.value < 0 || (end[b.at] & b.mask) == (b.value & b.mask),
+                         qPrintable(QString("%1 %2").arg(b.at, 0, 16).arg(b.mask, 0, 16)));
+            for (int at = 0x80; at < 0x100; ++at)
+                if (!QList<int>{0x81, 0x82, 0x83, 0xD0, 0xE0, 0xF0}.contains(at))
+                    QVERIFY2((end[at] & ~touched.value(at)) == (dirt & ~touched.value(at)),
+                             qPrintable(QString::number(at, 16)));
+            // The count read back as the manual reads it: 8-bit mode 2 reloads TH from itself.
+            const bool eightBit = f[5].endsWith("=02") || f[5].endsWith("=20");
+            const int low = address[counter[0]], high = address[counter[1]];
+            const int counts = eightBit ? 256 - end[high] : 65536 - (end[high] << 8 | end[low]);
+            QVERIFY(!eightBit || end[low] == end[high]);
+            if (counter.size() == 4) // the 8052's reload beside its count
+                QCOMPARE(end[address[counter[3]]] << 8 | end[address[counter[2]]],
+                         end[high] << 8 | end[low]);
+            QCOMPARE(qint64(50000) * 2 * f[7].toInt() * counts, qint64(24'000'000));
+            // Loaded while stopped: no count register changes once the run bit is set.
+            const Bits running = want[0];
+            for (std::size_t i = 1; i < cpu.states.size(); ++i)
+                if (cpu.states[i - 1][running.at] & running.mask)
+                    for (const QString& name : counter)
+                        QVERIFY(cpu.states[i][address[name]] == cpu.states[i - 1][address[name]]);
+        }
+    }
+
     // Rows: family, generator, baud, crystal, clock, what s51 runs it as (8051, 8052, or only
     // its registers where s51 has no model of the generator) | registers after uart_init(), by
     // hand from the vendors' formulas, from a dirty chip.
