@@ -17,6 +17,7 @@
 #include "registers.h"
 #include "timerefusals.h"
 #include "translation.h"
+#include "wave.h"
 
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -651,13 +652,13 @@ private slots:
         };
         fx.window->move(fx.window->screen()->availableGeometry().center() -
                         fx.window->rect().center());
-        for (const char* menu : {"VbMenuBaud", "planMenuItem", "delayMenuItem"}) {
+        for (const char* menu : {"VbMenuBaud", "planMenuItem", "delayMenuItem", "waveMenuItem"}) {
             fx.child<QAction>(menu)->trigger();
             check(fx.window->findChildren<QDialog*>().last());
         }
         fx.child<QAction>("workingMenuItem")->trigger();
         check(fx.child("WorkingWindow"));
-        for (const char* name : {"BaudWindow", "PlanWindow", "DelayWindow"}) {
+        for (const char* name : {"BaudWindow", "PlanWindow", "DelayWindow", "WaveWindow"}) {
             auto* tool = fx.child<QDialog>(name);
             QTest::mouseClick(tool->findChild<QPushButton*>("workingButton"), Qt::LeftButton);
             check(tool->findChild<QWidget*>("WorkingWindow"));
@@ -703,6 +704,57 @@ private slots:
         QCOMPARE(plan->findChild<QTableWidget*>("planTable")->item(0, 0)->text() + '|' +
                      plan->findChild<QLabel*>("clashLabel")->text(),
                  "定时器 2|"); // timer 0's plans ranked last, the one chosen on timer 2
+    }
+
+    // 38 kHz for an infrared LED: every way the chip has, best first with its figures, the best
+    // chosen and copied without a click; a way that cannot make it not copied; the timer another
+    // window's code holds said; a frequency that is not a number empties the table.
+    void waveWindowRanksTheWaysAndCopiesTheChosen() {
+        fx.child<QAction>("chip_stc8_1T")->trigger();
+        fx.box("Text2")->setText("24");
+        fx.child<QAction>("waveMenuItem")->trigger();
+        auto* wave = fx.child<QDialog>("WaveWindow");
+        auto* table = wave->findChild<QTableWidget*>("waveTable");
+        auto* copy = wave->findChild<QPushButton*>("copyButton");
+        const auto said = [wave](const char* name) {
+            return wave->findChild<QLabel*>(name)->text();
+        };
+        const auto row = [table](int r) {
+            QStringList cells;
+            for (int column = 0; column < table->columnCount(); ++column)
+                cells << table->item(r, column)->text();
+            return cells.join('|');
+        };
+        wave->findChild<QLineEdit*>("frequencyBox")->setText("38"); // kHz, as it opens
+        // 24 MHz / 2 / 38 kHz = 315.8 counts a half period: 316 (FEC4), 37974.684 Hz, -0.067 %.
+        QCOMPARE(row(0) + '|' + said("detailLabel"),
+                 "定时器 0 时钟输出|FEC4|37974.684|-0.067|P3.5|不占 CPU|半周期 316 个计数");
+        const int last = table->rowCount() - 1;
+        QCOMPARE(row(last), "定时器 0 方式 1 中断|—|—|—|P1.0|不能"); // reloaded too late
+        QTest::mouseClick(copy, Qt::LeftButton);
+        const WaveRequest asked{38000, 24, *findFamily("stc8"), 1};
+        const auto ways = waveWays(asked);
+        QCOMPARE(QGuiApplication::clipboard()->text().toStdString(),
+                 *waveCode(asked, ways[0], CodeLanguage::C));
+        QCOMPARE(said("noteLabel"), "已复制定时器 0 时钟输出的代码");
+        fx.child<QAction>("delayMenuItem")->trigger(); // its delays take timer 0 on this core
+        QCOMPARE(said("clashLabel"),
+                 "「软件延时计算」窗口选中的代码也用定时器 0，两段代码不能同时使用");
+        table->selectRow(2); // timer 2's routine
+        QCOMPARE(row(2).section('|', 0, 0) + said("clashLabel"), "定时器 2 中断");
+        table->selectRow(last);
+        QVERIFY(!copy->isEnabled() && !said("detailLabel").isEmpty() &&
+                said("detailLabel") == toQString(ways.back().problem));
+        // The 8052 at 12 MHz: timer 2's clock out alone is fast enough.
+        fx.child<QAction>("chip_classic_12T")->trigger();
+        fx.box("Text2")->setText("12");
+        QCOMPARE(row(0), "定时器 2 时钟输出|FFB1|37974.684|-0.067|P1.0|不占 CPU");
+        for (int r = 1; r < table->rowCount(); ++r)
+            QVERIFY(row(r).endsWith("|不能"));
+        wave->findChild<QLineEdit*>("frequencyBox")->setText("38x");
+        QCOMPARE(QString::number(table->rowCount()) + QString::number(copy->isEnabled()) +
+                     said("noteLabel"),
+                 "00请输入有效的频率");
     }
 
     // A time the plans or delays cannot take is refused in the command line's words.
