@@ -268,6 +268,74 @@ private slots:
     // (the classic 8051 at 12T keeps its single-precision boxes: there only the achieved
     // interval), byte for byte the units the windows copy in each language (C when none is
     // asked), and the baud row the core gives.
+    // Each key of a wave's JSON means what its table row says, and its figures are the manuals'
+    // formulas in integers: rate = crystal / P a count (P the timer clock, 2 for the 8052's
+    // clock out), achieved = rate / 2 counts, the error (achieved - asked) / asked x 100, a tie
+    // where the count beside is as near. Rows: a tie, a routine that drifts, ways that cannot.
+    void waveJsonKeysMeanWhatTheTableSays_data() {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<qint64>("crystalHz");
+        QTest::addColumn<qint64>("hz");
+        QTest::newRow("a tie at 675 kHz")
+            << "--frequency 675kHz --crystal 12" << 12'000'000LL << 675'000LL;
+        QTest::newRow("a 1T routine drifts")
+            << "--frequency 1kHz --crystal 24 --family stc8 --clock 1T" << 24'000'000LL << 1000LL;
+        QTest::newRow("8 bits, errors, too short")
+            << "--frequency 7000 --crystal 12" << 12'000'000LL << 7000LL;
+        QTest::newRow("STC15 at 12T") << "--frequency 3kHz --crystal 11.0592 --family stc15 "
+                                         "--clock 12T"
+                                      << 11'059'200LL << 3000LL;
+    }
+    void waveJsonKeysMeanWhatTheTableSays() {
+        QFETCH(QString, arguments);
+        QFETCH(qint64, crystalHz);
+        QFETCH(qint64, hz);
+        const auto [status, table, why] = launch("wave " + arguments);
+        const auto [jsonStatus, json, jsonWhy] = launch("wave --json " + arguments);
+        QCOMPARE(QString::number(status) + QString::number(jsonStatus), "00");
+        const QStringList rows = QString::fromUtf8(table).trimmed().split('\n').mid(1);
+        const QJsonArray ways = QJsonDocument::fromJson(json)["ways"].toArray();
+        QCOMPARE(ways.size(), rows.size());
+        const qint64 clock = arguments.contains("1T") ? 1 : 12;
+        for (int i = 0; i < rows.size(); ++i) {
+            const QStringList cell = rows[i].split('\t');
+            const QJsonObject way = ways[i].toObject();
+            const QString label = cell[0], remark = cell[5];
+            const bool made = cell[1] != "—";
+            const QString mode = QRegularExpression("方式 (\\d)").match(label).captured(1);
+            QCOMPARE(QStringList({way["timer"].toVariant().toString(),
+                                  way["clockOutput"].toBool() ? "时钟输出" : "中断",
+                                  way["mode"].isNull() ? "" : way["mode"].toVariant().toString(),
+                                  way["pin"].toString(), way["problem"].toString()}),
+                     QStringList({label.mid(4, 1), label.section(' ', -1), mode, cell[4],
+                                  made ? "" : remark}));
+            QCOMPARE(way["drifts"].toBool(), remark.contains("略长"));
+            QCOMPARE(way["tie"].toBool(), remark.contains("两侧计数一样近"));
+            if (!made) {
+                QCOMPARE(values(way, {"counts", "reload", "achievedHz", "errorPercent"}),
+                         QStringList(4, "null"));
+                continue;
+            }
+            const qint64 p = way["clockOutput"].toBool() && arguments.contains("12T") == false &&
+                                     !arguments.contains("--family")
+                                 ? 2
+                                 : clock,
+                         c = way["counts"].toInteger(), range = cell[1].size() == 4 ? 65536 : 256;
+            QCOMPARE(way["reload"].toString(), "0x" + cell[1]);
+            QCOMPARE(cell[1].toLongLong(nullptr, 16), range - c);
+            const qint64 asked = hz * p * 2 * c; // achieved / asked = crystal / asked
+            QCOMPARE(values(way, {"achievedHz", "errorPercent"}),
+                     (QStringList{digits(double(crystalHz) / double(p * 2 * c)),
+                                  digits(double((crystalHz - asked) * 100) / double(asked))}));
+            QCOMPARE(way["exact"].toBool(), crystalHz == asked && !way["drifts"].toBool());
+            // |crystal - 2 P c f| / c against the counts either side, cross-multiplied.
+            const auto off = [&](qint64 n) { return std::abs(crystalHz - 2 * p * n * hz); };
+            QCOMPARE(way["tie"].toBool(),
+                     crystalHz != asked && (off(c) * (c + 1) == off(c + 1) * c ||
+                                            off(c) * (c - 1) == off(c - 1) * c));
+        }
+    }
+
     void agreesWithExactArithmetic() {
         QRandomGenerator random(20);
         for (int i = 0; i < 200; ++i) {

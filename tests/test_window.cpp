@@ -738,8 +738,10 @@ private slots:
                  *waveCode(asked, ways[0], CodeLanguage::C));
         QCOMPARE(said("noteLabel"), "已复制定时器 0 时钟输出的代码");
         fx.child<QAction>("delayMenuItem")->trigger(); // its delays take timer 0 on this core
-        QCOMPARE(said("clashLabel"),
-                 "「软件延时计算」窗口选中的代码也用定时器 0，两段代码不能同时使用");
+        QCOMPARE(said("clashLabel") + '|' +
+                     fx.child("DelayWindow")->findChild<QLabel*>("clashLabel")->text(),
+                 "「软件延时计算」窗口选中的代码也用定时器 0，两段代码不能同时使用|"
+                 "「方波输出」窗口选中的代码也用定时器 0，两段代码不能同时使用");
         table->selectRow(2); // timer 2's routine
         QCOMPARE(row(2).section('|', 0, 0) + said("clashLabel"), "定时器 2 中断");
         table->selectRow(last);
