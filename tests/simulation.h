@@ -46,7 +46,8 @@ QString dirtySwitches(int clock);
 // The registers that expected names ("TMOD=25 8E=40"), as the stop shows them.
 QString shown(const QHash<QString, int>& stop, const QString& expected);
 
-// An sdas8051 unit assembled and linked alone with sdld: code from 0100H, variables from 30H.
+// An sdas8051 unit, or a C unit (one that opens with a comment) SDCC compiles, linked alone with
+// sdld: code from 0100H, variables from 30H.
 // Complaints hold any word a tool says, or its failure.
 QString assembledAlone(const QTemporaryDir& dir, const QString& unit);
 

@@ -835,12 +835,9 @@ private slots:
                      numbers.localizedSigned(way.errorPercent.fixed(3))};
             labels = {"十六进制", "实际频率", "误差"};
         } else {
-            const DelayRequest request{exact(in[3]),
-                                       exact(in[4]),
-                                       family,
-                                       clock,
-                                       in[2] == "fixed" ? DelayKind::Fixed : DelayKind::PerStep,
-                                       in.value(5, "-1").toInt()};
+            const DelayKind delay = in[2] == "fixed" ? DelayKind::Fixed : DelayKind::PerStep;
+            const DelayRequest request{exact(in[3]), exact(in[4]), family,
+                                       clock,        delay,        in.value(5, "-1").toInt()};
             const auto result = planDelay(request);
             working = delayWorking(request, *result);
             shown = {QString::fromStdString(result->achievedUs.text(3)),
