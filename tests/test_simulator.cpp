@@ -482,24 +482,24 @@ private slots:
     // STC timer takes a write as the next reload only), and every other bit as it found it.
     // Rows: family, clock, timer | run bit | 1T bit | output enable | interrupt enable | mode
     // bits ("=": their value; none: written, any value) | the count's registers, low first | the
-    // crystal's divisor for the count rate. Bits from the vendors' register maps.
+    // crystal's divisor for the count rate | the pin. Bits and pins from the vendors' manuals.
     void clockOutputsSetTheirRegisters_data() {
         QTest::addColumn<QString>("row");
         // clang-format off
         for (const char* row : {
-             "classic 12 2|T2CON 04|-|T2MOD 02|IE 20|T2CON 3B=00,T2CON C0,T2MOD FD=00|TL2 TH2 RCAP2L RCAP2H|2",
-             "stc89 12 2|T2CON 04|-|T2MOD 02|IE 20|T2CON 3B=00,T2CON C0,T2MOD FD=00|TL2 TH2 RCAP2L RCAP2H|2",
-             "stc12 1 0|TCON 10|AUXR 80|WAKE_CLKO 01|IE 02|TMOD 0F=02|TL0 TH0|1",
-             "stc12 12 1|TCON 40|AUXR 40|WAKE_CLKO 02|IE 08|TMOD F0=20|TL1 TH1|12",
-             "stc15 1 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|1",
-             "stc15 12 1|TCON 40|AUXR 40|INT_CLKO 02|IE 08|TMOD F0=00|TL1 TH1|12",
-             "stc15 1 2|AUXR 10|AUXR 04|INT_CLKO 04|IE2 04|AUXR 08=00|T2L T2H|1",
-             "stc15 12 3|T4T3M 08|T4T3M 02|T4T3M 01|IE2 20|T4T3M 04=00|T3L T3H|12",
-             "stc15 1 4|T4T3M 80|T4T3M 20|T4T3M 10|IE2 40|T4T3M 40=00|T4L T4H|1",
-             "stc8 1 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|1",
-             "stc8h 12 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|12",
-             "n76e003 1 0|TCON 10|CKCON 08|P2S 04|IE 02|TMOD 0F=02|TL0 TH0|1",
-             "n76e003 12 1|TCON 40|CKCON 10|P2S 08|IE 08|TMOD F0=20|TL1 TH1|12"})
+             "classic 12 2|T2CON 04|-|T2MOD 02|IE 20|T2CON 3B=00,T2CON C0,T2MOD FD=00|TL2 TH2 RCAP2L RCAP2H|2|P1.0",
+             "stc89 12 2|T2CON 04|-|T2MOD 02|IE 20|T2CON 3B=00,T2CON C0,T2MOD FD=00|TL2 TH2 RCAP2L RCAP2H|2|P1.0",
+             "stc12 1 0|TCON 10|AUXR 80|WAKE_CLKO 01|IE 02|TMOD 0F=02|TL0 TH0|1|P3.4",
+             "stc12 12 1|TCON 40|AUXR 40|WAKE_CLKO 02|IE 08|TMOD F0=20|TL1 TH1|12|P3.5",
+             "stc15 1 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|1|P3.5",
+             "stc15 12 1|TCON 40|AUXR 40|INT_CLKO 02|IE 08|TMOD F0=00|TL1 TH1|12|P3.4",
+             "stc15 1 2|AUXR 10|AUXR 04|INT_CLKO 04|IE2 04|AUXR 08=00|T2L T2H|1|P3.0",
+             "stc15 12 3|T4T3M 08|T4T3M 02|T4T3M 01|IE2 20|T4T3M 04=00|T3L T3H|12|P0.4",
+             "stc15 1 4|T4T3M 80|T4T3M 20|T4T3M 10|IE2 40|T4T3M 40=00|T4L T4H|1|P0.6",
+             "stc8 1 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|1|P3.5",
+             "stc8h 12 0|TCON 10|AUXR 80|INT_CLKO 01|IE 02|TMOD 0F=00|TL0 TH0|12|P3.5",
+             "n76e003 1 0|TCON 10|CKCON 08|P2S 04|IE 02|TMOD 0F=02|TL0 TH0|1|P0.5",
+             "n76e003 12 1|TCON 40|CKCON 10|P2S 08|IE 08|TMOD F0=20|TL1 TH1|12|P0.0"})
             for (const int dirt : {0x00, 0xFF})
                 QTest::addRow("%s %02X", QString(row).section('|', 0, 0).toUtf8().data(), dirt)
                     << QString("%1|%2").arg(row).arg(dirt);
@@ -516,7 +516,7 @@ private slots:
         for (int i = 0; i < map.size(); i += 2)
             address[map[i]] = map[i + 1].toInt(nullptr, 16);
         const QStringList f = row.split('|'), chip = f[0].split(' '), counter = f[6].split(' ');
-        const int clock = chip[1].toInt(), timer = chip[2].toInt(), dirt = f[8].toInt();
+        const int clock = chip[1].toInt(), timer = chip[2].toInt(), dirt = f[9].toInt();
         struct Bits {
             int at, mask, value; // value -1: any
         };
@@ -540,7 +540,7 @@ private slots:
         const auto way = std::find_if(ways.begin(), ways.end(), [&](const WaveWay& w) {
             return w.clockOutput && w.timer == timer && w.problem.empty();
         });
-        QVERIFY(way != ways.end());
+        QVERIFY(way != ways.end() && way->pin == f[8].toStdString());
         std::array<int, 256> anyClocks;
         anyClocks.fill(1);
         for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::Sdas}) {
