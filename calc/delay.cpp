@@ -268,8 +268,10 @@ Planned plan(const DelayRequest& request) {
         return {std::move(paced.result), std::move(paced.problem)};
     }
     const auto costs = costsOf(request.family, request.clock);
-    if (!costs)
-        return refused("该芯片的 1T 内核指令时间未知（厂商手册未给出）：请改用定时器延时");
+    if (!costs) // a timer paces the delay where the chip has one for it
+        return refused(delayTimers(request.family).empty()
+                           ? "该芯片的指令时间未知，也没有可用来延时的定时器，无法生成延时"
+                           : "该芯片的 1T 内核指令时间未知（厂商手册未给出）：请改用定时器延时");
     const bool fixed = request.kind == DelayKind::Fixed;
     const std::span<const int> chain = fixed ? std::span<const int>(fixedChain) : stepChain;
     const Exact asked = request.delayUs * request.crystalMhz;

@@ -406,7 +406,7 @@ private slots:
              "2 12 stc89 6|24|delay_2us", "86400000000 50 classic 12|4320000000000|delay_86400s",
              "1e15 12 classic 12|延时太长|", "1000 12 classic 6|时钟|", "1000 0 classic 12|晶体频率|",
              "0 12 classic 12|有效的延时|", "1000 12 stc8 1|1T 内核指令时间未知|",
-             "1000 12 stc32g 12|请改用定时器延时|", "1000 12 stc12 12|12000|delay_1ms",
+             "1000 12 stc32g 12|也没有可用来延时的定时器|", "1000 12 stc12 12|12000|delay_1ms",
              "1000 12 n76e003 1 s|12000|delay_ms", "0.5 12 stc15 1|LCALL|", "8 12 classic 12 s|9 us|",
              "9 12 classic 12 s|108|delay_9us", "1000 12 classic 12 s|12000|delay_ms",
              "1000 12 classic 12|12000|delay_1ms", "250 12 stc89 6 s|3000|delay_250us",
