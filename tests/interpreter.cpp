@@ -40,7 +40,7 @@ qint64 Core8051::call(int address, qint64 bound) {
         if (spent_ > bound || !step())
             return -1;
         if (tracing)
-            states.push_back(ram_);
+            states.push_back(ram_), spentAt.push_back(spent_);
     }
     return spent_;
 }

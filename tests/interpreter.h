@@ -22,9 +22,11 @@ public:
     // Calls the routine at address as LCALL does (its clocks counted) and runs it to its RET;
     // the clocks, or -1 for an instruction it does not know or more than `bound` clocks.
     qint64 call(int address, qint64 bound);
-    // When set, RAM and the SFRs as each instruction of a call leaves them, in order.
+    // When set, RAM and the SFRs as each instruction of a call leaves them, and the clocks spent
+    // by then, in order.
     bool tracing = false;
     std::vector<std::array<std::uint8_t, 256>> states;
+    std::vector<qint64> spentAt;
 
 private:
     bool step(); // false: an instruction this 8051 does not know
