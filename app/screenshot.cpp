@@ -126,6 +126,18 @@ QPixmap workingWindow(tickora::Form1& window) {
     return window.findChild<QDialog*>(QStringLiteral("WorkingWindow"))->grab();
 }
 
+// The square-wave window: 38 kHz for an infrared LED on an STC8 at 24 MHz, 1T.
+QPixmap waveWindow(tickora::Form1& window) {
+    window.findChild<QDialog*>(QStringLiteral("DelayWindow"))->close(); // it held timer 0
+    window.findChild<QAction*>(QStringLiteral("chip_stc8_1T"))->trigger();
+    window.findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("24"));
+    window.findChild<QAction*>(QStringLiteral("waveMenuItem"))->trigger();
+    auto* wave = window.findChild<QDialog*>(QStringLiteral("WaveWindow"));
+    wave->findChild<QLineEdit*>(QStringLiteral("frequencyBox"))->setText(QStringLiteral("38"));
+    QApplication::processEvents();
+    return wave->grab();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -135,11 +147,12 @@ int main(int argc, char* argv[]) {
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    QSettings().clear(); // each run from a first start: the last run's chip is not kept
     if (argc < 2) {
         std::fprintf(
             stderr,
             "usage: %s OUTPUT.png [TOOLTIP.png [CHIPMENU.png [BAUD.png [PLAN.png [DELAY.png "
-            "[WORKING.png]]]]]]\n",
+            "[WORKING.png [WAVE.png]]]]]]]\n",
             argv[0]);
         return 2;
     }
@@ -164,6 +177,8 @@ int main(int argc, char* argv[]) {
     if (argc > 6 && !delayWindow(window).save(QString::fromLocal8Bit(argv[6])))
         return 1;
     if (argc > 7 && !workingWindow(window).save(QString::fromLocal8Bit(argv[7])))
+        return 1;
+    if (argc > 8 && !waveWindow(window).save(QString::fromLocal8Bit(argv[8])))
         return 1;
     return 0;
 }
