@@ -103,13 +103,13 @@ inline constexpr int mostPrescale = 255;
 // TxOE, the 8052's timer 2 clock-out. The wave is the count rate / (range - reload) / 2.
 struct ClockOutput {
     int timer;
-    TimerKind kind;              // the mode it runs in: 16-bit or 8-bit auto-reload
-    std::string_view reg;        // the register of its enable bit: "INT_CLKO", "P2S", "T2MOD"
-    std::uint8_t address;        // the register's, for a compiler whose header lacks it
-    std::uint8_t enable;         // the bit
-    std::string_view pin;        // "P3.5"
-    std::int32_t clocksACount;   // 0: the timer clock D; else its own (the 8052's: Fosc / 2)
-    std::string_view source;     // where this comes from, as a unit's header names it
+    TimerKind kind;            // the mode it runs in: 16-bit or 8-bit auto-reload
+    std::string_view reg;      // the register of its enable bit: "INT_CLKO", "P2S", "T2MOD"
+    std::uint8_t address;      // the register's, for a compiler whose header lacks it
+    std::uint8_t enable;       // the bit
+    std::string_view pin;      // "P3.5"
+    std::int32_t clocksACount; // 0: the timer clock D; else its own (the 8052's: Fosc / 2)
+    std::string_view source;   // where this comes from, as a unit's header names it
 };
 
 // A serial port beside UART1 with a control register of its own: the STC15/STC8 UART2 to

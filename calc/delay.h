@@ -42,9 +42,10 @@ struct DelayPacing {
     std::int64_t overflows = 0; // a fixed delay's in all, or a step's
     std::int32_t first = 0;     // counts from the start to the first overflow
     // The clocks it may run past the total: none where the instructions' times are known and
-    // the timer counts as they run; the poll and the timer's clock divider's phase where it
-    // counts slower; and the entry and exit where the core's times are not known.
-    std::int64_t slackClocks = 0;
+    // the timer counts as they run; the poll where it counts slower; and the entry and exit
+    // where the core's times are not known. And the clocks it may fall short: the timer's clock
+    // divider, which may stand anywhere in its count as the timer starts.
+    std::int64_t slackClocks = 0, earlyClocks = 0;
     std::string slackReason; // why, for the header; empty where there is no slack
     // After the last overflow: the timer's low byte read, less base, is one more than how many
     // counts late the poll saw it; a JB on each of its lateBits bits skips as many NOPs, so that

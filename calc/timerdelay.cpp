@@ -331,7 +331,8 @@ TimerDelayPlan planTimerDelay(const DelayRequest& request) {
     for (std::size_t levels = 1; levels <= (perStep ? 2 : 3) && result.clocks == 0; ++levels) {
         const Lines between = betweenLines(d, levels, perStep);
         const Lines entry = entryLines(d, request, levels, true);
-        const DelayPacing probe{0, 0, 0, 0, {}, 0, 1};
+        DelayPacing probe; // a late bit: the exit with every instruction it may have
+        probe.lateBits = 1;
         if (core.known && !delayparts::timeOf(family, entry + between + exitLines(d, probe, "s")))
             return refused("该芯片的指令时间表缺少延时用到的指令");
         const std::int64_t entryUnits = sum(family, entry),
@@ -397,9 +398,10 @@ TimerDelayPlan planTimerDelay(const DelayRequest& request) {
             pacing.slackClocks = classicBound(entry + between + exitLines(d, pacing, "s"));
             pacing.slackReason = "entry and exit not counted";
         } else if (!core.lockstep) {
-            pacing.slackClocks = sum(family, {pollLine(d, "w")}) - 1 + countClocks - 1;
-            pacing.slackReason = "the poll and the timer's clock divider";
+            pacing.slackClocks = sum(family, {pollLine(d, "w")}) - 1;
+            pacing.slackReason = "the poll";
         }
+        pacing.earlyClocks = core.lockstep ? 0 : countClocks - 1;
     }
     if (result.clocks == 0)
         return refused("延时太长，超出定时范围");
@@ -477,16 +479,20 @@ std::vector<std::string> timerDelayNotes(const DelayRequest& request, const Dela
                         " and made up: the total is exact to the clock, on the model that a "
                         "JNB sees the flag and a MOV reads the timer as they end (s51's 8051).");
     else if (!p.slackReason.empty())
-        lines.push_back("Up to " + number(p.slackClocks) + " clocks more: " +
+        lines.push_back("Up to " + number(p.slackClocks) + " clocks more" +
+                        (p.earlyClocks > 0 ? ", or " + number(p.earlyClocks) + " fewer" : "") +
+                        ": " +
                         (p.slackReason == "entry and exit not counted"
                              ? std::string("the entry and exit are not counted, no vendor "
                                            "table of this core being known; at most the classic "
                                            "core's time for their instructions, 12 clocks a "
                                            "machine cycle, as a 1T core is assumed to take no "
                                            "longer for one.")
-                             : std::string("the poll may see the last overflow late, and the "
-                                           "timer's clock divider may stand anywhere in its "
-                                           "count as it starts.")));
+                             : std::string("the poll may see the last overflow late.")) +
+                        (p.earlyClocks > 0 ? " The timer's clock divider may stand anywhere in "
+                                             "its count as the timer starts, which brings the "
+                                             "first count sooner."
+                                           : ""));
     return lines;
 }
 

@@ -679,7 +679,9 @@ Working timerDelayWorking(const DelayRequest& request, const DelayResult& result
         working.notes.push_back("每次调用另加：" + result.sdccCall.working + "（SDCC）；" +
                                 result.keilCall.working + "（Keil C51）");
     if (p.slackClocks > 0)
-        working.notes.push_back("最多还可能多 " + num(p.slackClocks) + " 个时钟（见代码的头部）。");
+        working.notes.push_back("最多还可能多 " + num(p.slackClocks) + " 个时钟" +
+                                (p.earlyClocks > 0 ? "，或少 " + num(p.earlyClocks) + " 个" : "") +
+                                "（见代码的头部）。");
     if (const std::string_view source = timingSource(request.family); !source.empty())
         working.notes.push_back("时间取自 " + std::string(source) + "。");
     return working;

@@ -24,11 +24,12 @@ std::array<int, 256> Core8051::clocksFromCsv(const QString& path) {
     return clocks;
 }
 
-Core8051::Core8051(const QMap<int, int>& image, const std::array<int, 256>& clocks)
+Core8051::Core8051(const QMap<int, int>& image, const std::array<int, 256>& clocks, int dirt)
     : clocks_(clocks) {
     for (auto at = image.begin(); at != image.end(); ++at)
         code_[at.key()] = std::uint8_t(at.value());
-    ram_[0x81] = 0x07; // SP as reset leaves it
+    ram_.fill(std::uint8_t(std::max(dirt, 0)));
+    ram_[0xD0] = 0, ram_[0x81] = 0x07; // SP as reset leaves it
 }
 
 qint64 Core8051::call(int address, qint64 bound) {
@@ -40,7 +41,7 @@ qint64 Core8051::call(int address, qint64 bound) {
         if (spent_ > bound || !step())
             return -1;
         if (tracing)
-            states.push_back(ram_), spentAt.push_back(spent_);
+            states.push_back(ram_);
     }
     return spent_;
 }
@@ -61,12 +62,58 @@ void Core8051::add(std::uint8_t value, bool carry) {
     a = std::uint8_t(sum);
 }
 
-// The instructions the units under test use, as Intel's MCS-51 manual defines them.
 bool Core8051::step() {
     const std::uint8_t op = fetch();
     if (clocks_[op] == 0)
         return false;
     spent_ += clocks_[op];
+    count(clocks_[op]);
+    const std::array<std::uint8_t, 4> before{ram_[0x8A], ram_[0x8B], ram_[0x8C], ram_[0x8D]};
+    const bool known = execute(op);
+    reloadWrites(before);
+    return known;
+}
+
+// TCON 88H (TFx, TRx), TMOD 89H, TLx 8AH + x, THx 8CH + x.
+void Core8051::count(int clocks) {
+    for (int x = 0; x < 2 && countClocks > 0; ++x) {
+        const int run = x ? 0x40 : 0x10, mode = ram_[0x89] >> (4 * x) & 3;
+        std::uint8_t &tl = ram_[0x8A + x], &th = ram_[0x8C + x];
+        if (!(ram_[0x88] & run))
+            continue;
+        phase_[x] += clocks;
+        for (; phase_[x] >= countClocks; phase_[x] -= countClocks) {
+            const bool overflow = mode == 2 ? ++tl == 0 : ++tl == 0 && ++th == 0;
+            if (!overflow)
+                continue;
+            ram_[0x88] |= run << 1;
+            if (mode == 2)
+                tl = th;
+            else if (mode == 0)
+                tl = std::uint8_t(reload_[x]), th = std::uint8_t(reload_[x] >> 8);
+        }
+    }
+}
+
+// Mode 0's TLx and THx as the instruction wrote them: the reload, and the count only while the
+// timer stands still.
+void Core8051::reloadWrites(const std::array<std::uint8_t, 4>& before) {
+    for (int x = 0; x < 2 && countClocks > 0; ++x) {
+        std::uint8_t &tl = ram_[0x8A + x], &th = ram_[0x8C + x];
+        const bool running = ram_[0x88] & (x ? 0x40 : 0x10);
+        if ((ram_[0x89] >> (4 * x) & 3) != 0 || (running && tl == before[x] && th == before[2 + x]))
+            continue;
+        if (!running || tl != before[x]) // RL_TLx, RL_THx: each byte as written
+            reload_[x] = (reload_[x] & 0xFF00) | tl;
+        if (!running || th != before[2 + x])
+            reload_[x] = (reload_[x] & 0x00FF) | th << 8;
+        if (running)
+            tl = before[x], th = before[2 + x];
+    }
+}
+
+// The instructions the units under test use, as Intel's MCS-51 manual defines them.
+bool Core8051::execute(std::uint8_t op) {
     std::uint8_t& a = ram_[0xE0];
     const int r = op & 7;
     if (op == 0x00) {        // NOP
@@ -78,6 +125,10 @@ bool Core8051::step() {
         if (op == 0x12)
             push(pc_ & 0xFF), push(pc_ >> 8);
         pc_ = std::uint16_t(high << 8 | low);
+    } else if (op == 0x20 || op == 0x30) { // JB, JNB bit,rel
+        const std::uint8_t bit = fetch();
+        const bool set = direct(bit < 0x80 ? 0x20 + bit / 8 : bit & 0xF8) >> (bit & 7) & 1;
+        jumpRelative(set == (op == 0x20));
     } else if (op == 0x80 || op == 0x60 || op == 0x70) { // SJMP, JZ, JNZ
         jumpRelative(op == 0x80 || (op == 0x60) == (a == 0));
     } else if ((op & 0xF8) == 0xD8) { // DJNZ Rn,rel

@@ -153,11 +153,11 @@ private slots:
         QTest::newRow("wave too fast for any way") << "wave --frequency 10MHz --crystal 12 --code" << 1 << "" << "频率太高：最高 3000000.000 Hz";
         QTest::newRow("wave: no frequency") << "wave --frequency x --crystal 12" << 1 << "" << "请输入有效的频率";
         QTest::newRow("wave: a timer with no way") << "wave --frequency 1kHz --crystal 12 --timer 3" << 2 << "" << "没有用定时器 3 的方波方法";
-        QTest::newRow("a timer's delay") << "delay --delay 10ms --crystal 12 --timer 1 --json" << 0 << "\"timer\":1,\"uses\":[\"timer 1\"]" << "";
+        QTest::newRow("a timer's delay, the 8052's timer 2") << "delay --delay 10ms --crystal 12 --timer 2 --json" << 0 << "\"timer\":2,\"uses\":[\"timer 2\"]" << "";
         QTest::newRow("a timer's delay where loops are refused") << "delay --delay 10ms --crystal 12 --family stc8 --clock 1T --timer 0" << 0 << " * uses: timer 0.\n" << "";
         QTest::newRow("a timer the chip has none of") << "delay --delay 10ms --crystal 12 --family stc12 --timer 2" << 2 << "" << "没有可用来延时的定时器 2（可用：0、1）";
         QTest::newRow("no timer's delay on a 251 core") << "delay --delay 10ms --crystal 12 --family stc32g --timer 0" << 2 << "" << "STC32G 是 251 内核";
-        for (const char* command : {"timer", "code", "baud", "plan", "delay"}) // as --help --version
+        for (const char* command : {"timer", "code", "baud", "plan", "delay", "wave"}) // as --version
             QTest::addRow("%s help and more", command) << QString("%1 --help --bogus").arg(command) << 2 << "" << "--help 不带其他参数：--help --bogus\n用法：tickora " + QString(command);
         QTest::newRow("help is no option's value") << "baud --crystal --help" << 2 << "" << "--help 不带其他参数";
         QTest::newRow("another port's generator named") << "baud --family stc8 --clock 1T --uart 3 --crystal 24 --rate 115200" << 0 << "串口 3：定时器 2\n波特率" << "";
@@ -315,11 +315,9 @@ private slots:
                          QStringList(4, "null"));
                 continue;
             }
-            const qint64 p = way["clockOutput"].toBool() && arguments.contains("12T") == false &&
-                                     !arguments.contains("--family")
-                                 ? 2
-                                 : clock,
-                         c = way["counts"].toInteger(), range = cell[1].size() == 4 ? 65536 : 256;
+            const bool byHalf = way["clockOutput"].toBool() && !arguments.contains("--family");
+            const qint64 p = byHalf ? 2 : clock, c = way["counts"].toInteger(),
+                         range = cell[1].size() == 4 ? 65536 : 256;
             QCOMPARE(way["reload"].toString(), "0x" + cell[1]);
             QCOMPARE(cell[1].toLongLong(nullptr, 16), range - c);
             const qint64 asked = hz * p * 2 * c; // achieved / asked = crystal / asked

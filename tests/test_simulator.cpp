@@ -517,22 +517,18 @@ private slots:
             address[map[i]] = map[i + 1].toInt(nullptr, 16);
         const QStringList f = row.split('|'), chip = f[0].split(' '), counter = f[6].split(' ');
         const int clock = chip[1].toInt(), timer = chip[2].toInt(), dirt = f[9].toInt();
-        struct Bits {
-            int at, mask, value; // value -1: any
-        };
-        const auto bits = [&](const QString& text) {
+        QHash<int, int> touched;                     // the bits the unit may change
+        const auto bits = [&](const QString& text) { // "AUXR 04=FF": at, mask, value (-1: any)
             const QStringList p = text.split(QRegularExpression("[ =]"));
-            return Bits{address.value(p[0]), p[1].toInt(nullptr, 16),
-                        p.size() > 2 ? p[2].toInt(nullptr, 16) : -1};
+            touched[address.value(p[0])] |= p[1].toInt(nullptr, 16);
+            return std::array<int, 3>{address.value(p[0]), p[1].toInt(nullptr, 16),
+                                      p.size() > 2 ? p[2].toInt(nullptr, 16) : -1};
         };
-        QList<Bits> want{bits(f[1] + "=FF"), bits(f[3] + "=FF"), bits(f[4] + "=00")};
+        QList<std::array<int, 3>> want{bits(f[1] + "=FF"), bits(f[3] + "=FF"), bits(f[4] + "=00")};
         if (f[2] != "-")
             want << bits(f[2] + (clock == 1 ? "=FF" : "=00"));
         for (const QString& mode : f[5].split(','))
             want << bits(mode);
-        QHash<int, int> touched; // the bits the unit may change
-        for (const Bits& b : want)
-            touched[b.at] |= b.mask;
         for (const QString& name : counter)
             touched[address.value(name)] = 0xFF;
         const WaveRequest wave{50000, 24, *findFamily(chip[0].toStdString()), clock};
@@ -541,23 +537,19 @@ private slots:
             return w.clockOutput && w.timer == timer && w.problem.empty();
         });
         QVERIFY(way != ways.end() && way->pin == f[8].toStdString());
-        std::array<int, 256> anyClocks;
-        anyClocks.fill(1);
         for (const CodeLanguage language : {CodeLanguage::C, CodeLanguage::Sdas}) {
             const QTemporaryDir dir;
             const QString unit = QString::fromStdString(*waveCode(wave, *way, language));
             const QString complaints = assembledAlone(dir, unit); // wave_init() at 0100H
             QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
-            Core8051 cpu(imageBytes(dir.filePath("main.ihx")), anyClocks);
-            for (int at = 0; at < 256; ++at)
-                cpu.direct(at) = std::uint8_t(dirt);
-            cpu.direct(0xD0) = 0, cpu.direct(0x81) = 0x07; // bank 0, as C code runs
+            Core8051 cpu(imageBytes(dir.filePath("main.ihx")),
+                         Core8051::clocksFromCsv(TICKORA_VENDOR_TIMING "/stc15.csv"), dirt);
             cpu.tracing = true;
             QVERIFY(cpu.call(0x0100, 1000) > 0);
             const auto& end = cpu.states.back();
-            for (const Bits& b : want)
-                QVERIFY2(b.value < 0 || (end[b.at] & b.mask) == (b.value & b.mask),
-                         qPrintable(QString("%1 %2").arg(b.at, 0, 16).arg(b.mask, 0, 16)));
+            for (const auto& [at, mask, value] : want)
+                QVERIFY2(value < 0 || (end[at] & mask) == (value & mask),
+                         qPrintable(QString("%1 %2").arg(at, 0, 16).arg(mask, 0, 16)));
             for (int at = 0x80; at < 0x100; ++at)
                 if (!QList<int>{0x81, 0x82, 0x83, 0xD0, 0xE0, 0xF0}.contains(at))
                     QVERIFY2((end[at] & ~touched.value(at)) == (dirt & ~touched.value(at)),
@@ -572,9 +564,8 @@ private slots:
                          end[high] << 8 | end[low]);
             QCOMPARE(qint64(50000) * 2 * f[7].toInt() * counts, qint64(24'000'000));
             // Loaded while stopped: no count register changes once the run bit is set.
-            const Bits running = want[0];
             for (std::size_t i = 1; i < cpu.states.size(); ++i)
-                if (cpu.states[i - 1][running.at] & running.mask)
+                if (cpu.states[i - 1][want[0][0]] & want[0][1])
                     for (const QString& name : counter)
                         QVERIFY(cpu.states[i][address[name]] == cpu.states[i - 1][address[name]]);
         }
