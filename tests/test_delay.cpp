@@ -395,7 +395,8 @@ private slots:
              "1000 12 n76e003 1 s|12000|delay_ms", "0.5 12 stc15 1|LCALL|", "8 12 classic 12 s|9 us|",
              "9 12 classic 12 s|108|delay_9us", "1000 12 classic 12 s|12000|delay_ms",
              "1000 12 classic 12|12000|delay_1ms", "250 12 stc89 6 s|3000|delay_250us",
-             "2000000 12 classic 12|24000000|delay_2s", "60e6 50 classic 12 s|3000000000|delay_60s"})
+             // the last: 131102 counts a step, 2 x 65551, as 3 periods of 43700.67, rounded
+             "2000000 12 classic 12|24000000|delay_2s", "60e6 50 classic 12 s|3000000000|delay_60s", "5462.5833 24 stc15 1 s 0|131103|"})
             // clang-format on
             QTest::newRow(row) << QString::fromUtf8(row);
     }
