@@ -602,11 +602,13 @@ private slots:
             for (const QWidget* window : QApplication::topLevelWidgets())
                 if (window != except && window->isVisible() && window->isWindow() &&
                     !window->inherits("QMenu") && !window->inherits("QTipLabel")) {
-                    frames << window->frameGeometry();
+                    frames << window->frameGeometry(); // its title bar kept, as its inputs
+                    kept << QRect(frames.last().topLeft(),
+                                  QPoint(frames.last().right(), window->geometry().y() - 1));
                     for (const QWidget* w : window->findChildren<QWidget*>())
                         if (w->isVisible() && w->window() == window &&
                             (w->inherits("QLineEdit") || w->inherits("QComboBox") ||
-                             w->inherits("QAbstractButton")))
+                             w->inherits("QAbstractButton") || w->inherits("QMenuBar")))
                             kept << QRect(w->mapToGlobal(QPoint()), w->size());
                 }
             return std::pair(frames, kept);

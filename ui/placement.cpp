@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QScreen>
 #include <QWidget>
 
@@ -45,9 +46,10 @@ QPoint ontoScreen(QPoint corner, const QRect& screen, QSize frame) {
             std::clamp(corner.y(), screen.top(), bottom)};
 }
 
+// Inputs and buttons, and the menu bar, the only way to some windows.
 bool keptInSight(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget) ||
-           qobject_cast<const QAbstractButton*>(widget);
+           qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QMenuBar*>(widget);
 }
 
 } // namespace
@@ -89,6 +91,10 @@ Desk deskBeside(const QWidget* owner, const QWidget* placed) {
             continue;
         if (window != owner)
             desk.others << window->frameGeometry();
+        // Its title bar too, by which it is moved out of the way.
+        const QRect frame = window->frameGeometry();
+        desk.kept << QRect(frame.topLeft(),
+                           QSize(frame.width(), window->geometry().y() - frame.y()));
         for (const QWidget* widget : window->findChildren<QWidget*>())
             if (widget->isVisible() && widget->window() == window && keptInSight(widget))
                 desk.kept << QRect(widget->mapToGlobal(QPoint()), widget->size());
