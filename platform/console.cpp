@@ -34,13 +34,18 @@ bool writeConsole(HANDLE handle, const QByteArray& utf8) {
     return true;
 }
 
+// GBK (code page 936) has no µ or minus sign: written there, the working's would be "?".
+QString inAscii(QString text) {
+    return text.replace(QChar(0x00B5), u'u').replace(QChar(0x2212), u'-');
+}
+
 // A program reading the pipe on that console, `more` say, decodes it in the console's code page:
 // UTF-8 would read as garble there.
 QByteArray forRedirection(const QByteArray& utf8, Redirected redirected) {
     const UINT page = GetConsoleOutputCP(); // 0 when no console is attached
     if (redirected == Redirected::Utf8 || page == 0 || page == CP_UTF8 || utf8.isEmpty())
         return utf8;
-    const QString text = QString::fromUtf8(utf8);
+    const QString text = inAscii(QString::fromUtf8(utf8));
     const int length = static_cast<int>(text.size());
     const int size = WideCharToMultiByte(page, 0, wide(text), length, nullptr, 0, nullptr, nullptr);
     if (size <= 0) // a code page Windows cannot convert to

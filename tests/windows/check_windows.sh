@@ -41,7 +41,8 @@ done
 lines+=("--help" "--version" "timer --help" "--help --utf8" "timers" "timer --crystal abc --interval 1 --mode 1"
   "timer --crystal abc --interval 1 --mode 1 --utf8" "baud --crystal 22.1184 --json --utf8" "timer --crystal 12 --interval 1000 --mode 1"
   "code --timer 0 --crystal 12 --interval 5 --mode 1" "code --timer 1 --crystal 12 --interval 900 --mode 0 --lang a51"
-  "plan --crystal 12 --interval 9999999999s --code" "plan --crystal 12 --interval 2s --code --lang a51" "baud --crystal 11.0592 --rate 38400 --code --lang asx")
+  "plan --crystal 12 --interval 9999999999s --code" "plan --crystal 12 --interval 2s --code --lang a51" "baud --crystal 11.0592 --rate 38400 --code --lang asx"
+  "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" "plan --crystal 12 --interval 1s" "wave --family stc8 --clock 1T --crystal 24 --frequency 38kHz")
 RANDOM=24
 for _ in $(seq 60); do lines+=("timer --crystal $((RANDOM % 40 + 1)).$((RANDOM % 10000)) --interval $((RANDOM * 3 % 70000)).$((RANDOM % 10)) --mode $((RANDOM % 3))"); done
 
@@ -58,9 +59,10 @@ script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $(windows_path "$batch")
 # Wine's cmd now and then fails to start a program ("... as an internal or external command"): once more.
 for i in "${!lines[@]}"; do if grep -qs 'external command' "$out/$i.err"; then sed -n "$((2 * i + 1)),$((2 * i + 2))p" "$batch" >"$work/again.bat"
   script -qc "scripts/wine-run.sh cmd /c 'chcp 936 >nul & $(windows_path "$work/again.bat")'" /dev/null </dev/null >/dev/null || true; fi; done
-# Linux's bytes as Windows writes them there, with CRLF line ends: in GBK, or UTF-8 when asked;
+# Linux's bytes as Windows writes them there, with CRLF line ends: in GBK (µ and − as u and -,
+# which GBK lacks), or UTF-8 when asked;
 # code, being ASCII, in the very same bytes.
-windows_bytes() { if [[ $1 == *--utf8* || $1 == "out code"* || $1 == out*--code* ]]; then cat "$2"; else iconv -f UTF-8 -t GBK "$2"; fi | sed 's/$/\r/'; }
+windows_bytes() { if [[ $1 == *--utf8* || $1 == "out code"* || $1 == out*--code* ]]; then cat "$2"; else sed 's/µ/u/g; s/−/-/g' "$2" | iconv -f UTF-8 -t GBK; fi | sed 's/$/\r/'; }
 for i in "${!lines[@]}"; do for stream in out err st; do
   cmp -s "$out/$i.$stream" <(windows_bytes "$stream ${lines[$i]}" "$out/$i.l$stream") ||
     fail "$stream differs from Linux's: ${lines[$i]}: $(iconv -f GBK "$out/$i.$stream" 2>&1 | head -5)"
