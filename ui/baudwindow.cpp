@@ -5,7 +5,6 @@
 #include "bounds.h"
 #include "chipchoice.h"
 #include "codelanguagechoice.h"
-#include "focusring.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -78,15 +77,12 @@ void BaudWindow::createTable() {
 }
 
 void BaudWindow::createButtons() {
-    createLabel("languageLabel", QStringLiteral("语言(&Y):"), layout::baud::languageLabel,
-                createLanguageBox(client_, layout::baud::language));
-    copyButton = layout::place(new FocusButton(QStringLiteral("复制初始化代码(&C)"), client_),
-                               "copyButton", layout::baud::copy);
+    const CodeControls code =
+        createCodeRow(layout::baud::code, QStringLiteral("复制初始化代码(&C)"));
+    copyButton = code.copy;
     // Enter is ours (keyPressEvent): it calculates, and copies only from this button.
     copyButton->setAutoDefault(false);
-    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client_), "closeButton",
-                                layout::baud::close);
-    clashLabel = layout::place(new QLabel(client_), "clashLabel", layout::baud::clash);
+    clashLabel = code.clash;
 }
 
 void BaudWindow::claimsChanged() {
@@ -100,7 +96,6 @@ void BaudWindow::connectEvents() {
     connect(rateTable, &QTableWidget::itemSelectionChanged, this,
             &BaudWindow::rateTable_SelectionChanged);
     connect(copyButton, &QPushButton::clicked, this, &BaudWindow::copyButton_Click);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
 namespace {

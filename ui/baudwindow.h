@@ -66,7 +66,6 @@ private:
     QTableWidget* rateTable = nullptr;
     QLabel* clashLabel = nullptr; // another window's code on the generator's timer
     QPushButton* copyButton = nullptr;
-    QPushButton* closeButton = nullptr;
     std::optional<Exact> crystalMhz_; // as the crystal box last parsed, when usable
     std::array<Row, rows> rows_;
 };

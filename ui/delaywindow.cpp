@@ -3,7 +3,6 @@
 #include "calcpass.h"
 
 #include "codelanguagechoice.h"
-#include "focusring.h"
 #include "qtext.h"
 
 #include <QClipboard>
@@ -50,13 +49,9 @@ void DelayWindow::createInputs() {
 
 void DelayWindow::createButtons() {
     namespace at = layout::delay;
-    createLabel("languageLabel", QStringLiteral("语言(&Y):"), at::languageLabel,
-                createLanguageBox(client(), at::language));
-    copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
-                               "copyButton", at::copy);
-    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
-                                "closeButton", at::close);
-    clashLabel = layout::place(new QLabel(client()), "clashLabel", at::clash);
+    const CodeControls code = createCodeRow(layout::delay::code, QStringLiteral("复制代码(&C)"));
+    copyButton = code.copy;
+    clashLabel = code.clash;
 }
 
 void DelayWindow::connectEvents() {
@@ -68,7 +63,6 @@ void DelayWindow::connectEvents() {
     connect(&CodeLanguageChoice::instance(), &CodeLanguageChoice::chosen, this,
             &DelayWindow::recalculate);
     connect(copyButton, &QPushButton::clicked, this, &DelayWindow::copyDelay);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
 // Loops and each timer the chip can pace a delay with, side by side; the one chosen stays where

@@ -47,7 +47,6 @@ private:
     QLabel* workingLabel = nullptr;
     QLabel* noteLabel = nullptr;
     QPushButton* copyButton = nullptr;
-    QPushButton* closeButton = nullptr;
     QAction* copyAction_ = nullptr;
 };
 

@@ -82,6 +82,23 @@ inline constexpr Twips chipLabel{120, 660, 1380, 255};
 inline constexpr Twips chip{1560, 600, 3000, 375};
 } // namespace timeRow
 
+// A tool window's code row: the language box beside the copy and 关闭 buttons, and below them
+// the line saying which other window's code takes the same timer. Only its heights differ.
+struct CodeRow {
+    Twips languageLabel;
+    Twips language;
+    Twips copy;
+    Twips close;
+    Twips clash;
+};
+constexpr CodeRow codeRow(int top, int clashTop, int clashHeight = 255) {
+    return {{120, top + 60, 900, 255},
+            {1050, top, 2640, 375},
+            {3810, top, 1860, 375},
+            {5790, top, 1290, 375},
+            {120, clashTop, 6960, clashHeight}};
+}
+
 // The baud-rate window: its inputs in three rows above the table of rates, the buttons below.
 namespace baud {
 inline constexpr QSize client = clientSize(7200, 6480);
@@ -95,11 +112,7 @@ inline constexpr Twips customRateLabel{120, 1140, 1800, 255};
 inline constexpr Twips customRate{1950, 1080, 1200, 375};
 inline constexpr Twips note{120, 1530, 6960, 255}; // what the colour means, what was copied
 inline constexpr Twips table{120, 1800, 6960, 3840};
-inline constexpr Twips languageLabel{120, 5820, 900, 255};
-inline constexpr Twips language{1050, 5760, 2640, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{3810, 5760, 1860, 375};
-inline constexpr Twips close{5790, 5760, 1290, 375};
-inline constexpr Twips clash{120, 6180, 6960, 240}; // another window's code on the same timer
+inline constexpr CodeRow code = codeRow(5760, 6180, 240);
 // Five columns: rate, reload, actual rate, error, remark; each at least this wide.
 inline constexpr int columnTwips[] = {780, 660, 780, 780};
 } // namespace baud
@@ -111,11 +124,7 @@ inline constexpr QSize client = clientSize(7200, 6390);
 inline constexpr Twips note{120, 1080, 6960, 255};   // what was copied, or why nothing shows
 inline constexpr Twips table{120, 1440, 6960, 2160}; // five plans in view at least
 inline constexpr Twips detail{120, 3660, 6960, 255}; // the chosen plan's other figures
-inline constexpr Twips languageLabel{120, 4050, 900, 255};
-inline constexpr Twips language{1050, 3990, 2640, 375}; // the code's language, beside its copy
-inline constexpr Twips copy{3810, 3990, 1860, 375};
-inline constexpr Twips close{5790, 3990, 1290, 375};
-inline constexpr Twips clash{120, 4440, 6960, 255}; // another window's code on the same timer
+inline constexpr CodeRow code = codeRow(3990, 4440);
 inline constexpr Twips readBack{120, 4770, 6960, 1560};
 // Inside the read-back group.
 inline constexpr Twips modeLabel{120, 390, 960, 255};
@@ -144,11 +153,7 @@ inline constexpr Twips methodLabel{4380, 1140, 1140, 255}; // loops or a timer's
 inline constexpr Twips method{5580, 1080, 1500, 375};
 inline constexpr Twips working{120, 1560, 6960, 2370}; // achieved, error and the sum, wrapped
 inline constexpr Twips note{120, 4020, 6960, 255};     // what was copied, or why nothing is
-inline constexpr Twips languageLabel{120, 4500, 900, 255};
-inline constexpr Twips language{1050, 4440, 2640, 375};
-inline constexpr Twips copy{3810, 4440, 1860, 375};
-inline constexpr Twips close{5790, 4440, 1290, 375};
-inline constexpr Twips clash{120, 4920, 6960, 255}; // another window's code on the same timer
+inline constexpr CodeRow code = codeRow(4440, 4920);
 } // namespace delay
 
 // The square-wave window: the frequency, crystal and chip above the table of ways, the chosen
@@ -158,11 +163,7 @@ inline constexpr QSize client = clientSize(7200, 5160);
 inline constexpr Twips note{120, 1080, 6960, 255}; // the error's sign, what was copied
 inline constexpr Twips table{120, 1440, 6960, 2400};
 inline constexpr Twips detail{120, 3900, 6960, 255}; // the chosen way: its reason, or its figures
-inline constexpr Twips languageLabel{120, 4320, 900, 255};
-inline constexpr Twips language{1050, 4260, 2640, 375};
-inline constexpr Twips copy{3810, 4260, 1860, 375};
-inline constexpr Twips close{5790, 4260, 1290, 375};
-inline constexpr Twips clash{120, 4740, 6960, 255}; // another window's code on the same timer
+inline constexpr CodeRow code = codeRow(4260, 4740);
 // Columns: the way, its reload, the frequency achieved, the error, the pin; then the remark.
 inline constexpr int columnTwips[] = {1800, 660, 1200, 900, 540};
 } // namespace wave

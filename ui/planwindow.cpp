@@ -7,7 +7,6 @@
 #include "chipchoice.h"
 #include "classicgroupbox.h"
 #include "codelanguagechoice.h"
-#include "focusring.h"
 #include "registers.h"
 #include "timerclaims.h"
 
@@ -74,13 +73,9 @@ void PlanWindow::createTable() {
     planTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     planTable->setAccessibleName(QStringLiteral("定时方案表"));
     detailLabel = layout::place(new QLabel(client()), "detailLabel", layout::plan::detail);
-    createLabel("languageLabel", QStringLiteral("语言(&Y):"), layout::plan::languageLabel,
-                createLanguageBox(client(), layout::plan::language));
-    copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
-                               "copyButton", layout::plan::copy);
-    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
-                                "closeButton", layout::plan::close);
-    clashLabel = layout::place(new QLabel(client()), "clashLabel", layout::plan::clash);
+    const CodeControls code = createCodeRow(layout::plan::code, QStringLiteral("复制代码(&C)"));
+    copyButton = code.copy;
+    clashLabel = code.clash;
 }
 
 // What a timer's bytes time, and what a generator's reload gives as a baud rate.
@@ -116,7 +111,6 @@ void PlanWindow::connectEvents() {
     connect(unitBox, &QComboBox::currentIndexChanged, this, &PlanWindow::recalculate);
     connect(planTable, &QTableWidget::itemSelectionChanged, this, &PlanWindow::showChosen);
     connect(copyButton, &QPushButton::clicked, this, &PlanWindow::copyChosen);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
 // The chip's timers in the read-back lists; the plans anew.

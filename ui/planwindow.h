@@ -50,7 +50,6 @@ private:
     QLabel* detailLabel = nullptr; // the chosen plan's achieved interval, error in ppm, rate
     QLabel* clashLabel = nullptr;  // another window's code on the chosen plan's timer
     QPushButton* copyButton = nullptr;
-    QPushButton* closeButton = nullptr;
     QComboBox* readModeBox = nullptr;
     QLineEdit* highBox = nullptr;
     QLineEdit* lowBox = nullptr;

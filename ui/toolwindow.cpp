@@ -1,6 +1,7 @@
 #include "toolwindow.h"
 
 #include "chipchoice.h"
+#include "codelanguagechoice.h"
 #include "focusring.h"
 #include "selectinglineedit.h"
 #include "timerclaims.h"
@@ -60,6 +61,17 @@ void ToolWindow::showEvent(QShowEvent* event) {
 void ToolWindow::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
     TimerClaims::shared().drop(this);
+}
+
+ToolWindow::CodeControls ToolWindow::createCodeRow(const layout::CodeRow& row,
+                                                   const QString& copyCaption) {
+    createLabel("languageLabel", QStringLiteral("语言(&Y):"), row.languageLabel,
+                createLanguageBox(client_, row.language));
+    auto* copy = layout::place(new FocusButton(copyCaption, client_), "copyButton", row.copy);
+    auto* close = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client_), "closeButton",
+                                row.close);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    return {copy, close, layout::place(new QLabel(client_), "clashLabel", row.clash)};
 }
 
 QPushButton* ToolWindow::createWorkingButton(const layout::Twips& where) {

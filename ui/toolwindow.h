@@ -74,6 +74,14 @@ protected:
     QString clashWith(int timer) const;
     // Another window's choice changed: what clashWith() says may have changed.
     virtual void claimsChanged() {}
+    // The language box, the copy button (captioned copyCaption) and 关闭, which closes, and the
+    // clash line, in the row's places.
+    struct CodeControls {
+        QPushButton* copy;
+        QPushButton* close;
+        QLabel* clash;
+    };
+    CodeControls createCodeRow(const layout::CodeRow& row, const QString& copyCaption);
     // The 计算过程 button: the working of what the window has chosen, in a window beside it.
     QPushButton* createWorkingButton(const layout::Twips& where);
     // What the window has chosen changed: an open working window follows it.

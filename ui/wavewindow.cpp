@@ -3,7 +3,6 @@
 #include "calcpass.h"
 
 #include "codelanguagechoice.h"
-#include "focusring.h"
 #include "qtext.h"
 
 #include <QClipboard>
@@ -55,13 +54,9 @@ void WaveWindow::createTable() {
     waveTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     waveTable->setAccessibleName(QStringLiteral("方波方法表"));
     detailLabel = layout::place(new QLabel(client()), "detailLabel", at::detail);
-    createLabel("languageLabel", QStringLiteral("语言(&Y):"), at::languageLabel,
-                createLanguageBox(client(), at::language));
-    copyButton = layout::place(new FocusButton(QStringLiteral("复制代码(&C)"), client()),
-                               "copyButton", at::copy);
-    closeButton = layout::place(new FocusButton(QStringLiteral("关闭(&X)"), client()),
-                                "closeButton", at::close);
-    clashLabel = layout::place(new QLabel(client()), "clashLabel", at::clash);
+    const CodeControls code = createCodeRow(layout::wave::code, QStringLiteral("复制代码(&C)"));
+    copyButton = code.copy;
+    clashLabel = code.clash;
 }
 
 void WaveWindow::connectEvents() {
@@ -70,7 +65,6 @@ void WaveWindow::connectEvents() {
     connect(unitBox, &QComboBox::currentIndexChanged, this, &WaveWindow::recalculate);
     connect(waveTable, &QTableWidget::itemSelectionChanged, this, &WaveWindow::showChosen);
     connect(copyButton, &QPushButton::clicked, this, &WaveWindow::copyChosen);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
 
 void WaveWindow::follow(const QString& crystalText, const ChipFamily& family, std::int32_t clock) {

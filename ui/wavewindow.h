@@ -50,7 +50,6 @@ private:
     QLabel* detailLabel = nullptr;
     QLabel* clashLabel = nullptr;
     QPushButton* copyButton = nullptr;
-    QPushButton* closeButton = nullptr;
     QAction* copyAction_ = nullptr;
     std::vector<WaveWay> ways_;
 };
