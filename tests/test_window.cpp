@@ -430,11 +430,8 @@ private slots:
             custom->selectAll();
             QTest::keyClicks(custom, rate);
             grid->selectRow(9);
-            typed << row(9) +
-                         (grid->item(9, 0)->background() == grid->item(3, 0)->background()
-                              ? ""
-                              : " red") +
-                         (copy->isEnabled() ? " copy" : "");
+            const bool red = grid->item(9, 0)->background() != grid->item(3, 0)->background();
+            typed << row(9) + (red ? " red" : "") + (copy->isEnabled() ? " copy" : "");
         }
         QCOMPARE(
             typed.join(", "),
@@ -677,10 +674,9 @@ private slots:
             const DelayRequest asked{Exact(10'000), Exact(12), classicFamily(), 12, kind};
             const DelayResult result = *planDelay(asked); // 10 mS at the main window's 12 MHz
             const QString working = text("workingLabel");
-            QVERIFY2(working.contains(toQString(result.working)) &&
-                         working.contains(kind == DelayKind::Fixed
-                                              ? "void delay_10ms(void)"
-                                              : toQString(result.sdccCall.working)),
+            const QString call = kind == DelayKind::Fixed ? "void delay_10ms(void)"
+                                                          : toQString(result.sdccCall.working);
+            QVERIFY2(working.contains(toQString(result.working)) && working.contains(call),
                      qPrintable(working));
             QTest::mouseClick(copy, Qt::LeftButton);
             QCOMPARE(QGuiApplication::clipboard()->text().toStdString(),
