@@ -42,7 +42,7 @@ lines+=("--help" "--version" "timer --help" "--help --utf8" "timers" "timer --cr
   "timer --crystal abc --interval 1 --mode 1 --utf8" "baud --crystal 22.1184 --json --utf8" "timer --crystal 12 --interval 1000 --mode 1"
   "code --timer 0 --crystal 12 --interval 5 --mode 1" "code --timer 1 --crystal 12 --interval 900 --mode 0 --lang a51"
   "plan --crystal 12 --interval 9999999999s --code" "plan --crystal 12 --interval 2s --code --lang a51" "baud --crystal 11.0592 --rate 38400 --code --lang asx"
-  "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" "plan --crystal 12 --interval 1s" "wave --family stc8 --clock 1T --crystal 24 --frequency 38kHz")
+  "timer --crystal 11.0592 --interval 1000 --mode 1 --explain" "plan --crystal 12 --interval 1s" "wave --family stc8 --clock 1T --crystal 24 --frequency 38kHz" "delay --delay 10ms --crystal 12 --family stc15 --clock 1T --timer 0" "delay --delay 921.6us --crystal 11.0592 --explain")
 RANDOM=24
 for _ in $(seq 60); do lines+=("timer --crystal $((RANDOM % 40 + 1)).$((RANDOM % 10000)) --interval $((RANDOM * 3 % 70000)).$((RANDOM % 10)) --mode $((RANDOM % 3))"); done
 
