@@ -197,8 +197,7 @@ void prescaler(AsmUnit& unit, const ReloadTimer& timer, std::int32_t prescale) {
     unit.op("PUSH", {sfr("P_SW2")}, "EAXFR put back below");
     unit.op("ORL", {sfr("P_SW2"), imm(0x80)}, "EAXFR: " + name + " is in extended RAM");
     unit.op("MOV", {dptr(), imm16(timer.prescaler)}, name);
-    unit.op("MOV", {acc(), imm(prescale)},
-            "one count every " + std::to_string(prescale + 1) + " timer clocks");
+    unit.op("MOV", {acc(), imm(prescale)}, countRateText(prescale));
     unit.op("MOVX", {atDptr(), acc()});
     unit.op("POP", {sfr("P_SW2")});
 }

@@ -355,9 +355,9 @@ namespace {
 std::string prescaleNote(const ReloadTimer* row, const TimerSetup& setup) {
     if (row == nullptr || row->prescaler == 0)
         return {};
-    return " * " + std::string(row->prescalerName) + " = " + std::to_string(setup.prescale) +
-           ": one count every " + std::to_string(setup.prescale + 1) +
-           " timer clocks, TIM_PS + 1 as STC's\n"
+    return " * " + std::string(row->prescalerName) + " = " + std::to_string(setup.prescale) + ": " +
+           countRateText(setup.prescale) +
+           ", TIM_PS + 1 as STC's\n"
            " * STC8G/STC8H library has it. Not every part has the register: see its manual.\n";
 }
 

@@ -60,6 +60,11 @@ RegisterWrite portControl(const SerialPort& port, const BaudGenerator& generator
             "8 bits, variable rate, receiver on; " + clock};
 }
 
+std::string countRateText(std::int32_t prescale) {
+    return prescale == 0 ? "one count each timer clock"
+                         : "one count every " + std::to_string(prescale + 1) + " timer clocks";
+}
+
 std::string prescalerLines(const ReloadTimer& timer, std::int32_t prescale) {
     if (timer.prescaler == 0)
         return {};
@@ -69,9 +74,9 @@ std::string prescalerLines(const ReloadTimer& timer, std::int32_t prescale) {
            "        unsigned char eaxfr = P_SW2;\n"
            "        P_SW2 = eaxfr | 0x80;\n"
            "        " +
-           name + " = " + registerByteText(static_cast<std::uint8_t>(prescale)) +
-           ";  /* one count every " + std::to_string(prescale + 1) +
-           " timer clocks */\n"
+           name + " = " + registerByteText(static_cast<std::uint8_t>(prescale)) + ";  /* " +
+           countRateText(prescale) +
+           " */\n"
            "        P_SW2 = eaxfr;\n    }\n";
 }
 

@@ -40,6 +40,8 @@ RegisterWrite portControl(const SerialPort& port, const BaudGenerator& generator
 // as it was. Written whatever its value, since a boot loader may have left another. Empty for a
 // timer without one.
 std::string prescalerLines(const ReloadTimer& timer, std::int32_t prescale);
+// What a TMxPS value does: "one count every 32 timer clocks", or each clock undivided.
+std::string countRateText(std::int32_t prescale);
 
 // "    T4T3M |= 0x0A;  /* T3R, T3x12 = 1: 1T */\n"
 std::string cStatement(const RegisterWrite& write);

@@ -682,13 +682,15 @@ private slots:
                              .arg(text(setup->errorUs()))
                        : oneModeTooLong(3, asked).left(shown.size()),
                  shown);
-        if (setup) // what the unit writes, and says
-            QVERIFY(QString::fromStdString(*timerInitCode(3, *setup))
-                        .contains(QString("TM3PS = 0x%1;  /* one count every %2 timer clocks */")
-                                      .arg(QString::number(setup->prescale, 16)
-                                               .rightJustified(2, '0')
-                                               .toUpper())
-                                      .arg(setup->prescale + 1)));
+        if (!setup)
+            return;
+        // What the unit writes, and says.
+        const QString hex = QString::number(setup->prescale, 16).rightJustified(2, '0').toUpper();
+        const QString rate = setup->prescale == 0
+                                 ? QString("each timer clock")
+                                 : QString("every %1 timer clocks").arg(setup->prescale + 1);
+        QVERIFY(QString::fromStdString(*timerInitCode(3, *setup))
+                    .contains(QString("TM3PS = 0x%1;  /* one count %2 */").arg(hex, rate)));
     }
 
     // Every way of a square wave at the edges of its counts, at 12 MHz: the 8052's clock-out
