@@ -26,7 +26,7 @@ constexpr CoreTable stc15{"stc15",
 // Nuvoton's MS51 16K TRM (Table 28.2-1) gives the same clocks, row for row.
 constexpr CoreTable n76e003{"n76e003",
                             "Nuvoton's N76E003 data sheet Rev 1.09, Table 30-1 (as its MS51 16K "
-                            "TRM, Table 28.2-1)",
+                            "TRM, Table 28.2-1; no MS51 32K table was found)",
                             n76e003Rows};
 
 } // namespace
