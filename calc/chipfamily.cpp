@@ -568,10 +568,17 @@ namespace {
 
 bool nameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
+bool startsName(std::string_view code, std::size_t at) {
+    return at == 0 || !nameChar(code[at - 1]);
+}
+
+// The word as C spells it (AUXR) or as assembly, SDCC's inline too, spells a C name (_AUXR).
 bool namesWord(std::string_view code, std::string_view word) {
     for (auto at = code.find(word); at != std::string_view::npos; at = code.find(word, at + 1)) {
         const auto end = at + word.size();
-        if ((at == 0 || !nameChar(code[at - 1])) && (end == code.size() || !nameChar(code[end])))
+        const bool start =
+            startsName(code, at) || (code[at - 1] == '_' && startsName(code, at - 1));
+        if (start && (end == code.size() || !nameChar(code[end])))
             return true;
     }
     return false;

@@ -216,8 +216,9 @@ const ChipFamily& classicFamily();
 const ChipFamily* findFamily(std::string_view id);
 bool offersClock(const ChipFamily& family, std::int32_t clock);
 
-// The lines that give a unit the registers it names (its code text): for SDCC its own header
-// and a declaration of each one it lacks, for Keil C51 the vendor's header.
+// The lines that give a unit the registers it names (its code text, inline assembly's _AUXR
+// too): for SDCC its own header and a declaration of each one it lacks, for Keil C51 the
+// vendor's header.
 std::string sfrHeaderLines(const ChipFamily& family, std::string_view code);
 
 } // namespace tickora

@@ -7,7 +7,6 @@
 #include "uses.h"
 
 #include <algorithm>
-#include <cctype>
 #include <span>
 
 namespace tickora {
@@ -482,14 +481,9 @@ std::string cUnit(const DelayRequest& request, const DelayResult& result) {
             ? "#pragma save\n#pragma disable_warning 85  /* n is read below */\n"
             : "";
     const std::string body = renderInlineAssembly(bodyUnit(request, result, true));
-    // A timer's delay names the timer's registers as sdas8051 does ("_AUXR"): declared beside
-    // SDCC's header where it lacks them, or the link finds no _AUXR.
-    std::string names = body;
-    for (std::size_t at = 0; at < names.size(); ++at)
-        if (names[at] == '_' &&
-            (at == 0 || !std::isalnum(static_cast<unsigned char>(names[at - 1]))))
-            names[at] = ' ';
-    const std::string headers = request.timer >= 0 ? sfrHeaderLines(request.family, names) : "";
+    // A timer's delay names the timer's registers (_AUXR): declared beside SDCC's header where
+    // it lacks them, or the link finds no _AUXR.
+    const std::string headers = request.timer >= 0 ? sfrHeaderLines(request.family, body) : "";
     return text + " */\n" + headers + "#ifdef __SDCC\n" + quiet + prototype(request, result) +
            " __naked\n{\n    __asm\n" + body + "    __endasm;\n}\n" +
            (quiet.empty() ? "" : "#pragma restore\n") +
