@@ -89,10 +89,10 @@ Desk deskBeside(const QWidget* owner, const QWidget* placed) {
         if (window == placed || !window->isVisible() || window->inherits("QMenu") ||
             window->inherits("QTipLabel"))
             continue;
-        if (window != owner)
-            desk.others << window->frameGeometry();
-        // Its title bar too, by which it is moved out of the way.
         const QRect frame = window->frameGeometry();
+        if (window != owner)
+            desk.others << frame;
+        // Its title bar too, by which it is moved out of the way.
         desk.kept << QRect(frame.topLeft(),
                            QSize(frame.width(), window->geometry().y() - frame.y()));
         for (const QWidget* widget : window->findChildren<QWidget*>())
