@@ -263,10 +263,6 @@ private slots:
         QCOMPARE(std::get<0>(launch("-platform offscreen -session s1 -reverse", 3000)), -1);
     }
 
-    // Random chips and typed decimals: every figure `timer` prints against integer arithmetic
-    // (the classic 8051 at 12T keeps its single-precision boxes: there only the achieved
-    // interval), byte for byte the units the windows copy in each language (C when none is
-    // asked), and the baud row the core gives.
     // Each key of a wave's JSON means what its table row says, and its figures are the manuals'
     // formulas in integers: rate = crystal / P a count (P the timer clock, 2 for the 8052's
     // clock out), achieved = rate / 2 counts, the error (achieved - asked) / asked x 100, a tie
@@ -333,6 +329,10 @@ private slots:
         }
     }
 
+    // Random chips and typed decimals: every figure `timer` prints against integer arithmetic
+    // (the classic 8051 at 12T keeps its single-precision boxes: there only the achieved
+    // interval), byte for byte the units the windows copy in each language (C when none is
+    // asked), and the baud row the core gives.
     void agreesWithExactArithmetic() {
         QRandomGenerator random(20);
         for (int i = 0; i < 200; ++i) {
