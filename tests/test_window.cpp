@@ -633,7 +633,9 @@ private slots:
             for (int x = screen.left(); x + placed.width() <= screen.right() + 1; x += 3)
                 for (int y = screen.top(); y + placed.height() <= screen.bottom() + 1; y += 3) {
                     const auto there = cost(QRect(QPoint(x, y), placed.size()));
-                    QVERIFY2(std::get<0>(mine) <= std::get<0>(there) &&
+                    // Inputs covered, then frames, the least; of free places, the closest.
+                    QVERIFY2(std::pair(std::get<0>(mine), std::get<1>(mine)) <=
+                                     std::pair(std::get<0>(there), std::get<1>(there)) &&
                                  (std::get<0>(there) + std::get<1>(there) > 0 ||
                                   std::get<0>(mine) + std::get<1>(mine) > 0 ||
                                   std::get<2>(mine) <= std::get<2>(there)),
